@@ -1,6 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QMainWindow>
+#include <QString>
+
+class QLineEdit;
+class QProcess;
+class DrvctlPoller;
 
 namespace Ui {
 class MainWindow;
@@ -13,6 +19,57 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // Emulator control.
+    void UpdateDRVEMUStatus();
+    void UpdateDriveStatus();
+    void UpdateDriveStatus(const QByteArray& listing);
+
+    // Settings of the window.
+    void LoadSettings();
+
+    // Opens the on-screen keyboard for field; the text comes back only when
+    // the keyboard is accepted.
+    void displayVirtualKeyBoard(QLineEdit* field);
+
+    // Writes the log pane to LOG_<date><time>.log in folder; returns the
+    // file's path, or "" when it could not be written (the user is told).
+    QString SaveLogToFolder(const QString& folder);
+
+    Ui::MainWindow* form() const { return ui; }
+    DrvctlPoller* poller() const { return m_poller; }
+    QProcess* emulatorProcess() const { return m_drvemuProcess; }
+    int pollTimerId() const { return m_pollTimerId; }
+    int firstStartupTimerId() const { return m_startupTimer1Id; }
+    int secondStartupTimerId() const { return m_startupTimer2Id; }
+
+public slots:
+    void on_BTN_PAGE1_CHANGE_clicked();
+    void on_BTN_PAGE2_CHANGE_clicked();
+    void on_TAB_CONTROLLER_MODE_currentChanged(int index);
+
+    void on_BTN_DRVEMU_START_clicked();
+    void on_BTN_DRVEMU_STOP_clicked();
+    void on_settingsChanged_Emulator();
+    void on_settingsChanged_Setting();
+
+    void on_BTN_LOG_CLEAR_clicked();
+    void on_EDT_LOG_DISPLAY_textChanged();
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
 private:
+    void PollEmulator();
+    void OnListingRead(const QByteArray& listing);
+
     Ui::MainWindow* ui;
+    QProcess* m_drvemuProcess = nullptr;
+    DrvctlPoller* m_poller = nullptr;
+    int m_inputGuardOnEvent;
+    int m_inputGuardOffEvent;
+    int m_startupTimer1Id;
+    int m_startupTimer2Id;
+    int m_pollTimerId;
 };

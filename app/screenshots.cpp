@@ -1,0 +1,39 @@
+#include "screenshots.h"
+#include "ui_mainwindow.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPixmap>
+
+#include "mainwindow.h"
+
+namespace {
+bool save(MainWindow* window, const QString& folder, const QString& name)
+{
+    QCoreApplication::processEvents();
+    return window->grab().save(QDir(folder).filePath(name + QStringLiteral(".png")));
+}
+} // namespace
+
+bool Screenshots::SaveAll(MainWindow* window, const QString& folder)
+{
+    QDir().mkpath(folder);
+    Ui::MainWindow* ui = window->form();
+    bool ok = true;
+    ui->STACKED_WIDGET->setCurrentIndex(0);
+    const char* fileTabs[] = {"emulator-convert", "emulator-rename", "emulator-makehvr"};
+    for (int i = 0; i < ui->TAB_FILEOPERATION->count() && i < 3; ++i) {
+        ui->TAB_FILEOPERATION->setCurrentIndex(i);
+        ok = save(window, folder, QString::fromLatin1(fileTabs[i])) && ok;
+    }
+    ui->TAB_FILEOPERATION->setCurrentIndex(0);
+    ui->STACKED_WIDGET->setCurrentIndex(1);
+    const char* tabs[] = {"dump", "restore", "unformat-drvinfo", "log"};
+    for (int i = 0; i < ui->TAB_CONTROLLER_MODE->count() && i < 4; ++i) {
+        ui->TAB_CONTROLLER_MODE->setCurrentIndex(i);
+        ok = save(window, folder, QString::fromLatin1(tabs[i])) && ok;
+    }
+    ui->TAB_CONTROLLER_MODE->setCurrentIndex(0);
+    ui->STACKED_WIDGET->setCurrentIndex(0);
+    return ok;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A private world for one test: a temporary folder with its own settings
+// file, simulator state folder and a bin folder put first on PATH.  The bin
+// folder always holds recording stand-ins for pkill, shutdown and reboot, so
+// nothing a test does can reach the real ones.  Every stand-in appends one
+// line "<name> <args...>" to the stub log.  The previous PATH and variables
+// are restored when the object goes.
+class TestEnv
+{
+public:
+    // withSimulator: put the simulated board tools behind the stubs on PATH.
+    explicit TestEnv(bool withSimulator = false);
+    ~TestEnv();
+
+    bool isValid() const { return m_dir.isValid(); }
+    QString path(const QString& name = QString()) const;
+    QString binDir() const { return path(QStringLiteral("bin")); }
+    QString simDir() const { return path(QStringLiteral("sim")); }
+    QString settingsPath() const { return path(QStringLiteral("KESTAcon.ini")); }
+    QString stubLogPath() const { return path(QStringLiteral("stub.log")); }
+
+    // Opens the private settings file in MyCommon (and makes it the file the
+    // main window opens).
+    void openSettings();
+
+    // Writes an executable POSIX shell script into the bin folder.
+    void writeScript(const QString& name, const QString& body);
+    // A stand-in that only records its arguments (and prints output, if given).
+    void writeRecorder(const QString& name, const QString& output = QString());
+    // A link to one simulated board tool.
+    void linkSimTool(const QString& name);
+
+    QStringList stubLog() const;
+    void clearStubLog();
+
+    static QString simBinDir();
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_oldPath;
+    QByteArray m_oldStubLog;
+    QByteArray m_oldSimDir;
+};
