@@ -3,7 +3,9 @@
 #include <QPainter>
 #include <QtTest>
 
-#include <cmath>
+#include <algorithm>
+#include <climits>
+#include <iterator>
 
 #include "mygraphicaldumpdisplay.h"
 
