@@ -1,0 +1,425 @@
+// The simulator's disk tools as the controller sees them: progress reports
+// that the track map can read, one per attempt, images that survive a round
+// trip, single-track re-dumps, faults on demand, and refusals that change
+// nothing.
+
+#include "simtestkit.h"
+
+#include <algorithm>
+
+using namespace simtest;
+
+Q_DECLARE_METATYPE(simtest::Env)
+using Counts = QMap<int, int>;
+Q_DECLARE_METATYPE(Counts)
+
+namespace {
+
+QStringList withPaths(QStringList args, const Sim& sim)
+{
+    for (QString& a : args) {
+        a.replace("%IMG", sim.work("in.HVR"));
+        a.replace("%OUT", sim.work("out.HVR"));
+        a.replace("%TXT", sim.work("notes.txt"));
+    }
+    return args;
+}
+
+Counts range(int first, int last, int count = 1)
+{
+    Counts c;
+    for (int t = first; t <= last; ++t)
+        c[t] = count;
+    return c;
+}
+
+Counts with(Counts c, int track, int count)
+{
+    c[track] = count;
+    return c;
+}
+
+}  // namespace
+
+class TestSimDisk : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Sim> m_sim;
+
+    // A drive-1 image in the work folder for the tools that read one; both
+    // drives' disks exist afterwards.
+    void makeInputImage()
+    {
+        const Result r = m_sim->run("drvdump", {"-i", "1", "-r", "3", m_sim->work("in.HVR")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(Image::load(m_sim->work("in.HVR")).valid);
+        QCOMPARE(m_sim->run("drvinfo", {"-i", "0"}).exitCode, 0);
+    }
+
+private slots:
+    void initTestCase() { qRegisterMetaType<QProcess::ExitStatus>(); }
+    void init() { m_sim = std::make_unique<Sim>(); }
+    void cleanup() { m_sim.reset(); }
+
+    void reportsPerAttempt_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<Env>("env");
+        QTest::addColumn<Counts>("expected");
+        QTest::addColumn<int>("trackOffset");
+
+        QTest::newRow("dump 2HD, 80 cylinders") << "drvdump" << QStringList{"-i", "0", "-c", "80", "-r", "3", "%OUT"}
+                                                << Env{} << range(0, 159) << 0;
+        QTest::newRow("dump weak and bad tracks")
+            << "drvdump" << QStringList{"%OUT", "-r", "3", "-e", "4", "-i", "1", "-b", "2"}
+            << Env{{"KESTA_SIM_WEAK", "5:2"}, {"KESTA_SIM_BAD", "7"}} << with(with(range(4, 9), 5, 2), 7, 3) << 0;
+        QTest::newRow("dump five tries, bad track") << "drvdump" << QStringList{"-i", "1", "-e", "0", "-r", "5", "%OUT"}
+                                                    << Env{{"KESTA_SIM_BAD", "0"}} << with(range(0, 1), 0, 5) << 0;
+        QTest::newRow("dump one head") << "drvdump" << QStringList{"-i", "1", "-h", "1", "-e", "2", "%OUT"} << Env{}
+                                       << Counts{{0, 1}, {2, 1}, {4, 1}} << 0;
+        QTest::newRow("dump beyond the disk") << "drvdump" << QStringList{"-i", "1", "-c", "42", "-b", "39", "%OUT"}
+                                              << Env{} << Counts{{78, 1}, {79, 1}, {80, 3}, {81, 3}, {82, 3}, {83, 3}}
+                                              << 0;
+        QTest::newRow("dump with junk in the output")
+            << "drvdump" << QStringList{"-i", "1", "-e", "9", "-r", "3", "%OUT"}
+            << Env{{"KESTA_SIM_GARBAGE", "1"}, {"KESTA_SIM_WEAK", "3:3"}} << with(range(0, 19), 3, 3) << 0;
+        QTest::newRow("restore, weak and bad tracks")
+            << "drvrestore" << QStringList{"-i", "1", "-e", "1", "%IMG"}
+            << Env{{"KESTA_SIM_WEAK", "1:2"}, {"KESTA_SIM_BAD", "2"}} << with(with(range(0, 3), 1, 2), 2, 2) << 0;
+        QTest::newRow("unformat counts from 1") << "drvunformat" << QStringList{"-i", "1", "-c", "3"} << Env{}
+                                                << range(1, 6) << 1;
+        QTest::newRow("unformat, bad first track") << "drvunformat" << QStringList{"-c", "2", "-i", "1"}
+                                                   << Env{{"KESTA_SIM_BAD", "0"}} << with(range(1, 4), 1, 2) << 1;
+    }
+
+    // Every attempt gives one report the track map can read, even when the
+    // output arrives in many chunks, and the track number fits C and H.
+    void reportsPerAttempt()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QStringList, args);
+        QFETCH(Env, env);
+        QFETCH(Counts, expected);
+        QFETCH(int, trackOffset);
+        if (tool == "drvrestore")
+            makeInputImage();
+
+        QProcess p;
+        Env paced = env;
+        paced.insert("KESTA_SIM_TRACK_MS", "1");
+        p.setProcessEnvironment(m_sim->environment(paced));
+        QList<Report> chunked;
+        QByteArray all;
+        connect(&p, &QProcess::readyReadStandardOutput, this, [&] {
+            const QByteArray chunk = p.readAllStandardOutput();
+            all += chunk;
+            chunked += parseReports(chunk);
+        });
+        QSignalSpy finished(&p, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished));
+        p.start(toolPath(tool), withPaths(args, *m_sim));
+        QVERIFY(finished.wait(120000));
+        const QByteArray rest = p.readAllStandardOutput();
+        all += rest;
+        chunked += parseReports(rest);
+
+        QCOMPARE(reportCounts(chunked), expected);
+        QCOMPARE(reportCounts(parseReports(all)), expected);
+        QCOMPARE(all.count("(T"), chunked.size());  // no report hidden behind another
+        int previous = -1;
+        for (const Report& r : chunked) {
+            QCOMPARE(r.track - trackOffset, r.cyl * 2 + r.head);
+            QVERIFY(r.track >= previous);
+            previous = r.track;
+        }
+        QVERIFY(all.contains("\x1b[2K"));
+        const bool retried = std::any_of(expected.begin(), expected.end(), [](int n) { return n > 1; });
+        QCOMPARE(all.contains("\x1b[1A"), retried);
+        QCOMPARE(all.contains('\0'), env.contains("KESTA_SIM_GARBAGE"));
+    }
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<int>("restoreDrive");
+        QTest::newRow("onto the other drive") << 1;
+        QTest::newRow("onto the unformatted drive") << 0;
+    }
+
+    // dump, restore, dump again: the second image equals the first.
+    void roundTrip()
+    {
+        QFETCH(int, restoreDrive);
+        const QString first = m_sim->work("first.HVR"), second = m_sim->work("second.HVR");
+        const QStringList dumpArgs{"-c", "80", "-h", "2", "-d", "high", "-f", "encode", "-r", "3"};
+        QCOMPARE(m_sim->run("drvdump", QStringList{"-i", "0"} + dumpArgs + QStringList{first}).exitCode, 0);
+        const Image a = Image::load(first);
+        QVERIFY(a.valid);
+        QCOMPARE(a.status(79, 1), 1);
+
+        const QString drive = QString::number(restoreDrive);
+        if (restoreDrive == 0) {
+            QCOMPARE(m_sim->run("drvunformat", {"-i", "0"}).exitCode, 0);
+            const Result blank = m_sim->run("drvdump", {"-i", "0", "-e", "0", "-r", "2", m_sim->work("blank.HVR")});
+            QCOMPARE(reportCounts(parseReports(blank.out)), (Counts{{0, 2}, {1, 2}}));
+            QCOMPARE(Image::load(m_sim->work("blank.HVR")).status(0, 0), 3);
+        }
+        const Result restore = m_sim->run("drvrestore", {"-i", drive, first});
+        QCOMPARE(restore.exitCode, 0);
+        QCOMPARE(reportCounts(parseReports(restore.out)), range(0, 159));
+        QCOMPARE(m_sim->run("drvdump", QStringList{"-i", drive} + dumpArgs + QStringList{second}).exitCode, 0);
+        QVERIFY(fileBytes(first) == fileBytes(second));
+    }
+
+    // "-t N" reads one track into an existing image and leaves every other byte alone.
+    void singleTrackRedump()
+    {
+        const QString path = m_sim->work("redump.HVR");
+        QCOMPARE(m_sim->run("drvdump", {"-i", "1", "-r", "2", path}, {{"KESTA_SIM_BAD", "5,6"}}).exitCode, 3);
+        const Image before = Image::load(path);
+        QVERIFY(before.valid);
+        QCOMPARE(before.status(2, 1), 3);
+        QCOMPARE(before.status(3, 0), 3);
+
+        const Result r = m_sim->run("drvdump", {"-i", "1", "-r", "2", "-t", "5", path}, {{"KESTA_SIM_BAD", "6"}});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(reportCounts(parseReports(r.out)), (Counts{{5, 1}}));
+        const Image after = Image::load(path);
+        QVERIFY(after.valid);
+        const int from = before.recordOffset(2, 1), to = before.recordOffset(3, 0);
+        QVERIFY(after.bytes.left(from) == before.bytes.left(from));
+        QVERIFY(after.bytes.mid(to) == before.bytes.mid(to));
+        QCOMPARE(after.status(2, 1), 1);
+        QVERIFY(after.data(2, 1) == Image::load(m_sim->stateDir() + "/disks/drive1.hvr").data(2, 1));
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<Env>("env");
+        QTest::addColumn<QString>("message");
+
+        QTest::newRow("dump, empty drive") << "drvdump" << QStringList{"-i", "0", "%OUT"}
+                                           << Env{{"KESTA_SIM_EMPTY", "0"}} << "no disk";
+        QTest::newRow("dump over a foreign file") << "drvdump" << QStringList{"-i", "1", "%TXT"} << Env{}
+                                                  << "not overwritten";
+        QTest::newRow("dump over another geometry") << "drvdump" << QStringList{"-i", "1", "-c", "20", "%IMG"}
+                                                    << Env{} << "not overwritten";
+        QTest::newRow("single track, no image") << "drvdump" << QStringList{"-i", "1", "-t", "3", "%OUT"} << Env{}
+                                                << "cannot open";
+        QTest::newRow("restore, write protected") << "drvrestore" << QStringList{"-i", "0", "%IMG"}
+                                                  << Env{{"KESTA_SIM_PROTECT", "0"}} << "write protected";
+        QTest::newRow("restore, not an image") << "drvrestore" << QStringList{"-i", "0", "%TXT"} << Env{}
+                                               << "not an HVR image";
+        QTest::newRow("restore, empty drive") << "drvrestore" << QStringList{"-i", "1", "%IMG"}
+                                              << Env{{"KESTA_SIM_EMPTY", "0,1"}} << "no disk";
+        QTest::newRow("unformat, write protected") << "drvunformat" << QStringList{"-i", "1"}
+                                                   << Env{{"KESTA_SIM_PROTECT", "1"}} << "write protected";
+    }
+
+    // Conditions of the drive or the files stop a tool before it touches anything.
+    void refusals()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QStringList, args);
+        QFETCH(Env, env);
+        QFETCH(QString, message);
+        makeInputImage();
+        QFile notes(m_sim->work("notes.txt"));
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write("keep me\n");
+        notes.close();
+        const auto before = snapshot({m_sim->stateDir(), m_sim->work()});
+
+        const Result r = m_sim->run(tool, withPaths(args, *m_sim), env);
+        QVERIFY(r.finished);
+        QVERIFY(r.exitCode != 0);
+        QVERIFY2(r.out.contains(message.toUtf8()), r.out.constData());
+        QVERIFY(parseReports(r.out).isEmpty());
+        QCOMPARE(snapshot({m_sim->stateDir(), m_sim->work()}), before);
+    }
+
+    void badArguments_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QStringList>("args");
+        const QString out = "%OUT";
+        QTest::newRow("dump, unknown option") << "drvdump" << QStringList{"-x", out};
+        QTest::newRow("dump, missing value") << "drvdump" << QStringList{out, "-r"};
+        QTest::newRow("dump, drive 2") << "drvdump" << QStringList{"-i", "2", out};
+        QTest::newRow("dump, cylinders not a number") << "drvdump" << QStringList{"-c", "eighty", out};
+        QTest::newRow("dump, too many cylinders") << "drvdump" << QStringList{"-c", "91", out};
+        QTest::newRow("dump, begin after end") << "drvdump" << QStringList{"-b", "5", "-e", "3", out};
+        QTest::newRow("dump, end beyond cylinders") << "drvdump" << QStringList{"-c", "40", "-e", "40", out};
+        QTest::newRow("dump, density") << "drvdump" << QStringList{"-d", "quad", out};
+        QTest::newRow("dump, format") << "drvdump" << QStringList{"-f", "zip", out};
+        QTest::newRow("dump, pin") << "drvdump" << QStringList{"-px", out};
+        QTest::newRow("dump, two paths") << "drvdump" << QStringList{out, "%IMG"};
+        QTest::newRow("dump, no path") << "drvdump" << QStringList{"-i", "0"};
+        QTest::newRow("restore, flag") << "drvrestore" << QStringList{"-u", "2", "%IMG"};
+        QTest::newRow("restore, unknown option") << "drvrestore" << QStringList{"-r", "3", "%IMG"};
+        QTest::newRow("unformat, a path") << "drvunformat" << QStringList{"-i", "0", out};
+        QTest::newRow("unformat, heads") << "drvunformat" << QStringList{"-h", "3"};
+        QTest::newRow("drvinfo, missing value") << "drvinfo" << QStringList{"-i"};
+        QTest::newRow("drvinfo, unknown option") << "drvinfo" << QStringList{"-z"};
+        QTest::newRow("drvemu, option") << "drvemu" << QStringList{"-v", "-o x7"};
+        QTest::newRow("drvemu, step mode") << "drvemu" << QStringList{"-squarter"};
+        QTest::newRow("drvemu, unknown") << "drvemu" << QStringList{"-k"};
+        QTest::newRow("drvctl, verb") << "drvctl" << QStringList{"-i", "0", "-c", "fly"};
+        QTest::newRow("drvctl, insert without path") << "drvctl" << QStringList{"-i", "0", "insert"};
+        QTest::newRow("drvctl, no drive") << "drvctl" << QStringList{"-c", "eject"};
+        QTest::newRow("drvctl, drive 5") << "drvctl" << QStringList{"-i", "5", "eject"};
+        QTest::newRow("drvctl, list with drive") << "drvctl" << QStringList{"-l", "-i", "0"};
+        QTest::newRow("hvrconv, no output") << "hvrconv" << QStringList{"-i", "%IMG", "-n", "1"};
+        QTest::newRow("hvrconv, format") << "hvrconv" << QStringList{"-i", "%IMG", "-o", out, "-f", "zip"};
+        QTest::newRow("hvrconv, stray word") << "hvrconv" << QStringList{"-i", "%IMG", "-o", out, "bogus"};
+        QTest::newRow("hvrtool, no -c") << "hvrtool" << QStringList{"-t", "2HD", out};
+        QTest::newRow("hvrtool, type") << "hvrtool" << QStringList{"-c", "-t", "3HD", out};
+        QTest::newRow("hvrtool, rpm") << "hvrtool" << QStringList{"-c", "-r", "320", out};
+        QTest::newRow("hvrtool, protect") << "hvrtool" << QStringList{"-c", "-p", "maybe", out};
+        QTest::newRow("hvrtool, no path") << "hvrtool" << QStringList{"-c", "-t", "2D"};
+    }
+
+    // A command line a tool does not accept: one line on standard error, a
+    // failure status, no output and no change anywhere.
+    void badArguments()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QStringList, args);
+        makeInputImage();
+        const auto before = snapshot({m_sim->stateDir(), m_sim->work()});
+        const Result r = m_sim->run(tool, withPaths(args, *m_sim));
+        QVERIFY(r.finished);
+        QVERIFY(r.exitCode != 0);
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(r.err.count('\n'), 1);
+        QVERIFY(r.err.endsWith('\n') && r.err.startsWith(tool.toUtf8() + ": "));
+        QCOMPARE(snapshot({m_sim->stateDir(), m_sim->work()}), before);
+    }
+
+    void faults_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<Env>("env");
+        QTest::addColumn<int>("reports");
+        QTest::addColumn<qint64>("minElapsedMs");
+
+        QTest::newRow("pace per track") << "drvdump" << QStringList{"-i", "1", "-e", "1", "%OUT"}
+                                        << Env{{"KESTA_SIM_TRACK_MS", "50"}} << 4 << qint64(200);
+        QTest::newRow("silence mid-run") << "drvdump" << QStringList{"-i", "1", "-e", "1", "%OUT"}
+                                         << Env{{"KESTA_SIM_SILENCE_MS", "400"}} << 4 << qint64(400);
+        QTest::newRow("silence at a track") << "drvunformat" << QStringList{"-i", "1", "-c", "2"}
+                                            << Env{{"KESTA_SIM_SILENCE_MS", "300"}, {"KESTA_SIM_SILENCE_AT", "3"}}
+                                            << 4 << qint64(300);
+        QTest::newRow("slow drvctl") << "drvctl" << QStringList{} << Env{{"KESTA_SIM_CTL_DELAY_MS", "300"}} << 0
+                                     << qint64(300);
+    }
+
+    // Timed faults take at least as long as asked and still deliver every report.
+    void faults()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QStringList, args);
+        QFETCH(Env, env);
+        QFETCH(int, reports);
+        QFETCH(qint64, minElapsedMs);
+        const Result r = m_sim->run(tool, withPaths(args, *m_sim), env);
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(parseReports(r.out).size(), reports);
+        QVERIFY2(r.elapsedMs >= minElapsedMs, qPrintable(QString::number(r.elapsedMs)));
+    }
+
+    // A crash ends the run abruptly; the image holds what was read before it.
+    void crashAtTrack()
+    {
+        const QString path = m_sim->work("crash.HVR");
+        const Result r = m_sim->run("drvdump", {"-i", "1", "-e", "5", path}, {{"KESTA_SIM_CRASH_AT", "4"}});
+        QVERIFY(r.finished);
+        QVERIFY(r.crashed);
+        QCOMPARE(reportCounts(parseReports(r.out)), range(0, 3));
+        const Image img = Image::load(path);
+        QVERIFY(img.valid);
+        QCOMPARE(img.status(1, 1), 1);
+        QCOMPARE(img.status(2, 0), 0);
+    }
+
+    void missingTool_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("drvdump") << "drvdump" << QStringList{"-i", "0", "%OUT"};
+        QTest::newRow("drvctl") << "drvctl" << QStringList{"-l"};
+        QTest::newRow("drvemu") << "drvemu" << QStringList{"-v"};
+    }
+
+    // A tool marked missing prints nothing and changes nothing.
+    void missingTool()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QStringList, args);
+        const auto before = snapshot({m_sim->stateDir(), m_sim->work()});
+        const Result r = m_sim->run(tool, withPaths(args, *m_sim), {{"KESTA_SIM_MISSING", "drvinfo," + tool}});
+        QCOMPARE(r.exitCode, 127);
+        QVERIFY(r.out.isEmpty() && r.err.isEmpty());
+        QCOMPARE(snapshot({m_sim->stateDir(), m_sim->work()}), before);
+    }
+
+    void stopMidRun_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<bool>("byStub");
+        QTest::newRow("dump, recording pkill") << "drvdump" << true;
+        QTest::newRow("dump, SIGTERM") << "drvdump" << false;
+        QTest::newRow("restore, recording pkill") << "drvrestore" << true;
+        QTest::newRow("unformat, SIGTERM") << "drvunformat" << false;
+    }
+
+    // Cancel stops a running tool; it leaves a valid image or disk behind and
+    // takes its pid file with it.
+    void stopMidRun()
+    {
+        QFETCH(QString, tool);
+        QFETCH(bool, byStub);
+        makeInputImage();
+        const QString path = m_sim->work("stopped.HVR");
+        QStringList args{"-i", "0"};
+        if (tool == "drvdump")
+            args << path;
+        else if (tool == "drvrestore")
+            args << m_sim->work("in.HVR");
+        QProcess* p = m_sim->start(tool, args, {{"KESTA_SIM_TRACK_MS", "50"}});
+        QVERIFY(p);
+        QSignalSpy finished(p, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished));
+        QByteArray output;
+        QTRY_VERIFY_WITH_TIMEOUT((output += p->readAllStandardOutput(), !parseReports(output).isEmpty()), 30000);
+        QVERIFY(QFile::exists(m_sim->pidFile(tool, p->processId())));
+        QCOMPARE(processName(p->processId()), tool);
+
+        if (byStub) {
+            const Result pk = m_sim->run(stubPath("pkill"), {tool});
+            QCOMPARE(pk.exitCode, 0);
+            QCOMPARE(m_sim->stubLog(), QStringList{"pkill " + tool});
+        } else {
+            QCOMPARE(::kill(static_cast<pid_t>(p->processId()), SIGTERM), 0);
+        }
+        QVERIFY(finished.count() > 0 || finished.wait(30000));
+        output += p->readAllStandardOutput();
+        QCOMPARE(p->exitStatus(), QProcess::NormalExit);
+        QVERIFY(output.contains("interrupted") && !output.contains(": done,"));
+        QVERIFY(QDir(m_sim->stateDir() + "/pids").entryList(QDir::Files).isEmpty());
+
+        const Image img = Image::load(tool == "drvdump" ? path : m_sim->stateDir() + "/disks/drive0.hvr");
+        QVERIFY(img.valid);
+        if (tool == "drvdump") {
+            // Tracks reported as read are in the image; the rest are marked unread.
+            const QMap<int, int> done = reportCounts(parseReports(output));
+            for (int t = 0; t < 160; ++t)
+                QCOMPARE(img.status(t / 2, t % 2), done.contains(t) ? 1 : 0);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimDisk)
+#include "tst_simdisk.moc"
