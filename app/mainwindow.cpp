@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QEvent>
 #include <QFile>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMetaEnum>
 #include <QProcess>
@@ -14,7 +15,12 @@
 #include <QTextStream>
 #include <QTimerEvent>
 
+#include "cylinderrules.h"
 #include "drvctlpoller.h"
+#include "mygraphicaldumpdisplay.h"
+#include "parametermanage.h"
+#include "parameterselector.h"
+#include "parameterset.h"
 #include "mycommon.h"
 #include "mykeyboard.h"
 #include "myparameterbutton.h"
@@ -36,6 +42,22 @@ void setupButton(MyParameterButton* button, const QString& title, const QStringL
     button->setCurrentText(initial);
 }
 
+// "---" followed by every number from first to last.
+QStringList numbers(int first, int last, bool notGiven = true)
+{
+    QStringList items;
+    if (notGiven)
+        items << MyCommon::NOT_GIVEN;
+    for (int i = first; i <= last; ++i)
+        items << QString::number(i);
+    return items;
+}
+
+int valueOf(MyParameterButton* button, int defaultValue)
+{
+    return MyCommon::GetIntValueFromMyParameterButtonText(button, defaultValue);
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
@@ -55,9 +77,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     ui->LBL_POWERED_BY->setText(MyCommon::POWERED_BY_PREFIX + common()->Get_DRVEMU_Version());
 
-    // Value lists of the buttons that this window owns directly.
-    setupButton(ui->BTN_DRVEMU_MODE, QStringLiteral("Emulator Mode"), MyCommon::EMULATOR_MODES,
-                MyCommon::MODE_NORMAL);
+    SetupParameterButtons();
 
     QCoreApplication::setOrganizationName(MyCommon::ORGANIZATION_NAME);
     QCoreApplication::setOrganizationDomain(MyCommon::ORGANIZATION_DOMAIN);
@@ -65,6 +85,10 @@ MainWindow::MainWindow(QWidget* parent)
 
     // The settings file; nothing is read or written before this point.
     common()->OpenSettingInstance(MyCommon::GetApplicationInifilePath());
+
+    ui->WDT_DUMP_PARAMETER_SELECTOR->SetMode(0);
+    ui->WDT_RESTORE_PARAMETER_SELECTOR->SetMode(1);
+    ui->WDT_UNFORMAT_PARAMETER_SELECTOR->SetMode(2);
 
     LoadSettings();
 
@@ -78,7 +102,18 @@ MainWindow::MainWindow(QWidget* parent)
                              static_cast<QObject*>(ui->WDT_UNFORMAT_PARAMETER_SELECTOR)})
         guarded->installEventFilter(this);
 
+    SetReDumpBtnEnabled(false);
+
+    // The cylinder slots are connected by name; these follow them.
     connect(common(), &MyCommon::settingsChanged, this, &MainWindow::on_settingsChanged_Setting);
+    connect(ui->BTN_RESTORE_DISKNO, &MyParameterButton::currentIndexChanged, this,
+            &MainWindow::on_settingsChanged_Restore);
+    connect(ui->WDT_DUMP_PARAMETER_SELECTOR, &ParameterSelector::parameterRegistered, this,
+            &MainWindow::on_settingsChanged_Dump);
+    connect(ui->WDT_RESTORE_PARAMETER_SELECTOR, &ParameterSelector::parameterRegistered, this,
+            &MainWindow::on_settingsChanged_Restore);
+    connect(ui->WDT_UNFORMAT_PARAMETER_SELECTOR, &ParameterSelector::parameterRegistered, this,
+            &MainWindow::on_settingsChanged_Unformat);
     for (MyParameterButton* button : {ui->BTN_DRVEMU_MODE, ui->BTN_CONVERT_DISKNO, ui->BTN_CONVERT_FORMAT,
                                       ui->BTN_CONVERT_EXT, ui->BTN_MAKE_HVR_TYPE, ui->BTN_MAKE_HVR_RPM,
                                       ui->BTN_MAKE_HVR_PROTECT})
@@ -98,6 +133,27 @@ MainWindow::MainWindow(QWidget* parent)
 
     m_poller = new DrvctlPoller(this);
     connect(m_poller, &DrvctlPoller::listingRead, this, &MainWindow::OnListingRead);
+
+    for (MyParameterButton* button : {ui->BTN_DUMP_BEGIN, ui->BTN_DUMP_END, ui->BTN_DUMP_CYLINDERS})
+        connect(button, &MyParameterButton::currentIndexChanged, this, &MainWindow::on_DUMP_ParameterChanged);
+    for (MyParameterButton* button : {ui->BTN_RESTORE_BEGIN, ui->BTN_RESTORE_END, ui->BTN_RESTORE_CYLINDERS})
+        connect(button, &MyParameterButton::currentIndexChanged, this, &MainWindow::on_RESTORE_ParameterChanged);
+    connect(ui->BTN_UNFORMAT_CYLINDERS, &MyParameterButton::currentIndexChanged, this,
+            &MainWindow::on_UNFORMAT_ParameterChanged);
+
+    // Every panel starts from the generic preset: drive 0, 40 cylinders,
+    // 2 heads, cylinders 0 to 39, 1 step, double density, encode, no pins,
+    // 3 retries, flag 1, disk 1, overwrite as set.
+    {
+        const QStringList generic = {"DRIVES/0", "CYLINDERS/40", "HEADS/2", "BEGIN/0", "END/39", "STEPS/1",
+                                     "DENSITY/double", "FORMAT/encode", "ASSERT_PIN1/---", "ASSERT_PIN2/---",
+                                     "ASSERT_PIN3/---", "RETRY/3", "FLAG/1", "DISKNO/1", "OVERWRITE/SETTING"};
+        ParameterSet* set = ParameterSet::FromTextForm(generic);
+        SetDumpButtonParameters(set);
+        SetRestoreButtonParameters(set);
+        SetUnformatButtonParameters(set);
+        delete set;
+    }
 
     UpdateDRVEMUStatus();
 
@@ -293,6 +349,16 @@ void MainWindow::LoadSettings()
     ui->BTN_MAKE_HVR_RPM->setCurrentText(common()->GetSettingString(QStringLiteral("CONVERT/RPM")));
     ui->BTN_MAKE_HVR_PROTECT->setCurrentText(common()->GetSettingString(QStringLiteral("CONVERT/PROTECT")));
     ui->BTN_RESTORE_DISKNO->setCurrentText(common()->GetSettingString(QStringLiteral("RESTORE/DISKNO")));
+
+    // Named parameter sets of the three operations.
+    const QList<QPair<ParameterSelector*, QString>> stores = {
+        {ui->WDT_DUMP_PARAMETER_SELECTOR, ParameterManage::SLOT_DUMP},
+        {ui->WDT_RESTORE_PARAMETER_SELECTOR, ParameterManage::SLOT_RESTORE},
+        {ui->WDT_UNFORMAT_PARAMETER_SELECTOR, ParameterManage::SLOT_UNFORMAT}};
+    for (const auto& store : stores) {
+        store.first->getParameterManage()->LoadFromSettings(store.second);
+        store.first->SetupParameterList();
+    }
     qDebug() << "LoadSettings END";
 }
 
@@ -366,4 +432,287 @@ QString MainWindow::SaveLogToFolder(const QString& folder)
     out.flush();
     file.close();
     return path;
+}
+
+// ---- operation panels -----------------------------------------------------
+
+void MainWindow::SetupParameterButtons()
+{
+    auto title = [this](MyParameterButton* button) {
+        QString name = button->objectName();
+        name.replace(0, 4, QStringLiteral("LBL_"));
+        auto* label = findChild<QLabel*>(name);
+        return label ? label->text() : QString();
+    };
+    const QStringList drives = {"0", "1"};
+    const QStringList heads = {MyCommon::NOT_GIVEN, "1", "2"};
+    const QStringList pins = {MyCommon::NOT_GIVEN, "2", "4", "12"};
+    const QStringList density = {MyCommon::NOT_GIVEN, "double", "high"};
+    const QStringList format = {MyCommon::NOT_GIVEN, MyCommon::FORMAT_ENCODE, MyCommon::FORMAT_RAW};
+    const QStringList overwrite = {"SETTING", "overwrite", "followKESTA"};
+    const QStringList flag = {MyCommon::NOT_GIVEN, "0", "1"};
+    const QString ng = MyCommon::NOT_GIVEN;
+
+    struct Entry {
+        MyParameterButton* button;
+        QStringList items;
+        QString initial;
+    };
+    const QList<Entry> entries = {
+        {ui->BTN_DUMP_DRIVE, drives, "0"},
+        {ui->BTN_DUMP_HEADS, heads, "1"},
+        {ui->BTN_DUMP_STEPS, heads, "1"},
+        {ui->BTN_DUMP_CYLINDERS, numbers(1, 84), "1"},
+        {ui->BTN_DUMP_BEGIN, numbers(0, 83), "1"},
+        {ui->BTN_DUMP_END, numbers(0, 83), "1"},
+        {ui->BTN_DUMP_ASSERT_PIN1, pins, ng},
+        {ui->BTN_DUMP_ASSERT_PIN2, pins, ng},
+        {ui->BTN_DUMP_ASSERT_PIN3, pins, ng},
+        {ui->BTN_DUMP_DENSITY, density, ng},
+        {ui->BTN_DUMP_FORMAT, format, ng},
+        {ui->BTN_DUMP_RETRY, numbers(0, 98), "1"},
+        {ui->BTN_DUMP_OVERWRITE, overwrite, "SETTING"},
+        {ui->BTN_RESTORE_DRIVE, drives, "0"},
+        {ui->BTN_RESTORE_HEADS, heads, "1"},
+        {ui->BTN_RESTORE_STEPS, heads, "1"},
+        {ui->BTN_RESTORE_CYLINDERS, numbers(1, 84), "1"},
+        {ui->BTN_RESTORE_BEGIN, numbers(0, 83), "1"},
+        {ui->BTN_RESTORE_END, numbers(0, 83), "1"},
+        {ui->BTN_RESTORE_ASSERT_PIN1, pins, ng},
+        {ui->BTN_RESTORE_ASSERT_PIN2, pins, ng},
+        {ui->BTN_RESTORE_ASSERT_PIN3, pins, ng},
+        {ui->BTN_RESTORE_FLAG, flag, ng},
+        {ui->BTN_RESTORE_DISKNO, numbers(0, 14), ng},
+        {ui->BTN_UNFORMAT_DRIVE, drives, "0"},
+        {ui->BTN_UNFORMAT_HEADS, heads, "1"},
+        {ui->BTN_UNFORMAT_STEPS, heads, "1"},
+        {ui->BTN_UNFORMAT_CYLINDERS, numbers(1, 84), "1"},
+        {ui->BTN_UNFORMAT_ASSERT_PIN1, pins, ng},
+        {ui->BTN_UNFORMAT_ASSERT_PIN2, pins, ng},
+        {ui->BTN_UNFORMAT_ASSERT_PIN3, pins, ng},
+    };
+    for (const Entry& entry : entries) {
+        const QString text = entry.button == ui->BTN_RESTORE_DISKNO ? QStringLiteral("DiskNo") : title(entry.button);
+        setupButton(entry.button, text, entry.items, entry.initial);
+    }
+    setupButton(ui->BTN_DRVEMU_MODE, QStringLiteral("Emulator Mode"), MyCommon::EMULATOR_MODES,
+                MyCommon::MODE_NORMAL);
+}
+
+void MainWindow::ApplySet(ParameterSet* set, const QStringList& keys, const QList<MyParameterButton*>& buttons,
+                          MyParameterButton* cylinders, MyParameterButton* begin, MyParameterButton* end)
+{
+    if (!set)
+        return;
+    // The cylinder rules would fight a set whose values arrive one by one
+    // (80 cylinders, BEGIN 60 meeting a 40-cylinder set); they run once the
+    // whole set is on the panel.
+    const bool wasApplying = m_applyingSet;
+    m_applyingSet = true;
+    for (int i = 0; i < keys.size() && i < buttons.size(); ++i)
+        buttons.at(i)->setCurrentText(set->Value(keys.at(i)));
+    m_applyingSet = wasApplying;
+    if (!m_applyingSet && cylinders && begin && end)
+        ApplyCylinderRules(cylinders, begin, end, CylinderRules::CylindersChanged);
+}
+
+void MainWindow::SetDumpButtonParameters(ParameterSet* set)
+{
+    ApplySet(set,
+             {MyCommon::KEY_DRIVES, MyCommon::KEY_CYLINDERS, MyCommon::KEY_HEADS, MyCommon::KEY_BEGIN,
+              MyCommon::KEY_END, MyCommon::KEY_STEPS, MyCommon::KEY_DENSITY, MyCommon::KEY_FORMAT,
+              MyCommon::KEY_ASSERT_PIN1, MyCommon::KEY_ASSERT_PIN2, MyCommon::KEY_ASSERT_PIN3, MyCommon::KEY_RETRY,
+              MyCommon::KEY_OVERWRITE},
+             {ui->BTN_DUMP_DRIVE, ui->BTN_DUMP_CYLINDERS, ui->BTN_DUMP_HEADS, ui->BTN_DUMP_BEGIN, ui->BTN_DUMP_END,
+              ui->BTN_DUMP_STEPS, ui->BTN_DUMP_DENSITY, ui->BTN_DUMP_FORMAT, ui->BTN_DUMP_ASSERT_PIN1,
+              ui->BTN_DUMP_ASSERT_PIN2, ui->BTN_DUMP_ASSERT_PIN3, ui->BTN_DUMP_RETRY, ui->BTN_DUMP_OVERWRITE},
+             ui->BTN_DUMP_CYLINDERS, ui->BTN_DUMP_BEGIN, ui->BTN_DUMP_END);
+}
+
+void MainWindow::SetRestoreButtonParameters(ParameterSet* set)
+{
+    ApplySet(set,
+             {MyCommon::KEY_DRIVES, MyCommon::KEY_CYLINDERS, MyCommon::KEY_HEADS, MyCommon::KEY_BEGIN,
+              MyCommon::KEY_END, MyCommon::KEY_STEPS, MyCommon::KEY_ASSERT_PIN1, MyCommon::KEY_ASSERT_PIN2,
+              MyCommon::KEY_ASSERT_PIN3, MyCommon::KEY_FLAG, MyCommon::KEY_DISKNO},
+             {ui->BTN_RESTORE_DRIVE, ui->BTN_RESTORE_CYLINDERS, ui->BTN_RESTORE_HEADS, ui->BTN_RESTORE_BEGIN,
+              ui->BTN_RESTORE_END, ui->BTN_RESTORE_STEPS, ui->BTN_RESTORE_ASSERT_PIN1, ui->BTN_RESTORE_ASSERT_PIN2,
+              ui->BTN_RESTORE_ASSERT_PIN3, ui->BTN_RESTORE_FLAG, ui->BTN_RESTORE_DISKNO},
+             ui->BTN_RESTORE_CYLINDERS, ui->BTN_RESTORE_BEGIN, ui->BTN_RESTORE_END);
+}
+
+void MainWindow::SetUnformatButtonParameters(ParameterSet* set)
+{
+    ApplySet(set,
+             {MyCommon::KEY_DRIVES, MyCommon::KEY_CYLINDERS, MyCommon::KEY_HEADS, MyCommon::KEY_STEPS,
+              MyCommon::KEY_ASSERT_PIN1, MyCommon::KEY_ASSERT_PIN2, MyCommon::KEY_ASSERT_PIN3},
+             {ui->BTN_UNFORMAT_DRIVE, ui->BTN_UNFORMAT_CYLINDERS, ui->BTN_UNFORMAT_HEADS, ui->BTN_UNFORMAT_STEPS,
+              ui->BTN_UNFORMAT_ASSERT_PIN1, ui->BTN_UNFORMAT_ASSERT_PIN2, ui->BTN_UNFORMAT_ASSERT_PIN3},
+             nullptr, nullptr, nullptr);
+}
+
+ParameterSet* MainWindow::GetDumpButtonParameters()
+{
+    auto* set = new ParameterSet;
+    set->SetValue(MyCommon::KEY_DRIVES, ui->BTN_DUMP_DRIVE->currentText());
+    set->SetValue(MyCommon::KEY_CYLINDERS, ui->BTN_DUMP_CYLINDERS->currentText());
+    set->SetValue(MyCommon::KEY_HEADS, ui->BTN_DUMP_HEADS->currentText());
+    set->SetValue(MyCommon::KEY_BEGIN, QString::number(valueOf(ui->BTN_DUMP_BEGIN, 0)));
+    set->SetValue(MyCommon::KEY_END, QString::number(valueOf(ui->BTN_DUMP_END, 0)));
+    set->SetValue(MyCommon::KEY_STEPS, ui->BTN_DUMP_STEPS->currentText());
+    set->SetValue(MyCommon::KEY_DENSITY, ui->BTN_DUMP_DENSITY->currentText());
+    set->SetValue(MyCommon::KEY_FORMAT, ui->BTN_DUMP_FORMAT->currentText());
+    set->SetValue(MyCommon::KEY_ASSERT_PIN1, ui->BTN_DUMP_ASSERT_PIN1->currentText());
+    set->SetValue(MyCommon::KEY_ASSERT_PIN2, ui->BTN_DUMP_ASSERT_PIN2->currentText());
+    set->SetValue(MyCommon::KEY_ASSERT_PIN3, ui->BTN_DUMP_ASSERT_PIN3->currentText());
+    set->SetValue(MyCommon::KEY_RETRY, ui->BTN_DUMP_RETRY->currentText());
+    set->SetValue(MyCommon::KEY_FLAG, QStringLiteral("1"));
+    set->SetValue(MyCommon::KEY_DISKNO, QStringLiteral("1"));
+    set->SetValue(MyCommon::KEY_OVERWRITE, ui->BTN_DUMP_OVERWRITE->currentText());
+    return set;
+}
+
+ParameterSet* MainWindow::GetRestoreButtonParameters()
+{
+    auto* set = new ParameterSet;
+    set->SetValue(MyCommon::KEY_DRIVES, ui->BTN_RESTORE_DRIVE->currentText());
+    set->SetValue(MyCommon::KEY_CYLINDERS, ui->BTN_RESTORE_CYLINDERS->currentText());
+    set->SetValue(MyCommon::KEY_HEADS, ui->BTN_RESTORE_HEADS->currentText());
+    set->SetValue(MyCommon::KEY_BEGIN, QString::number(valueOf(ui->BTN_RESTORE_BEGIN, 0)));
+    set->SetValue(MyCommon::KEY_END, QString::number(valueOf(ui->BTN_RESTORE_END, 0)));
+    set->SetValue(MyCommon::KEY_STEPS, ui->BTN_RESTORE_STEPS->currentText());
+    set->SetValue(MyCommon::KEY_DENSITY, QStringLiteral("double"));
+    set->SetValue(MyCommon::KEY_FORMAT, MyCommon::FORMAT_ENCODE);
+    set->SetValue(MyCommon::KEY_ASSERT_PIN1, ui->BTN_RESTORE_ASSERT_PIN1->currentText());
+    set->SetValue(MyCommon::KEY_ASSERT_PIN2, ui->BTN_RESTORE_ASSERT_PIN2->currentText());
+    set->SetValue(MyCommon::KEY_ASSERT_PIN3, ui->BTN_RESTORE_ASSERT_PIN3->currentText());
+    set->SetValue(MyCommon::KEY_RETRY, QStringLiteral("3"));
+    set->SetValue(MyCommon::KEY_FLAG, ui->BTN_RESTORE_FLAG->currentText());
+    set->SetValue(MyCommon::KEY_DISKNO, ui->BTN_RESTORE_DISKNO->currentText());
+    set->SetValue(MyCommon::KEY_OVERWRITE, QStringLiteral("SETTING"));
+    return set;
+}
+
+ParameterSet* MainWindow::GetUnformatButtonParameters()
+{
+    auto* set = new ParameterSet;
+    set->SetValue(MyCommon::KEY_DRIVES, ui->BTN_UNFORMAT_DRIVE->currentText());
+    set->SetValue(MyCommon::KEY_CYLINDERS, ui->BTN_UNFORMAT_CYLINDERS->currentText());
+    set->SetValue(MyCommon::KEY_HEADS, ui->BTN_UNFORMAT_HEADS->currentText());
+    set->SetValue(MyCommon::KEY_STEPS, ui->BTN_UNFORMAT_STEPS->currentText());
+    set->SetValue(MyCommon::KEY_DENSITY, QStringLiteral("double"));
+    set->SetValue(MyCommon::KEY_FORMAT, MyCommon::FORMAT_ENCODE);
+    set->SetValue(MyCommon::KEY_ASSERT_PIN1, ui->BTN_UNFORMAT_ASSERT_PIN1->currentText());
+    set->SetValue(MyCommon::KEY_ASSERT_PIN2, ui->BTN_UNFORMAT_ASSERT_PIN2->currentText());
+    set->SetValue(MyCommon::KEY_ASSERT_PIN3, ui->BTN_UNFORMAT_ASSERT_PIN3->currentText());
+    set->SetValue(MyCommon::KEY_RETRY, QStringLiteral("3"));
+    set->SetValue(MyCommon::KEY_FLAG, QStringLiteral("1"));
+    set->SetValue(MyCommon::KEY_DISKNO, QStringLiteral("1"));
+    set->SetValue(MyCommon::KEY_OVERWRITE, QStringLiteral("SETTING"));
+    return set;
+}
+
+void MainWindow::ApplyCylinderRules(MyParameterButton* cylinders, MyParameterButton* begin, MyParameterButton* end,
+                                    int changed)
+{
+    if (m_applyingSet)
+        return;
+    const CylinderRules::Result result = CylinderRules::Apply(
+        cylinders->currentText(), begin->currentText(), end->currentText(), CylinderRules::Changed(changed));
+    // END before BEGIN: each write re-enters the rules at most once more.
+    if (result.writeEnd)
+        end->setCurrentText(result.end);
+    if (result.writeBegin)
+        begin->setCurrentText(result.begin);
+}
+
+void MainWindow::on_BTN_DUMP_CYLINDERS_currentIndexChanged(int)
+{
+    ApplyCylinderRules(ui->BTN_DUMP_CYLINDERS, ui->BTN_DUMP_BEGIN, ui->BTN_DUMP_END, CylinderRules::CylindersChanged);
+}
+
+void MainWindow::on_BTN_DUMP_BEGIN_currentIndexChanged(int)
+{
+    ApplyCylinderRules(ui->BTN_DUMP_CYLINDERS, ui->BTN_DUMP_BEGIN, ui->BTN_DUMP_END, CylinderRules::BeginChanged);
+}
+
+void MainWindow::on_BTN_DUMP_END_currentIndexChanged(int)
+{
+    ApplyCylinderRules(ui->BTN_DUMP_CYLINDERS, ui->BTN_DUMP_BEGIN, ui->BTN_DUMP_END, CylinderRules::EndChanged);
+}
+
+void MainWindow::on_BTN_RESTORE_CYLINDERS_currentIndexChanged(int)
+{
+    ApplyCylinderRules(ui->BTN_RESTORE_CYLINDERS, ui->BTN_RESTORE_BEGIN, ui->BTN_RESTORE_END,
+                       CylinderRules::CylindersChanged);
+}
+
+void MainWindow::on_BTN_RESTORE_BEGIN_currentIndexChanged(int)
+{
+    ApplyCylinderRules(ui->BTN_RESTORE_CYLINDERS, ui->BTN_RESTORE_BEGIN, ui->BTN_RESTORE_END,
+                       CylinderRules::BeginChanged);
+}
+
+void MainWindow::on_BTN_RESTORE_END_currentIndexChanged(int)
+{
+    ApplyCylinderRules(ui->BTN_RESTORE_CYLINDERS, ui->BTN_RESTORE_BEGIN, ui->BTN_RESTORE_END,
+                       CylinderRules::EndChanged);
+}
+
+void MainWindow::on_DUMP_ParameterChanged()
+{
+    qDebug() << "void MainWindow::on_DUMP_ParameterChanged()" << " START";
+    const int c = valueOf(ui->BTN_DUMP_CYLINDERS, 40);
+    const int e = valueOf(ui->BTN_DUMP_END, 39);
+    const int r = valueOf(ui->BTN_DUMP_RETRY, 3);
+    const int b = valueOf(ui->BTN_DUMP_BEGIN, 0);
+    ui->WDT_DUMPSTATUS->InitialTrackState(0, b, c > e ? e : c - 1, r, c);
+    SetReDumpBtnEnabled(false);
+    qDebug() << "void MainWindow::on_DUMP_ParameterChanged()" << " END";
+}
+
+void MainWindow::on_RESTORE_ParameterChanged()
+{
+    qDebug() << "void MainWindow::on_RESTORE_ParameterChanged()" << " START";
+    const int c = valueOf(ui->BTN_RESTORE_CYLINDERS, 40);
+    const int e = valueOf(ui->BTN_RESTORE_END, 39);
+    const int b = valueOf(ui->BTN_RESTORE_BEGIN, 0);
+    ui->WDT_RESTORESTATUS->InitialTrackState(1, b, c > e ? e : c - 1, 2, c);
+    qDebug() << "void MainWindow::on_RESTORE_ParameterChanged()" << " END";
+}
+
+void MainWindow::on_UNFORMAT_ParameterChanged()
+{
+    qDebug() << "void MainWindow::on_UNFORMAT_ParameterChanged()" << " START";
+    const int c = valueOf(ui->BTN_UNFORMAT_CYLINDERS, 40);
+    ui->WDT_UNFORMATSTATUS->InitialTrackState(2, 0, c - 1, 2, c);
+    qDebug() << "void MainWindow::on_UNFORMAT_ParameterChanged()" << " END";
+}
+
+void MainWindow::on_settingsChanged_Dump()
+{
+    qDebug() << "void MainWindow::on_settingsChanged_Dump()" << " START";
+    ui->WDT_DUMP_PARAMETER_SELECTOR->getParameterManage()->SaveToSettings(ParameterManage::SLOT_DUMP);
+    qDebug() << "void MainWindow::on_settingsChanged_Dump()" << " END";
+}
+
+void MainWindow::on_settingsChanged_Restore()
+{
+    qDebug() << "void MainWindow::on_settingsChanged_Restore()" << " START";
+    common()->SetSettingString(QStringLiteral("RESTORE/DISKNO"), ui->BTN_RESTORE_DISKNO->currentText());
+    ui->WDT_RESTORE_PARAMETER_SELECTOR->getParameterManage()->SaveToSettings(ParameterManage::SLOT_RESTORE);
+    qDebug() << "void MainWindow::on_settingsChanged_Restore()" << " END";
+}
+
+void MainWindow::on_settingsChanged_Unformat()
+{
+    qDebug() << "void MainWindow::on_settingsChanged_Unformat()" << " START";
+    ui->WDT_UNFORMAT_PARAMETER_SELECTOR->getParameterManage()->SaveToSettings(ParameterManage::SLOT_UNFORMAT);
+    qDebug() << "void MainWindow::on_settingsChanged_Unformat()" << " END";
+}
+
+void MainWindow::SetReDumpBtnEnabled(bool enabled)
+{
+    ui->BTN_REDUMP->setEnabled(enabled);
+    ui->BTN_REDUMP->setStyleSheet(enabled ? MyCommon::REDUMP_STYLE_HIGHLIGHT : MyCommon::REDUMP_STYLE_PLAIN);
 }

@@ -7,6 +7,9 @@
 class QLineEdit;
 class QProcess;
 class DrvctlPoller;
+class ParameterSet;
+class ParameterSelector;
+class MyParameterButton;
 
 namespace Ui {
 class MainWindow;
@@ -28,6 +31,16 @@ public:
 
     // Settings of the window.
     void LoadSettings();
+
+    // Operation panels: apply a set (the caller keeps it) or take a snapshot
+    // (a new set the caller owns).
+    void SetDumpButtonParameters(ParameterSet* set);
+    void SetRestoreButtonParameters(ParameterSet* set);
+    void SetUnformatButtonParameters(ParameterSet* set);
+    ParameterSet* GetDumpButtonParameters();
+    ParameterSet* GetRestoreButtonParameters();
+    ParameterSet* GetUnformatButtonParameters();
+    void SetReDumpBtnEnabled(bool enabled);
 
     // Opens the on-screen keyboard for field; the text comes back only when
     // the keyboard is accepted.
@@ -54,6 +67,19 @@ public slots:
     void on_settingsChanged_Emulator();
     void on_settingsChanged_Setting();
 
+    void on_BTN_DUMP_CYLINDERS_currentIndexChanged(int index);
+    void on_BTN_DUMP_BEGIN_currentIndexChanged(int index);
+    void on_BTN_DUMP_END_currentIndexChanged(int index);
+    void on_BTN_RESTORE_CYLINDERS_currentIndexChanged(int index);
+    void on_BTN_RESTORE_BEGIN_currentIndexChanged(int index);
+    void on_BTN_RESTORE_END_currentIndexChanged(int index);
+    void on_DUMP_ParameterChanged();
+    void on_RESTORE_ParameterChanged();
+    void on_UNFORMAT_ParameterChanged();
+    void on_settingsChanged_Dump();
+    void on_settingsChanged_Restore();
+    void on_settingsChanged_Unformat();
+
     void on_BTN_LOG_CLEAR_clicked();
     void on_EDT_LOG_DISPLAY_textChanged();
 
@@ -61,6 +87,11 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    void SetupParameterButtons();
+    void ApplyCylinderRules(MyParameterButton* cylinders, MyParameterButton* begin, MyParameterButton* end,
+                            int changed);
+    void ApplySet(ParameterSet* set, const QStringList& keys, const QList<MyParameterButton*>& buttons,
+                  MyParameterButton* cylinders, MyParameterButton* begin, MyParameterButton* end);
     void PollEmulator();
     void OnListingRead(const QByteArray& listing);
 
@@ -72,4 +103,6 @@ private:
     int m_startupTimer1Id;
     int m_startupTimer2Id;
     int m_pollTimerId;
+    // While a whole set is applied, the cylinder rules wait for the end of it.
+    bool m_applyingSet = false;
 };
