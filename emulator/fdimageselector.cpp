@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScroller>
+#include <QScrollerProperties>
 
 #include "markmanage.h"
 #include "mycommon.h"
@@ -46,9 +47,15 @@ FDImageSelector::FDImageSelector(QWidget* parent)
     m_ui->LSV_WDG_FILELISTVEW->setModel(m_model);
     SetListViewStyleSheet(WIDE_SCROLLBAR_STYLE);
 
-    // A finger flicks the list; a sideways drag still lifts an entry out
-    // towards the drive panels, since the list cannot scroll sideways.
-    QScroller::grabGesture(m_ui->LSV_WDG_FILELISTVEW->viewport(), QScroller::LeftMouseButtonGesture);
+    // A finger flicks the list.  A sideways drag still lifts an entry out
+    // towards the drive panels: the list cannot scroll sideways, so the
+    // scroller lets go, and with no press delay the view has seen the press
+    // it needs to start its own drag.
+    QWidget* viewport = m_ui->LSV_WDG_FILELISTVEW->viewport();
+    QScroller::grabGesture(viewport, QScroller::LeftMouseButtonGesture);
+    QScrollerProperties properties = QScroller::scroller(viewport)->scrollerProperties();
+    properties.setScrollMetric(QScrollerProperties::MousePressEventDelay, 0);
+    QScroller::scroller(viewport)->setScrollerProperties(properties);
 
     setAcceptDrops(false);
 }
@@ -82,7 +89,8 @@ void FDImageSelector::SetRootPath(const QString& path, bool emitSignal)
 void FDImageSelector::SetSelectMode(SELECTOR_MODE mode)
 {
     qDebug() << "SetSelectMode: " << static_cast<int>(mode);
-    m_model->setFilter(FOLDERS_ONLY);
+    // A file chooser must still list files; only the folder mode hides them.
+    m_model->setFilter(mode == FILE_SELECT_MODE ? FILES_AND_FOLDERS : FOLDERS_ONLY);
     if (m_ui->LSV_WDG_FILELISTVEW->model() != m_model)
         m_ui->LSV_WDG_FILELISTVEW->setModel(m_model);
 }

@@ -35,7 +35,7 @@ public:
 
     // Shows the folder path; emits currentPathChanged() when emitSignal is set.
     void SetRootPath(const QString& path, bool emitSignal);
-    // Switches the list to folders only.
+    // FOLDER_SELECT_MODE lists folders only; FILE_SELECT_MODE folders and files.
     void SetSelectMode(SELECTOR_MODE mode);
     // Rebuilds the mark list from the folder marks.
     void SetupMarkFolderList();
