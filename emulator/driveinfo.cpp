@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QMetaObject>
 #include <QMimeData>
+#include <QPointer>
 #include <QTimerEvent>
 #include <QUrl>
 
@@ -126,19 +127,24 @@ void DriveInfo::SetFDImage(const QString& path)
     if (!info.isFile())
         return;
     Set_CSTM_FileInfo(info);
+    // The event loop turns while drvctl runs; the window may close meanwhile.
+    const QPointer<DriveInfo> alive(this);
     const QByteArray output = MyCommon::getInstance()->Command(
         MyCommon::TOOL_DRVCTL,
         {MyCommon::OPT_I, QString::number(m_driveNo), MyCommon::OPT_C, MyCommon::DRVCTL_INSERT,
          info.absoluteFilePath()});
-    AnalyzeDRVCtrlInfo(output);
+    if (alive)
+        AnalyzeDRVCtrlInfo(output);
 }
 
 void DriveInfo::on_pushButton_clicked()
 {
+    const QPointer<DriveInfo> alive(this);
     MyCommon::getInstance()->Command(
         MyCommon::TOOL_DRVCTL,
         {MyCommon::OPT_I, QString::number(m_driveNo), MyCommon::OPT_C, MyCommon::DRVCTL_EJECT});
-    m_ui->LBL_FD_FILENAME->setText(NO_DISK_TEXT);
+    if (alive)
+        m_ui->LBL_FD_FILENAME->setText(NO_DISK_TEXT);
 }
 
 QStringList DriveInfo::DroppedPaths(const QMimeData* mime)

@@ -30,8 +30,6 @@ private slots:
 
     void newPanel();
     void listingRows();
-    void unusableListingLeavesPanel_data();
-    void unusableListingLeavesPanel();
     void lampFollowsCylinderChanges();
     void settingsWrittenOnlyOnChange();
     void settingsReadOnceFromFile();
@@ -188,26 +186,6 @@ void TestDriveInfo::listingRows()
 
     panel0.AnalyzeDRVCtrlInfo(listingWith(3, "/img/dir/"));
     QCOMPARE(label(panel0, "LBL_FD_FILENAME"), QString());
-}
-
-void TestDriveInfo::unusableListingLeavesPanel_data()
-{
-    QTest::addColumn<QByteArray>("listing");
-    QTest::newRow("five pieces") << (HEADER + "0|--|40|/b.hvr\n1|--|0|EMPTY");
-    QTest::newRow("short row") << (HEADER + "0|--|40\n1|--|0|EMPTY\n");
-    QTest::newRow("insert refusal text") << QByteArray("error: cannot open image\n");
-}
-
-void TestDriveInfo::unusableListingLeavesPanel()
-{
-    QFETCH(QByteArray, listing);
-    DriveInfo panel;
-    panel.AnalyzeDRVCtrlInfo(SAMPLE);
-    const quint64 writes = MyCommon::getInstance()->SettingWriteCount();
-    panel.AnalyzeDRVCtrlInfo(listing);
-    QCOMPARE(label(panel, "LBL_CYLINDER"), QStringLiteral("012"));
-    QCOMPARE(label(panel, "LBL_FD_FILENAME"), QStringLiteral("a.hvr"));
-    QCOMPARE(MyCommon::getInstance()->SettingWriteCount(), writes);
 }
 
 void TestDriveInfo::lampFollowsCylinderChanges()

@@ -41,8 +41,6 @@ void TestDriveListing::parse_data()
 
     QTest::newRow("three dashes are protected")
         << (HEADER + "0|---|3|/a\n1|--|0|EMPTY\n") << 0 << true << 0 << true << 3 << "/a";
-    QTest::newRow("empty marker is protected")
-        << (HEADER + "0||3|/a\n1|--|0|EMPTY\n") << 0 << true << 0 << true << 3 << "/a";
 
     QTest::newRow("short row") << (HEADER + "0|--|3\n1|--|0|EMPTY\n") << 0 << false << 0 << false << 0 << QString();
     QTest::newRow("short row of the other drive is no harm")
@@ -54,8 +52,6 @@ void TestDriveListing::parse_data()
 
     QTest::newRow("cylinder not a number")
         << (HEADER + "0|--|xx|/a\n1|--|0|EMPTY\n") << 0 << true << 0 << false << 0 << "/a";
-    QTest::newRow("drive number not a number")
-        << (HEADER + "A|--|5|/a\n1|--|0|EMPTY\n") << 0 << true << 0 << false << 5 << "/a";
     QTest::newRow("blanks inside the path stay")
         << (HEADER + "0 |  --  | 79 |  /img/my disk.hvr  \n1|--|0|EMPTY\n") << 0 << true << 0 << false << 79
         << "/img/my disk.hvr";
@@ -74,7 +70,6 @@ void TestDriveListing::parse_data()
 
     QTest::newRow("drive number beyond the rows")
         << (HEADER + "0|--|1|/a\n1|--|2|/b\n") << 5 << false << 0 << false << 0 << QString();
-    QTest::newRow("negative drive number") << two << -1 << false << 0 << false << 0 << QString();
 }
 
 void TestDriveListing::parse()

@@ -81,12 +81,10 @@ private slots:
     void dialogResult();
     void dialogListing_data();
     void dialogListing();
-    void setFullPathShowsFolder();
     void newFolder_data();
     void newFolder();
     void deleteEntry_data();
     void deleteEntry();
-    void deleteAtTopAsksNothing();
     void markFromBrowser();
     void markListChoice();
     void fingerGesture_data();
@@ -280,20 +278,6 @@ void TestFDImageSelector::dialogListing()
     QCOMPARE(names, shown);
 }
 
-void TestFDImageSelector::setFullPathShowsFolder()
-{
-    const QString file = makeFile("x/y.hvr");
-    FDImageSelectorDialog dialog(nullptr);
-    dialog.SetFullPath(file);
-    QCOMPARE(dialog.GetFullPath(), file);
-    QCOMPARE(dialog.GetFolderPath(), m_dir->filePath("x"));
-    QVERIFY(!dialog.IsFolder());
-    QCOMPARE(dialog.Selector()->GetShownFolder(), m_dir->filePath("x"));
-    dialog.SetFullPath(m_dir->filePath("x") + "/");
-    QVERIFY(dialog.IsFolder());
-    QCOMPARE(dialog.GetFolderPath(), m_dir->filePath("x"));
-}
-
 void TestFDImageSelector::newFolder_data()
 {
     QTest::addColumn<QString>("selected"); // relative; empty: the shown folder
@@ -407,15 +391,6 @@ void TestFDImageSelector::deleteEntry()
     QCOMPARE(defaultButton, QMessageBox::Cancel);
     QCOMPARE(QFileInfo::exists(path), !gone);
     QVERIFY(QFileInfo::exists(m_dir->filePath("d/sub/inner.hvr")));
-}
-
-void TestFDImageSelector::deleteAtTopAsksNothing()
-{
-    FDImageSelector selector;
-    selector.SetRootPath(QString(), false);
-    ModalAnswer answer([](QWidget* modal) { pressButton(modal, QMessageBox::Cancel); });
-    selector.findChild<QPushButton*>("BTN_WDG_DELETE")->click();
-    QCOMPARE(answer.answered(), 0);
 }
 
 void TestFDImageSelector::markFromBrowser()

@@ -20,11 +20,9 @@ private slots:
     void addRefuses_data();
     void addRefuses();
     void eleventhPushesOutOldest();
-    void getOutsideRange();
     void saveRewritesOnlyChangedKeys();
     void load_data();
     void load();
-    void allClearIsQuiet();
 
 private:
     QString folder(const QString& name);
@@ -95,6 +93,8 @@ void TestMarkManage::eleventhPushesOutOldest()
     QCOMPARE(marks->Get(0), a.at(1));
     QCOMPARE(marks->Get(8), a.at(9));
     QCOMPARE(marks->Get(9), b);
+    QCOMPARE(marks->Get(-1), QString());
+    QCOMPARE(marks->Get(10), QString());
     // The pushed-out folder may be marked again, pushing out the next.
     QVERIFY(marks->Add(a.at(0)));
     QCOMPARE(marks->Get(0), a.at(2));
@@ -104,14 +104,6 @@ void TestMarkManage::eleventhPushesOutOldest()
     QCOMPARE(common->GetSettingString("FOLDER_MARK/0"), a.at(2));
     QCOMPARE(common->GetSettingString("FOLDER_MARK/8"), b);
     QCOMPARE(common->GetSettingString("FOLDER_MARK/9"), a.at(0));
-}
-
-void TestMarkManage::getOutsideRange()
-{
-    MarkManage* marks = MarkManage::getInstance();
-    QVERIFY(marks->Add(folder("A")));
-    QCOMPARE(marks->Get(-1), QString());
-    QCOMPARE(marks->Get(marks->Count()), QString());
 }
 
 void TestMarkManage::saveRewritesOnlyChangedKeys()
@@ -170,17 +162,6 @@ void TestMarkManage::load()
     for (int i = 0; i < marks->Count(); ++i)
         got << QFileInfo(marks->Get(i)).fileName();
     QCOMPARE(got, loaded);
-}
-
-void TestMarkManage::allClearIsQuiet()
-{
-    MarkManage* marks = MarkManage::getInstance();
-    QVERIFY(marks->Add(folder("A")));
-    QSignalSpy changed(marks, &MarkManage::folderMarkChanged);
-    marks->AllClear();
-    QCOMPARE(marks->Count(), 0);
-    QCOMPARE(changed.count(), 0);
-    QVERIFY(marks->Add(folder("A")));
 }
 
 QTEST_GUILESS_MAIN(TestMarkManage)
