@@ -1,0 +1,219 @@
+#include "driveinfo.h"
+#include "ui_driveinfo.h"
+
+#include <QDebug>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMetaObject>
+#include <QMimeData>
+#include <QPointer>
+#include <QTimerEvent>
+#include <QUrl>
+
+#include "drivelisting.h"
+#include "mycommon.h"
+
+const QString DriveInfo::NO_DISK_TEXT = QStringLiteral("----NO DISK ----");
+const QString DriveInfo::DRIVE_NAME_FORMAT = QStringLiteral("DRIVE %1");
+const QString DriveInfo::CYLINDER_FORMAT = QStringLiteral("%1");
+const QString DriveInfo::PROTECT_ON_TEXT = QStringLiteral(" ON");
+const QString DriveInfo::PROTECT_OFF_TEXT = QStringLiteral("---");
+const QString DriveInfo::LAMP_ON_STYLE = QStringLiteral("background:red;");
+const QString DriveInfo::LAMP_OFF_STYLE = QStringLiteral("background:Window;");
+const QString DriveInfo::LAST_INSERT_DRIVE0 = QStringLiteral("LASTINSERT_FDIMAGE/DRIVE0");
+const QString DriveInfo::LAST_INSERT_DRIVE1 = QStringLiteral("LASTINSERT_FDIMAGE/DRIVE1");
+
+namespace {
+const QString FILE_SCHEME_PREFIX = QStringLiteral("file://");
+}
+
+DriveInfo::DriveInfo(QWidget* parent)
+    : QWidget(parent), m_ui(new Ui::DriveInfo), m_imageName(NO_DISK_TEXT)
+{
+    m_ui->setupUi(this);
+    setAcceptDrops(true);
+    Set_CSTM_FDImageName(NO_DISK_TEXT);
+    Set_CSTM_DriveNo(0);
+    // Showing the first cylinder lights the lamp, as on a drive at power-on.
+    Set_CSTM_CylinderInfo(0);
+    Set_CSTM_WriteProtect(false);
+}
+
+DriveInfo::~DriveInfo()
+{
+    delete m_ui;
+}
+
+void DriveInfo::Set_CSTM_DriveNo(int driveNo)
+{
+    m_driveNo = driveNo;
+    m_ui->LBL_DRIVE_NAME->setText(DRIVE_NAME_FORMAT.arg(driveNo));
+}
+
+void DriveInfo::Set_CSTM_FDImagePath(const QString& path)
+{
+    m_imagePath = path;
+    m_ui->LBL_FDIMAGE_PATH->setText(path);
+}
+
+void DriveInfo::Set_CSTM_FDImageName(const QString& name)
+{
+    m_imageName = name == MyCommon::EMPTY_DRIVE ? NO_DISK_TEXT : name;
+    m_ui->LBL_FD_FILENAME->setText(m_imageName);
+}
+
+void DriveInfo::Set_CSTM_FileInfo(const QFileInfo& info)
+{
+    m_fileInfo = info;
+    Set_CSTM_FDImagePath(info.filePath());
+    Set_CSTM_FDImageName(info.fileName());
+}
+
+void DriveInfo::Set_CSTM_CylinderInfo(int cylinder)
+{
+    m_cylinder = cylinder;
+    m_ui->LBL_CYLINDER->setText(CYLINDER_FORMAT.arg(cylinder, 3, 10, QLatin1Char('0')));
+    m_ui->LBL_ACCESS_LED->setStyleSheet(LAMP_ON_STYLE);
+    // One lamp timer per panel: every change restarts it, so the lamp goes
+    // dark a fixed time after the last movement of the head.
+    if (m_lampTimerId != -1)
+        killTimer(m_lampTimerId);
+    m_lampTimerId = startTimer(MyCommon::TIME_ACCESS_LAMP, Qt::CoarseTimer);
+}
+
+void DriveInfo::Set_CSTM_WriteProtect(bool on)
+{
+    m_writeProtect = on;
+    m_ui->LBL_WRITEPROTECT->setText(on ? PROTECT_ON_TEXT : PROTECT_OFF_TEXT);
+}
+
+void DriveInfo::Set_CSTM_DriveInfo(int drive, const QString& protect, int cylinder, const QString& path)
+{
+    if (cylinder != m_cylinder)
+        Set_CSTM_CylinderInfo(cylinder);
+    Set_CSTM_WriteProtect(protect != DriveListing::NOT_PROTECTED);
+    StoreLastInsert(drive != 0 ? LAST_INSERT_DRIVE1 : LAST_INSERT_DRIVE0, path);
+    Set_CSTM_FDImageName(path.split(QLatin1Char('/'), Qt::KeepEmptyParts).last().trimmed());
+}
+
+void DriveInfo::StoreLastInsert(const QString& key, const QString& path)
+{
+    MyCommon* common = MyCommon::getInstance();
+    auto stored = m_storedLastInsert.find(key);
+    if (stored == m_storedLastInsert.end())
+        stored = m_storedLastInsert.insert(key, common->GetSettingString(key));
+    if (stored.value() == path)
+        return;
+    // The poll runs every 800 ms; only a real change reaches the file.
+    common->SetSettingString(key, path);
+    stored.value() = path;
+    if (key == LAST_INSERT_DRIVE0)
+        common->Settings().m_lastInsertDrive0 = path;
+    else
+        common->Settings().m_lastInsertDrive1 = path;
+}
+
+void DriveInfo::AnalyzeDRVCtrlInfo(const QByteArray& listing)
+{
+    const std::optional<DriveListing> row = DriveListing::Parse(listing, m_driveNo);
+    if (!row)
+        return;
+    Set_CSTM_DriveInfo(row->Drive(), row->Protect(), row->Cylinder(), row->Path());
+}
+
+void DriveInfo::SetFDImage(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return;
+    Set_CSTM_FileInfo(info);
+    // The event loop turns while drvctl runs; the window may close meanwhile.
+    const QPointer<DriveInfo> alive(this);
+    const QByteArray output = MyCommon::getInstance()->Command(
+        MyCommon::TOOL_DRVCTL,
+        {MyCommon::OPT_I, QString::number(m_driveNo), MyCommon::OPT_C, MyCommon::DRVCTL_INSERT,
+         info.absoluteFilePath()});
+    if (alive)
+        AnalyzeDRVCtrlInfo(output);
+}
+
+void DriveInfo::on_pushButton_clicked()
+{
+    const QPointer<DriveInfo> alive(this);
+    MyCommon::getInstance()->Command(
+        MyCommon::TOOL_DRVCTL,
+        {MyCommon::OPT_I, QString::number(m_driveNo), MyCommon::OPT_C, MyCommon::DRVCTL_EJECT});
+    if (alive)
+        m_ui->LBL_FD_FILENAME->setText(NO_DISK_TEXT);
+}
+
+QStringList DriveInfo::DroppedPaths(const QMimeData* mime)
+{
+    QStringList paths;
+    if (!mime)
+        return paths;
+    if (mime->hasUrls()) {
+        const QList<QUrl> urls = mime->urls();
+        for (const QUrl& url : urls) {
+            if (url.isLocalFile())
+                paths.append(url.toLocalFile());
+        }
+    }
+    if (paths.isEmpty() && mime->hasText()) {
+        const QString text = mime->text();
+        // The plain form: "file://" followed by the path as it stands.
+        QString plain = text;
+        plain.remove(FILE_SCHEME_PREFIX, Qt::CaseSensitive);
+        paths.append(plain);
+        // Some sources send the URL form instead: percent-encoded, one per
+        // line.  Offer those paths too; the caller takes the first that exists.
+        const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (QString line : lines) {
+            if (line.endsWith(QLatin1Char('\r')))
+                line.chop(1);
+            if (!line.startsWith(FILE_SCHEME_PREFIX))
+                continue;
+            const QUrl url(line, QUrl::StrictMode);
+            if (url.isValid() && url.isLocalFile() && !paths.contains(url.toLocalFile()))
+                paths.append(url.toLocalFile());
+        }
+    }
+    return paths;
+}
+
+void DriveInfo::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (MyCommon::getInstance()->isDRVEMU_STATE() == 1)
+        event->acceptProposedAction();
+}
+
+void DriveInfo::dropEvent(QDropEvent* event)
+{
+    const QMimeData* mime = event->mimeData();
+    if (!mime || !(mime->hasUrls() || mime->hasText()))
+        return;
+    if (mime->hasText())
+        qDebug() << mime->text();
+    qDebug() << "Q_WS_X11?";
+    const QStringList paths = DroppedPaths(mime);
+    for (const QString& path : paths) {
+        if (QFileInfo(path).isFile()) {
+            event->acceptProposedAction();
+            // The insert waits for drvctl; let the drag finish first so the
+            // drag source is not held inside its own exec() meanwhile.
+            QMetaObject::invokeMethod(this, [this, path]() { SetFDImage(path); }, Qt::QueuedConnection);
+            return;
+        }
+    }
+}
+
+void DriveInfo::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != m_lampTimerId) {
+        QWidget::timerEvent(event);
+        return;
+    }
+    killTimer(m_lampTimerId);
+    m_lampTimerId = -1;
+    m_ui->LBL_ACCESS_LED->setStyleSheet(LAMP_OFF_STYLE);
+}
