@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMetaEnum>
@@ -16,7 +17,11 @@
 #include <QTimerEvent>
 
 #include "cylinderrules.h"
+#include "driveinfo.h"
 #include "drvctlpoller.h"
+#include "fdimageselector.h"
+#include "fdimageselectordialog.h"
+#include "markmanage.h"
 #include "mygraphicaldumpdisplay.h"
 #include "parametermanage.h"
 #include "parameterselector.h"
@@ -106,6 +111,8 @@ MainWindow::MainWindow(QWidget* parent)
 
     // The cylinder slots are connected by name; these follow them.
     connect(common(), &MyCommon::settingsChanged, this, &MainWindow::on_settingsChanged_Setting);
+    connect(MarkManage::getInstance(), &MarkManage::folderMarkChanged, this,
+            &MainWindow::on_settingsChanged_FolderMark);
     connect(ui->BTN_RESTORE_DISKNO, &MyParameterButton::currentIndexChanged, this,
             &MainWindow::on_settingsChanged_Restore);
     connect(ui->WDT_DUMP_PARAMETER_SELECTOR, &ParameterSelector::parameterRegistered, this,
@@ -125,6 +132,9 @@ MainWindow::MainWindow(QWidget* parent)
     record.m_lastInsertDrive0 = common()->GetSettingString(QStringLiteral("LASTINSERT_FDIMAGE/DRIVE0"));
     record.m_lastInsertDrive1 = common()->GetSettingString(QStringLiteral("LASTINSERT_FDIMAGE/DRIVE1"));
 
+    ui->WDT_DRIVEINFO1->Set_CSTM_DriveNo(0);
+    ui->WDT_DRIVEINFO2->Set_CSTM_DriveNo(1);
+
     // The emulator runs on a process of its own; its chatter is never read,
     // so it goes nowhere instead of piling up in memory.
     m_drvemuProcess = new QProcess(this);
@@ -133,6 +143,11 @@ MainWindow::MainWindow(QWidget* parent)
 
     m_poller = new DrvctlPoller(this);
     connect(m_poller, &DrvctlPoller::listingRead, this, &MainWindow::OnListingRead);
+
+    // The browser opens in the start folder; its signal makes that folder the
+    // last access folder and writes the settings version.
+    ui->WDT_EMU_FDIMAGESELECTOR->SetupMarkFolderList();
+    ui->WDT_EMU_FDIMAGESELECTOR->SetRootPath(record.GetSelectedCurrentFolderPath(), true);
 
     for (MyParameterButton* button : {ui->BTN_DUMP_BEGIN, ui->BTN_DUMP_END, ui->BTN_DUMP_CYLINDERS})
         connect(button, &MyParameterButton::currentIndexChanged, this, &MainWindow::on_DUMP_ParameterChanged);
@@ -191,6 +206,15 @@ void MainWindow::timerEvent(QTimerEvent* event)
     } else if (id == m_startupTimer2Id) {
         killTimer(m_startupTimer2Id);
         m_startupTimer2Id = -1;
+        const KESTAconSettings& record = common()->Settings();
+        if (record.m_startup) {
+            const QList<QPair<DriveInfo*, QString>> drives = {{ui->WDT_DRIVEINFO1, record.m_lastInsertDrive0},
+                                                             {ui->WDT_DRIVEINFO2, record.m_lastInsertDrive1}};
+            for (const auto& drive : drives) {
+                if (drive.second != MyCommon::EMPTY_DRIVE && QFileInfo::exists(drive.second))
+                    drive.first->SetFDImage(drive.second);
+            }
+        }
         m_pollTimerId = startTimer(MyCommon::TIME_POLL, Qt::CoarseTimer);
     } else if (id == m_pollTimerId) {
         PollEmulator();
@@ -295,7 +319,8 @@ void MainWindow::UpdateDriveStatus(const QByteArray& listing)
 {
     if (common()->isDRVEMU_STATE() != 1)
         return;
-    Q_UNUSED(listing);
+    ui->WDT_DRIVEINFO1->AnalyzeDRVCtrlInfo(listing);
+    ui->WDT_DRIVEINFO2->AnalyzeDRVCtrlInfo(listing);
 }
 
 void MainWindow::on_settingsChanged_Emulator()
@@ -329,6 +354,9 @@ void MainWindow::LoadSettings()
                                    halfStep ? MyCommon::MODE_HALFSTEP : MyCommon::MODE_NORMAL);
         common()->RemoveSettingString(QStringLiteral("DRVEMU/HALFSTEP"));
     }
+
+    MarkManage::getInstance()->LoadFromSettings();
+    ui->WDT_EMU_FDIMAGESELECTOR->SetupMarkFolderList();
 
     KESTAconSettings& record = common()->Settings();
     record.m_mode = common()->GetSettingInt(QStringLiteral("MODE/NO"));
@@ -367,6 +395,27 @@ void MainWindow::on_settingsChanged_Setting()
     const KESTAconSettings& record = common()->Settings();
     common()->SetSettingString(QStringLiteral("CURRENT_FOLDER/LASTACCESS_FOLDER_PATH"), record.m_lastAccessFolder);
     common()->SetSettingString(QStringLiteral("SETTING/VERSION"), record.m_version);
+}
+
+void MainWindow::on_WDT_EMU_FDIMAGESELECTOR_currentPathChanged(QString folder)
+{
+    CurrentPathChangedAll(folder, true);
+}
+
+void MainWindow::CurrentPathChangedAll(QString folder, bool fromBrowser)
+{
+    KESTAconSettings& record = common()->Settings();
+    record.m_lastAccessFolder = folder;
+    ui->LEDT_DUMP_PATH->setText(folder);
+    ui->LEDT_RESTORE_PATH->setText(folder);
+    if (!fromBrowser)
+        ui->WDT_EMU_FDIMAGESELECTOR->SetRootPath(record.m_lastAccessFolder, false);
+    on_settingsChanged_Setting();
+}
+
+void MainWindow::on_settingsChanged_FolderMark()
+{
+    MarkManage::getInstance()->SaveToSettings();
 }
 
 // ---- keyboard -------------------------------------------------------------
@@ -409,6 +458,15 @@ void MainWindow::on_BTN_LOG_CLEAR_clicked()
 void MainWindow::on_EDT_LOG_DISPLAY_textChanged()
 {
     ui->LBL_LOG_ROW_COUNT->setText(QString::asprintf("%d", ui->EDT_LOG_DISPLAY->document()->lineCount()));
+}
+
+void MainWindow::on_BTN_LOG_SAVE_clicked()
+{
+    FDImageSelectorDialog dialog(this, FDImageSelector::FOLDER_SELECT_MODE);
+    dialog.SetFullPath(common()->Settings().m_lastAccessFolder);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    SaveLogToFolder(dialog.GetFolderPath());
 }
 
 QString MainWindow::SaveLogToFolder(const QString& folder)

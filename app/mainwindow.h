@@ -80,7 +80,12 @@ public slots:
     void on_settingsChanged_Restore();
     void on_settingsChanged_Unformat();
 
+    void on_WDT_EMU_FDIMAGESELECTOR_currentPathChanged(QString folder);
+    void CurrentPathChangedAll(QString folder, bool fromBrowser);
+    void on_settingsChanged_FolderMark();
+
     void on_BTN_LOG_CLEAR_clicked();
+    void on_BTN_LOG_SAVE_clicked();
     void on_EDT_LOG_DISPLAY_textChanged();
 
 protected:
