@@ -1,57 +1,55 @@
 #pragma once
 
+#include <QList>
 #include <QPushButton>
 #include <QStringList>
 #include <QVariant>
 
-// Shell: the value button's behaviour is filled in by its own change.  The
-// interface is the one callers use.
+class QComboBox;
+class QPaintEvent;
+
+// The touch value button: shows one value out of a fixed list, and a tap
+// offers the whole list in a ParameterSelectDialog to pick another.  The
+// entries and the current one live in a hidden combo box child
+// (CMB_INTERNAL), whose change of the current entry is what the button
+// reports.
 class MyParameterButton : public QPushButton
 {
     Q_OBJECT
 public:
-    explicit MyParameterButton(QWidget* parent = nullptr) : QPushButton(parent) {}
+    explicit MyParameterButton(QWidget* parent = nullptr);
 
-    void addItem(const QString& text, const QVariant& data)
-    {
-        m_texts.append(text);
-        m_data.append(data);
-        if (m_current < 0)
-            setCurrentIndex(0);
-    }
-    void addItem(const QString& text) { addItem(text, QVariant(0)); }
-    void clear()
-    {
-        m_texts.clear();
-        m_data.clear();
-        setCurrentIndex(-1);
-    }
-    void setCurrentText(const QString& text)
-    {
-        const int i = m_texts.indexOf(text);
-        if (i >= 0 && i != m_current)
-            setCurrentIndex(i);
-    }
-    QString currentText() const { return m_current >= 0 ? m_texts.at(m_current) : QString(); }
-    QVariant itemData(int index) const { return m_data.value(index); }
-    QStringList getItemList() const { return m_texts; }
-    void setTitle(const QString& title) { m_title = title; }
-    QString getTitle() const { return m_title; }
+    void addItem(const QString& text, const QVariant& data);
+    void addItem(const QString& text);
+    void clear();
+    // Makes the first entry with exactly this text current; an unknown text,
+    // or the text already current, changes nothing and emits nothing.
+    void setCurrentText(const QString& text);
+    QString currentText() const;
+    QVariant itemData(int index) const;
+    QStringList getItemList() const;
+    void setTitle(const QString& title);
+    QString getTitle() const;
+
+    // Index of the current entry as last reported by the internal list (-1
+    // when there is none).
+    int currentIndex() const { return m_currentIndex; }
 
 signals:
     void currentIndexChanged(int index);
     void activated(int index);
 
+public slots:
+    void on_CMB_INTERNAL_currentIndexChanged(int index);
+    void on_MyParameterButton_clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
-    void setCurrentIndex(int i)
-    {
-        m_current = i;
-        setText(currentText());
-        emit currentIndexChanged(i);
-        emit activated(i);
-    }
-    QStringList m_texts;
-    QList<QVariant> m_data;
-    int m_current = -1;
+    QComboBox* m_internal = nullptr;
+    QStringList m_itemTexts;
+    QList<QVariant> m_itemData;
+    int m_currentIndex = -1;
     QString m_title;
 };

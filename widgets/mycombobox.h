@@ -2,10 +2,17 @@
 
 #include <QComboBox>
 
-// Shell: the widget's behaviour is filled in by its own change.
+// A narrow combo box whose popup list carries a scroll bar wide enough for a
+// finger.
 class MyComboBox : public QComboBox
 {
     Q_OBJECT
 public:
-    explicit MyComboBox(QWidget* parent = nullptr) : QComboBox(parent) {}
+    explicit MyComboBox(QWidget* parent = nullptr);
+
+    // The box is only 70 px wide; its list opens as wide as its entries and
+    // the scroll bar need.
+    void showPopup() override;
+
+    static const QString STYLE_SHEET;
 };

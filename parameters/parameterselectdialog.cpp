@@ -1,0 +1,71 @@
+#include "parameterselectdialog.h"
+#include "ui_parameterselectdialog.h"
+
+#include <QShowEvent>
+#include <QTableWidgetItem>
+
+#include "myparameterbutton.h"
+
+ParameterSelectDialog::ParameterSelectDialog(QWidget* parent) : QDialog(parent), ui(new Ui::ParameterSelectDialog)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Popup);
+
+    const auto* button = qobject_cast<const MyParameterButton*>(parent);
+    QStringList items;
+    int current = -1;
+    if (button) {
+        ui->LEDT_PARAMETER_NAME->setText(button->getTitle());
+        items = button->getItemList();
+        current = items.indexOf(button->text());
+    }
+    ui->LEDT_PARAMETER_NAME->setEnabled(false);
+
+    QTableWidget* table = ui->TBLW_PARAMETER_NAMELIST;
+    table->setRowCount(items.count());
+    for (int row = 0; row < items.count(); ++row) {
+        auto* item = new QTableWidgetItem(items.at(row));
+        item->setData(Qt::UserRole, items.at(row));
+        table->setItem(row, 0, item);
+    }
+    if (current >= 0)
+        table->selectRow(current);
+}
+
+ParameterSelectDialog::~ParameterSelectDialog()
+{
+    delete ui;
+}
+
+QString ParameterSelectDialog::getSelectedItemText() const
+{
+    return m_selectedItemText;
+}
+
+void ParameterSelectDialog::setSelectedItemText(const QString& text)
+{
+    m_selectedItemText = text;
+}
+
+void ParameterSelectDialog::on_TBLW_PARAMETER_NAMELIST_itemClicked(QTableWidgetItem* item)
+{
+    if (!item)
+        return;
+    m_selectedItemText = item->text();
+    accept();
+}
+
+void ParameterSelectDialog::on_BTN_PARAMETER_SETTING_CANCEL_clicked()
+{
+    reject();
+}
+
+// Long lists (eighty-odd cylinders) open with the current value in view;
+// the rows' geometry is only known once the dialog is laid out for showing.
+void ParameterSelectDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    const QList<QTableWidgetItem*> selected = ui->TBLW_PARAMETER_NAMELIST->selectedItems();
+    if (!selected.isEmpty())
+        ui->TBLW_PARAMETER_NAMELIST->scrollToItem(selected.first(), QAbstractItemView::PositionAtCenter);
+}
