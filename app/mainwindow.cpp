@@ -448,6 +448,18 @@ void MainWindow::displayVirtualKeyBoard(QLineEdit* field)
     setFocus();
 }
 
+void MainWindow::on_LEDT_DUMP_FILENAME_focused(const bool& focused)
+{
+    if (focused)
+        displayVirtualKeyBoard(ui->LEDT_DUMP_FILENAME);
+}
+
+void MainWindow::on_LEDT_RESTORE_FILENAME_focused(const bool& focused)
+{
+    if (focused)
+        displayVirtualKeyBoard(ui->LEDT_RESTORE_FILENAME);
+}
+
 // ---- log ------------------------------------------------------------------
 
 void MainWindow::on_BTN_LOG_CLEAR_clicked()

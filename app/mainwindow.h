@@ -84,6 +84,9 @@ public slots:
     void CurrentPathChangedAll(QString folder, bool fromBrowser);
     void on_settingsChanged_FolderMark();
 
+    void on_LEDT_DUMP_FILENAME_focused(const bool& focused);
+    void on_LEDT_RESTORE_FILENAME_focused(const bool& focused);
+
     void on_BTN_LOG_CLEAR_clicked();
     void on_BTN_LOG_SAVE_clicked();
     void on_EDT_LOG_DISPLAY_textChanged();
