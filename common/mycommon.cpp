@@ -1,5 +1,7 @@
 #include "mycommon.h"
 
+#include <utility>
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QElapsedTimer>
@@ -231,13 +233,22 @@ void MyCommon::OpenSettingInstance(const QString& path)
     SetSettingInstance(settings);
 }
 
+namespace {
+// "SECTION/ENTRY" into the INI section and the entry name.
+std::pair<QString, QString> splitKey(const QString& key)
+{
+    const int slash = key.indexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return {QString(), key};
+    return {key.left(slash), key.mid(slash + 1)};
+}
+} // namespace
+
 QVariant MyCommon::ReadSetting(const QString& key, const QVariant& fallback)
 {
     if (!m_settingInstance)
         return fallback;
-    const int slash = key.indexOf(QLatin1Char('/'));
-    const QString section = slash < 0 ? QString() : key.left(slash);
-    const QString entry = slash < 0 ? key : key.mid(slash + 1);
+    const auto [section, entry] = splitKey(key);
     m_settingInstance->beginGroup(section);
     const QVariant value = m_settingInstance->value(entry, fallback);
     m_settingInstance->endGroup();
@@ -250,9 +261,7 @@ void MyCommon::WriteSetting(const QString& key, const QVariant* value)
         qWarning() << "settings write before the settings file is open:" << key;
         return;
     }
-    const int slash = key.indexOf(QLatin1Char('/'));
-    const QString section = slash < 0 ? QString() : key.left(slash);
-    const QString entry = slash < 0 ? key : key.mid(slash + 1);
+    const auto [section, entry] = splitKey(key);
     m_settingInstance->beginGroup(section);
     if (value)
         m_settingInstance->setValue(entry, *value);

@@ -31,6 +31,17 @@ private slots:
 private:
     TestEnv* m_env = nullptr;
     MyCommon* c() { return MyCommon::getInstance(); }
+    // Reads key with the accessor of the given type.
+    QVariant read(const QString& key, const QString& type)
+    {
+        if (type == "string")
+            return c()->GetSettingString(key);
+        if (type == "int")
+            return c()->GetSettingInt(key);
+        if (type == "bool")
+            return c()->GetSettingBool(key);
+        return c()->GetSettingStringList(key);
+    }
 };
 
 void TestSettings::init()
@@ -72,14 +83,7 @@ void TestSettings::defaults()
     QFETCH(QString, key);
     QFETCH(QString, type);
     QFETCH(QVariant, expected);
-    if (type == "string")
-        QCOMPARE(c()->GetSettingString(key), expected.toString());
-    else if (type == "int")
-        QCOMPARE(c()->GetSettingInt(key), expected.toInt());
-    else if (type == "bool")
-        QCOMPARE(c()->GetSettingBool(key), expected.toBool());
-    else
-        QCOMPARE(c()->GetSettingStringList(key), expected.toStringList());
+    QCOMPARE(read(key, type), expected);
 }
 
 void TestSettings::presetListKeepsBlanks()
@@ -126,14 +130,7 @@ void TestSettings::storedValues()
     file.write(fileText.toUtf8());
     file.close();
     c()->OpenSettingInstance(m_env->settingsPath());
-    if (type == "string")
-        QCOMPARE(c()->GetSettingString(key), expected.toString());
-    else if (type == "int")
-        QCOMPARE(c()->GetSettingInt(key), expected.toInt());
-    else if (type == "bool")
-        QCOMPARE(c()->GetSettingBool(key), expected.toBool());
-    else
-        QCOMPARE(c()->GetSettingStringList(key), expected.toStringList());
+    QCOMPARE(read(key, type), expected);
 }
 
 void TestSettings::everyWriteReachesTheFile()
