@@ -91,6 +91,15 @@ public slots:
     void on_BTN_LOG_SAVE_clicked();
     void on_EDT_LOG_DISPLAY_textChanged();
 
+    // ---- disk operations (dump, re-dump, restore, unformat, disk information)
+    // (end of disk operations)
+
+    // ---- presets and parameter selectors
+    // (end of presets)
+
+    // ---- image tools, settings load/save, settings dialog, exit and power
+    // (end of image tools)
+
 protected:
     void timerEvent(QTimerEvent* event) override;
 
@@ -113,4 +122,13 @@ private:
     int m_pollTimerId;
     // While a whole set is applied, the cylinder rules wait for the end of it.
     bool m_applyingSet = false;
+
+    // ---- members of the disk operations
+    // (end of disk operation members)
+
+    // ---- members of the presets
+    // (end of preset members)
+
+    // ---- members of the image tools, settings and exit
+    // (end of image tool members)
 };
