@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QEvent>
 #include <QFile>
+#include <QFont>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
@@ -74,6 +75,11 @@ MainWindow::MainWindow(QWidget* parent)
     , m_startupTimer2Id(-1)
     , m_pollTimerId(-1)
 {
+    // The form names the Windows faces "Yu Gothic" and "Yu Gothic UI"; on
+    // Linux the IPA Gothic faces are the nearest in look and width.
+    for (const QString& family : {QStringLiteral("Yu Gothic"), QStringLiteral("Yu Gothic UI")})
+        QFont::insertSubstitutions(family, {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
+
     // The form; slots named after an object and its signal connect here.
     ui->setupUi(this);
 
