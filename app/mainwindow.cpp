@@ -627,65 +627,93 @@ void MainWindow::SetUnformatButtonParameters(ParameterSet* set)
              nullptr, nullptr, nullptr);
 }
 
-ParameterSet* MainWindow::GetDumpButtonParameters()
+namespace {
+
+// One key of a panel snapshot: the button's text, the button's text read as
+// a number ("---" gives "0"), or a fixed value for a key the panel lacks.
+struct SnapshotKey {
+    SnapshotKey(const QString& k, MyParameterButton* b, bool number = false) : key(k), button(b), asNumber(number) {}
+    SnapshotKey(const QString& k, const QString& value) : key(k), fixed(value) {}
+    QString key;
+    MyParameterButton* button = nullptr;
+    bool asNumber = false;
+    QString fixed;
+};
+
+ParameterSet* snapshot(const QList<SnapshotKey>& keys)
 {
     auto* set = new ParameterSet;
-    set->SetValue(MyCommon::KEY_DRIVES, ui->BTN_DUMP_DRIVE->currentText());
-    set->SetValue(MyCommon::KEY_CYLINDERS, ui->BTN_DUMP_CYLINDERS->currentText());
-    set->SetValue(MyCommon::KEY_HEADS, ui->BTN_DUMP_HEADS->currentText());
-    set->SetValue(MyCommon::KEY_BEGIN, QString::number(valueOf(ui->BTN_DUMP_BEGIN, 0)));
-    set->SetValue(MyCommon::KEY_END, QString::number(valueOf(ui->BTN_DUMP_END, 0)));
-    set->SetValue(MyCommon::KEY_STEPS, ui->BTN_DUMP_STEPS->currentText());
-    set->SetValue(MyCommon::KEY_DENSITY, ui->BTN_DUMP_DENSITY->currentText());
-    set->SetValue(MyCommon::KEY_FORMAT, ui->BTN_DUMP_FORMAT->currentText());
-    set->SetValue(MyCommon::KEY_ASSERT_PIN1, ui->BTN_DUMP_ASSERT_PIN1->currentText());
-    set->SetValue(MyCommon::KEY_ASSERT_PIN2, ui->BTN_DUMP_ASSERT_PIN2->currentText());
-    set->SetValue(MyCommon::KEY_ASSERT_PIN3, ui->BTN_DUMP_ASSERT_PIN3->currentText());
-    set->SetValue(MyCommon::KEY_RETRY, ui->BTN_DUMP_RETRY->currentText());
-    set->SetValue(MyCommon::KEY_FLAG, QStringLiteral("1"));
-    set->SetValue(MyCommon::KEY_DISKNO, QStringLiteral("1"));
-    set->SetValue(MyCommon::KEY_OVERWRITE, ui->BTN_DUMP_OVERWRITE->currentText());
+    for (const SnapshotKey& k : keys) {
+        if (!k.button)
+            set->SetValue(k.key, k.fixed);
+        else if (k.asNumber)
+            set->SetValue(k.key, QString::number(valueOf(k.button, 0)));
+        else
+            set->SetValue(k.key, k.button->currentText());
+    }
     return set;
+}
+
+SnapshotKey fixedKey(const QString& key, const QString& value)
+{
+    return SnapshotKey(key, value);
+}
+
+} // namespace
+
+ParameterSet* MainWindow::GetDumpButtonParameters()
+{
+    return snapshot({{MyCommon::KEY_DRIVES, ui->BTN_DUMP_DRIVE},
+                     {MyCommon::KEY_CYLINDERS, ui->BTN_DUMP_CYLINDERS},
+                     {MyCommon::KEY_HEADS, ui->BTN_DUMP_HEADS},
+                     {MyCommon::KEY_BEGIN, ui->BTN_DUMP_BEGIN, true},
+                     {MyCommon::KEY_END, ui->BTN_DUMP_END, true},
+                     {MyCommon::KEY_STEPS, ui->BTN_DUMP_STEPS},
+                     {MyCommon::KEY_DENSITY, ui->BTN_DUMP_DENSITY},
+                     {MyCommon::KEY_FORMAT, ui->BTN_DUMP_FORMAT},
+                     {MyCommon::KEY_ASSERT_PIN1, ui->BTN_DUMP_ASSERT_PIN1},
+                     {MyCommon::KEY_ASSERT_PIN2, ui->BTN_DUMP_ASSERT_PIN2},
+                     {MyCommon::KEY_ASSERT_PIN3, ui->BTN_DUMP_ASSERT_PIN3},
+                     {MyCommon::KEY_RETRY, ui->BTN_DUMP_RETRY},
+                     fixedKey(MyCommon::KEY_FLAG, QStringLiteral("1")),
+                     fixedKey(MyCommon::KEY_DISKNO, QStringLiteral("1")),
+                     {MyCommon::KEY_OVERWRITE, ui->BTN_DUMP_OVERWRITE}});
 }
 
 ParameterSet* MainWindow::GetRestoreButtonParameters()
 {
-    auto* set = new ParameterSet;
-    set->SetValue(MyCommon::KEY_DRIVES, ui->BTN_RESTORE_DRIVE->currentText());
-    set->SetValue(MyCommon::KEY_CYLINDERS, ui->BTN_RESTORE_CYLINDERS->currentText());
-    set->SetValue(MyCommon::KEY_HEADS, ui->BTN_RESTORE_HEADS->currentText());
-    set->SetValue(MyCommon::KEY_BEGIN, QString::number(valueOf(ui->BTN_RESTORE_BEGIN, 0)));
-    set->SetValue(MyCommon::KEY_END, QString::number(valueOf(ui->BTN_RESTORE_END, 0)));
-    set->SetValue(MyCommon::KEY_STEPS, ui->BTN_RESTORE_STEPS->currentText());
-    set->SetValue(MyCommon::KEY_DENSITY, QStringLiteral("double"));
-    set->SetValue(MyCommon::KEY_FORMAT, MyCommon::FORMAT_ENCODE);
-    set->SetValue(MyCommon::KEY_ASSERT_PIN1, ui->BTN_RESTORE_ASSERT_PIN1->currentText());
-    set->SetValue(MyCommon::KEY_ASSERT_PIN2, ui->BTN_RESTORE_ASSERT_PIN2->currentText());
-    set->SetValue(MyCommon::KEY_ASSERT_PIN3, ui->BTN_RESTORE_ASSERT_PIN3->currentText());
-    set->SetValue(MyCommon::KEY_RETRY, QStringLiteral("3"));
-    set->SetValue(MyCommon::KEY_FLAG, ui->BTN_RESTORE_FLAG->currentText());
-    set->SetValue(MyCommon::KEY_DISKNO, ui->BTN_RESTORE_DISKNO->currentText());
-    set->SetValue(MyCommon::KEY_OVERWRITE, QStringLiteral("SETTING"));
-    return set;
+    return snapshot({{MyCommon::KEY_DRIVES, ui->BTN_RESTORE_DRIVE},
+                     {MyCommon::KEY_CYLINDERS, ui->BTN_RESTORE_CYLINDERS},
+                     {MyCommon::KEY_HEADS, ui->BTN_RESTORE_HEADS},
+                     {MyCommon::KEY_BEGIN, ui->BTN_RESTORE_BEGIN, true},
+                     {MyCommon::KEY_END, ui->BTN_RESTORE_END, true},
+                     {MyCommon::KEY_STEPS, ui->BTN_RESTORE_STEPS},
+                     fixedKey(MyCommon::KEY_DENSITY, QStringLiteral("double")),
+                     fixedKey(MyCommon::KEY_FORMAT, MyCommon::FORMAT_ENCODE),
+                     {MyCommon::KEY_ASSERT_PIN1, ui->BTN_RESTORE_ASSERT_PIN1},
+                     {MyCommon::KEY_ASSERT_PIN2, ui->BTN_RESTORE_ASSERT_PIN2},
+                     {MyCommon::KEY_ASSERT_PIN3, ui->BTN_RESTORE_ASSERT_PIN3},
+                     fixedKey(MyCommon::KEY_RETRY, QStringLiteral("3")),
+                     {MyCommon::KEY_FLAG, ui->BTN_RESTORE_FLAG},
+                     {MyCommon::KEY_DISKNO, ui->BTN_RESTORE_DISKNO},
+                     fixedKey(MyCommon::KEY_OVERWRITE, QStringLiteral("SETTING"))});
 }
 
 ParameterSet* MainWindow::GetUnformatButtonParameters()
 {
-    auto* set = new ParameterSet;
-    set->SetValue(MyCommon::KEY_DRIVES, ui->BTN_UNFORMAT_DRIVE->currentText());
-    set->SetValue(MyCommon::KEY_CYLINDERS, ui->BTN_UNFORMAT_CYLINDERS->currentText());
-    set->SetValue(MyCommon::KEY_HEADS, ui->BTN_UNFORMAT_HEADS->currentText());
-    set->SetValue(MyCommon::KEY_STEPS, ui->BTN_UNFORMAT_STEPS->currentText());
-    set->SetValue(MyCommon::KEY_DENSITY, QStringLiteral("double"));
-    set->SetValue(MyCommon::KEY_FORMAT, MyCommon::FORMAT_ENCODE);
-    set->SetValue(MyCommon::KEY_ASSERT_PIN1, ui->BTN_UNFORMAT_ASSERT_PIN1->currentText());
-    set->SetValue(MyCommon::KEY_ASSERT_PIN2, ui->BTN_UNFORMAT_ASSERT_PIN2->currentText());
-    set->SetValue(MyCommon::KEY_ASSERT_PIN3, ui->BTN_UNFORMAT_ASSERT_PIN3->currentText());
-    set->SetValue(MyCommon::KEY_RETRY, QStringLiteral("3"));
-    set->SetValue(MyCommon::KEY_FLAG, QStringLiteral("1"));
-    set->SetValue(MyCommon::KEY_DISKNO, QStringLiteral("1"));
-    set->SetValue(MyCommon::KEY_OVERWRITE, QStringLiteral("SETTING"));
-    return set;
+    return snapshot({{MyCommon::KEY_DRIVES, ui->BTN_UNFORMAT_DRIVE},
+                     {MyCommon::KEY_CYLINDERS, ui->BTN_UNFORMAT_CYLINDERS},
+                     {MyCommon::KEY_HEADS, ui->BTN_UNFORMAT_HEADS},
+                     {MyCommon::KEY_STEPS, ui->BTN_UNFORMAT_STEPS},
+                     fixedKey(MyCommon::KEY_DENSITY, QStringLiteral("double")),
+                     fixedKey(MyCommon::KEY_FORMAT, MyCommon::FORMAT_ENCODE),
+                     {MyCommon::KEY_ASSERT_PIN1, ui->BTN_UNFORMAT_ASSERT_PIN1},
+                     {MyCommon::KEY_ASSERT_PIN2, ui->BTN_UNFORMAT_ASSERT_PIN2},
+                     {MyCommon::KEY_ASSERT_PIN3, ui->BTN_UNFORMAT_ASSERT_PIN3},
+                     fixedKey(MyCommon::KEY_RETRY, QStringLiteral("3")),
+                     fixedKey(MyCommon::KEY_FLAG, QStringLiteral("1")),
+                     fixedKey(MyCommon::KEY_DISKNO, QStringLiteral("1")),
+                     fixedKey(MyCommon::KEY_OVERWRITE, QStringLiteral("SETTING"))});
 }
 
 void MainWindow::ApplyCylinderRules(MyParameterButton* cylinders, MyParameterButton* begin, MyParameterButton* end,
