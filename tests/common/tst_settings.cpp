@@ -11,22 +11,182 @@ class TestSettings : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void defaults_data();
-    void defaults();
-    void presetListKeepsBlanks();
-    void storedValues_data();
-    void storedValues();
-    void everyWriteReachesTheFile();
-    void readNeverWrites();
-    void removeEntry();
-    void getFolderPath_data();
-    void getFolderPath();
-    void folderPolicy_data();
-    void folderPolicy();
-    void fullPathUsesLastAccessFolder();
-    void initializeRecord();
+    void init()
+    {
+        m_env = new TestEnv;
+        m_env->openSettings();
+    }
+
+    void cleanup()
+    {
+        c()->DeleteSettingInstance();
+        delete m_env;
+        m_env = nullptr;
+    }
+
+    void defaults_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QVariant>("expected");
+        QTest::newRow("mode") << "MODE/NO" << "int" << QVariant(0);
+        QTest::newRow("overwrite absent is false") << "OVERWRITE/OVERWRITE" << "bool" << QVariant(false);
+        QTest::newRow("emulator mode") << "DRVEMU/MODE" << "string" << QVariant("NORMAL");
+        QTest::newRow("x68k option") << "DRVEMU/X68KOPT" << "bool" << QVariant(true);
+        QTest::newRow("convert ext") << "CONVERT/EXT" << "string" << QVariant(".DIM");
+        QTest::newRow("last insert") << "LASTINSERT_FDIMAGE/DRIVE0" << "string" << QVariant(QString());
+        QTest::newRow("named set absent") << "DUMP/0" << "list" << QVariant(QStringList());
+        QTest::newRow("unknown int") << "NOPE/NOPE" << "int" << QVariant(0);
+    }
+
+    void defaults()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, type);
+        QFETCH(QVariant, expected);
+        QCOMPARE(read(key, type), expected);
+    }
+
+    void presetListKeepsBlanks()
+    {
+        const QStringList x68k = c()->GetSettingStringList("DUMP/X68KBTN");
+        QCOMPARE(x68k.size(), 14);
+        QCOMPARE(x68k.at(0), QString("ASSERT_PIN3/---"));
+        QCOMPARE(x68k.at(1), QString(" STEPS/1"));
+        QCOMPARE(x68k.at(13), QString(" DISKNO/1"));
+        const QStringList fm77 = c()->GetSettingStringList("UNFORMAT/FM77BTN");
+        QVERIFY(fm77.contains(" STEPS/2"));
+        const QStringList pc88 = c()->GetSettingStringList("RESTORE/PC88BTN");
+        QCOMPARE(pc88.at(0), QString("ASSERT_PIN3/12"));
+    }
+
+    void storedValues_data()
+    {
+        QTest::addColumn<QString>("fileText");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QVariant>("expected");
+        QTest::newRow("section without entry") << "[MODE]\nOTHER=3\n" << "MODE/NO" << "int" << QVariant(0);
+        QTest::newRow("int") << "[MODE]\nNO=1\n" << "MODE/NO" << "int" << QVariant(1);
+        QTest::newRow("text read as int") << "[MODE]\nNO=abc\n" << "MODE/NO" << "int" << QVariant(0);
+        QTest::newRow("utf8 path") << "[CURRENT_FOLDER]\nLASTACCESS_FOLDER_PATH=/home/pi/ディスク\n"
+                                   << "CURRENT_FOLDER/LASTACCESS_FOLDER_PATH" << "string"
+                                   << QVariant(QString::fromUtf8("/home/pi/ディスク"));
+        QTest::newRow("list") << "[DUMP]\n0=name/A, DRIVES/0\n" << "DUMP/0" << "list"
+                              << QVariant(QStringList{"name/A", "DRIVES/0"});
+        QTest::newRow("single element list") << "[DUMP]\n0=name/A\n" << "DUMP/0" << "list"
+                                             << QVariant(QStringList{"name/A"});
+    }
+
+    void storedValues()
+    {
+        QFETCH(QString, fileText);
+        QFETCH(QString, key);
+        QFETCH(QString, type);
+        QFETCH(QVariant, expected);
+        c()->DeleteSettingInstance();
+        QFile file(m_env->settingsPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(fileText.toUtf8());
+        file.close();
+        c()->OpenSettingInstance(m_env->settingsPath());
+        QCOMPARE(read(key, type), expected);
+    }
+
+    void everyWriteReachesTheFile()
+    {
+        c()->SetSettingString("CONVERT/EXT", ".D88");
+        c()->SetSettingInt("MODE/NO", 1);
+        c()->SetSettingBool("STARTUP/STARTUP", true);
+        c()->SetSettingStringList("DUMP/0", {"name/A", "DRIVES/1"});
+        // A second reader of the file sees every value without any further call.
+        QSettings other(m_env->settingsPath(), QSettings::IniFormat);
+        other.setIniCodec("UTF-8");
+        QCOMPARE(other.value("CONVERT/EXT").toString(), QString(".D88"));
+        QCOMPARE(other.value("MODE/NO").toInt(), 1);
+        QCOMPARE(other.value("STARTUP/STARTUP").toBool(), true);
+        QCOMPARE(other.value("DUMP/0").toStringList(), (QStringList{"name/A", "DRIVES/1"}));
+    }
+
+    void readNeverWrites()
+    {
+        const quint64 before = c()->SettingWriteCount();
+        c()->GetSettingString("DRVEMU/MODE");
+        c()->GetSettingStringList("DUMP/X68KBTN");
+        c()->GetSettingBool("OVERWRITE/OVERWRITE");
+        QCOMPARE(c()->SettingWriteCount(), before);
+        QVERIFY(!QFile::exists(m_env->settingsPath()));
+    }
+
+    void removeEntry()
+    {
+        c()->SetSettingBool("DRVEMU/HALFSTEP", true);
+        c()->RemoveSettingString("DRVEMU/HALFSTEP");
+        QSettings other(m_env->settingsPath(), QSettings::IniFormat);
+        QVERIFY(!other.contains("DRVEMU/HALFSTEP"));
+    }
+
+    void getFolderPath_data()
+    {
+        QTest::addColumn<QString>("relative"); // below the test folder; "" for the empty path
+        QTest::addColumn<QString>("expected"); // below the test folder
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("existing file") << "x/y/file.HVR" << "x/y";
+        QTest::newRow("folder with slash") << "x/y/" << "x/y";
+        QTest::newRow("folder") << "x/y" << "x/y";
+        QTest::newRow("name repeated in path") << "d/x/d" << "d/x";
+        QTest::newRow("missing file") << "x/y/none.HVR" << "x/y/none.HVR";
+    }
+
+    void getFolderPath()
+    {
+        QFETCH(QString, relative);
+        QFETCH(QString, expected);
+        const QString base = m_env->path();
+        QDir(base).mkpath("x/y");
+        QDir(base).mkpath("d/x");
+        QFile(base + "/x/y/file.HVR").open(QIODevice::WriteOnly);
+        QFile(base + "/d/x/d").open(QIODevice::WriteOnly);
+        if (relative.isEmpty()) {
+            QCOMPARE(MyCommon::GetFolderPath(QString()), QString());
+            return;
+        }
+        QCOMPARE(MyCommon::GetFolderPath(base + "/" + relative), base + "/" + expected);
+    }
+
+    void folderPolicy_data()
+    {
+        QTest::addColumn<int>("policy");
+        QTest::addColumn<QString>("specified");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("last access") << 0 << "/chosen" << "/last";
+        QTest::newRow("application") << 1 << "/chosen" << QCoreApplication::applicationDirPath();
+        QTest::newRow("specified") << 2 << "/chosen" << "/chosen";
+        QTest::newRow("specified empty") << 2 << "" << "";
+        QTest::newRow("unknown") << 7 << "/chosen" << "";
+    }
+
+    void folderPolicy()
+    {
+        QFETCH(int, policy);
+        QFETCH(QString, specified);
+        QFETCH(QString, expected);
+        KESTAconSettings record;
+        record.m_currentFolderPolicy = policy;
+        record.m_specifiedFolder = specified;
+        record.m_lastAccessFolder = "/last";
+        QCOMPARE(record.GetSelectedCurrentFolderPath(), expected);
+    }
+
+    void fullPathUsesLastAccessFolder()
+    {
+        KESTAconSettings& record = c()->Settings();
+        record.m_lastAccessFolder = "/home/pi";
+        record.m_currentFolderPolicy = 2;
+        QCOMPARE(c()->MakeFullPathByCurrentFolderPath(""), QString());
+        QCOMPARE(c()->MakeFullPathByCurrentFolderPath("a.HVR"), QString("/home/pi/a.HVR"));
+        record.InitializeSettings();
+    }
 
 private:
     TestEnv* m_env = nullptr;
@@ -43,206 +203,6 @@ private:
         return c()->GetSettingStringList(key);
     }
 };
-
-void TestSettings::init()
-{
-    m_env = new TestEnv;
-    m_env->openSettings();
-}
-
-void TestSettings::cleanup()
-{
-    c()->DeleteSettingInstance();
-    delete m_env;
-    m_env = nullptr;
-}
-
-void TestSettings::defaults_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<QVariant>("expected");
-    QTest::newRow("version") << "SETTING/VERSION" << "string" << QVariant(QString());
-    QTest::newRow("mode") << "MODE/NO" << "int" << QVariant(0);
-    QTest::newRow("overwrite absent is false") << "OVERWRITE/OVERWRITE" << "bool" << QVariant(false);
-    QTest::newRow("startup") << "STARTUP/STARTUP" << "bool" << QVariant(false);
-    QTest::newRow("emulator mode") << "DRVEMU/MODE" << "string" << QVariant("NORMAL");
-    QTest::newRow("x68k option") << "DRVEMU/X68KOPT" << "bool" << QVariant(true);
-    QTest::newRow("motor") << "DRVEMU/MTRSIGNAL" << "bool" << QVariant(true);
-    QTest::newRow("convert ext") << "CONVERT/EXT" << "string" << QVariant(".DIM");
-    QTest::newRow("make hvr") << "CONVERT/MAKEHVR" << "string" << QVariant("BLANK IMAGE");
-    QTest::newRow("restore diskno") << "RESTORE/DISKNO" << "string" << QVariant("1");
-    QTest::newRow("last insert") << "LASTINSERT_FDIMAGE/DRIVE0" << "string" << QVariant(QString());
-    QTest::newRow("named set absent") << "DUMP/0" << "list" << QVariant(QStringList());
-    QTest::newRow("mark absent") << "FOLDER_MARK/0" << "string" << QVariant(QString());
-    QTest::newRow("unknown int") << "NOPE/NOPE" << "int" << QVariant(0);
-}
-
-void TestSettings::defaults()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, type);
-    QFETCH(QVariant, expected);
-    QCOMPARE(read(key, type), expected);
-}
-
-void TestSettings::presetListKeepsBlanks()
-{
-    const QStringList x68k = c()->GetSettingStringList("DUMP/X68KBTN");
-    QCOMPARE(x68k.size(), 14);
-    QCOMPARE(x68k.at(0), QString("ASSERT_PIN3/---"));
-    QCOMPARE(x68k.at(1), QString(" STEPS/1"));
-    QCOMPARE(x68k.at(13), QString(" DISKNO/1"));
-    const QStringList fm77 = c()->GetSettingStringList("UNFORMAT/FM77BTN");
-    QVERIFY(fm77.contains(" STEPS/2"));
-    const QStringList pc88 = c()->GetSettingStringList("RESTORE/PC88BTN");
-    QCOMPARE(pc88.at(0), QString("ASSERT_PIN3/12"));
-}
-
-void TestSettings::storedValues_data()
-{
-    QTest::addColumn<QString>("fileText");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<QVariant>("expected");
-    QTest::newRow("section without entry") << "[MODE]\nOTHER=3\n" << "MODE/NO" << "int" << QVariant(0);
-    QTest::newRow("int") << "[MODE]\nNO=1\n" << "MODE/NO" << "int" << QVariant(1);
-    QTest::newRow("text read as int") << "[MODE]\nNO=abc\n" << "MODE/NO" << "int" << QVariant(0);
-    QTest::newRow("bool true") << "[STARTUP]\nSTARTUP=true\n" << "STARTUP/STARTUP" << "bool" << QVariant(true);
-    QTest::newRow("utf8 path") << "[CURRENT_FOLDER]\nLASTACCESS_FOLDER_PATH=/home/pi/ディスク\n"
-                               << "CURRENT_FOLDER/LASTACCESS_FOLDER_PATH" << "string"
-                               << QVariant(QString::fromUtf8("/home/pi/ディスク"));
-    QTest::newRow("list") << "[DUMP]\n0=name/A, DRIVES/0\n" << "DUMP/0" << "list"
-                          << QVariant(QStringList{"name/A", "DRIVES/0"});
-    QTest::newRow("single element list") << "[DUMP]\n0=name/A\n" << "DUMP/0" << "list"
-                                         << QVariant(QStringList{"name/A"});
-}
-
-void TestSettings::storedValues()
-{
-    QFETCH(QString, fileText);
-    QFETCH(QString, key);
-    QFETCH(QString, type);
-    QFETCH(QVariant, expected);
-    c()->DeleteSettingInstance();
-    QFile file(m_env->settingsPath());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(fileText.toUtf8());
-    file.close();
-    c()->OpenSettingInstance(m_env->settingsPath());
-    QCOMPARE(read(key, type), expected);
-}
-
-void TestSettings::everyWriteReachesTheFile()
-{
-    c()->SetSettingString("CONVERT/EXT", ".D88");
-    c()->SetSettingInt("MODE/NO", 1);
-    c()->SetSettingBool("STARTUP/STARTUP", true);
-    c()->SetSettingStringList("DUMP/0", {"name/A", "DRIVES/1"});
-    // A second reader of the file sees every value without any further call.
-    QSettings other(m_env->settingsPath(), QSettings::IniFormat);
-    other.setIniCodec("UTF-8");
-    QCOMPARE(other.value("CONVERT/EXT").toString(), QString(".D88"));
-    QCOMPARE(other.value("MODE/NO").toInt(), 1);
-    QCOMPARE(other.value("STARTUP/STARTUP").toBool(), true);
-    QCOMPARE(other.value("DUMP/0").toStringList(), (QStringList{"name/A", "DRIVES/1"}));
-}
-
-void TestSettings::readNeverWrites()
-{
-    const quint64 before = c()->SettingWriteCount();
-    c()->GetSettingString("DRVEMU/MODE");
-    c()->GetSettingStringList("DUMP/X68KBTN");
-    c()->GetSettingBool("OVERWRITE/OVERWRITE");
-    QCOMPARE(c()->SettingWriteCount(), before);
-    QVERIFY(!QFile::exists(m_env->settingsPath()));
-}
-
-void TestSettings::removeEntry()
-{
-    c()->SetSettingBool("DRVEMU/HALFSTEP", true);
-    c()->RemoveSettingString("DRVEMU/HALFSTEP");
-    QSettings other(m_env->settingsPath(), QSettings::IniFormat);
-    QVERIFY(!other.contains("DRVEMU/HALFSTEP"));
-}
-
-void TestSettings::getFolderPath_data()
-{
-    QTest::addColumn<QString>("relative"); // below the test folder; "" for the empty path
-    QTest::addColumn<QString>("expected"); // below the test folder
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("existing file") << "x/y/file.HVR" << "x/y";
-    QTest::newRow("folder with slash") << "x/y/" << "x/y";
-    QTest::newRow("folder") << "x/y" << "x/y";
-    QTest::newRow("name repeated in path") << "d/x/d" << "d/x";
-    QTest::newRow("missing file") << "x/y/none.HVR" << "x/y/none.HVR";
-}
-
-void TestSettings::getFolderPath()
-{
-    QFETCH(QString, relative);
-    QFETCH(QString, expected);
-    const QString base = m_env->path();
-    QDir(base).mkpath("x/y");
-    QDir(base).mkpath("d/x");
-    QFile(base + "/x/y/file.HVR").open(QIODevice::WriteOnly);
-    QFile(base + "/d/x/d").open(QIODevice::WriteOnly);
-    if (relative.isEmpty()) {
-        QCOMPARE(MyCommon::GetFolderPath(QString()), QString());
-        return;
-    }
-    QCOMPARE(MyCommon::GetFolderPath(base + "/" + relative), base + "/" + expected);
-}
-
-void TestSettings::folderPolicy_data()
-{
-    QTest::addColumn<int>("policy");
-    QTest::addColumn<QString>("specified");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("last access") << 0 << "/spec" << "/last";
-    QTest::newRow("application") << 1 << "/spec" << QCoreApplication::applicationDirPath();
-    QTest::newRow("specified") << 2 << "/spec" << "/spec";
-    QTest::newRow("specified empty") << 2 << "" << "";
-    QTest::newRow("unknown") << 7 << "/spec" << "";
-}
-
-void TestSettings::folderPolicy()
-{
-    QFETCH(int, policy);
-    QFETCH(QString, specified);
-    QFETCH(QString, expected);
-    KESTAconSettings record;
-    record.m_currentFolderPolicy = policy;
-    record.m_specifiedFolder = specified;
-    record.m_lastAccessFolder = "/last";
-    QCOMPARE(record.GetSelectedCurrentFolderPath(), expected);
-}
-
-void TestSettings::fullPathUsesLastAccessFolder()
-{
-    KESTAconSettings& record = c()->Settings();
-    record.m_lastAccessFolder = "/home/pi";
-    record.m_currentFolderPolicy = 2;
-    QCOMPARE(c()->MakeFullPathByCurrentFolderPath(""), QString());
-    QCOMPARE(c()->MakeFullPathByCurrentFolderPath("a.HVR"), QString("/home/pi/a.HVR"));
-    record.InitializeSettings();
-}
-
-void TestSettings::initializeRecord()
-{
-    KESTAconSettings record;
-    record.m_mode = 1;
-    record.m_overwrite = false;
-    record.m_x68kOption = false;
-    record.m_lastInsertDrive0 = "/x";
-    record.InitializeSettings();
-    QCOMPARE(record.m_version, QString("1.05"));
-    QCOMPARE(record.m_mode, 0);
-    QCOMPARE(record.m_overwrite, true);
-    QCOMPARE(record.m_x68kOption, true);
-    QCOMPARE(record.m_motorSignal, true);
-    QCOMPARE(record.m_lastInsertDrive0, QString());
-}
 
 QTEST_MAIN(TestSettings)
 #include "tst_settings.moc"

@@ -9,48 +9,15 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 
 #include "driveinfo.h"
 #include "mycommon.h"
 #include "myfilesystmmodel.h"
+#include "testenv.h"
 
 #include <memory>
-
-// The drive panel against a recording drvctl stub first on PATH.
-class TestDriveInfo : public QObject
-{
-    Q_OBJECT
-private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-
-    void newPanel();
-    void listingRows();
-    void lampFollowsCylinderChanges();
-    void settingsWrittenOnlyOnChange();
-    void settingsReadOnceFromFile();
-    void insertRunsDrvctl_data();
-    void insertRunsDrvctl();
-    void insertOfMissingFileRunsNothing();
-    void dragEnterNeedsRunningEmulator();
-    void drop_data();
-    void drop();
-    void ejectKeepsPathLabel();
-
-private:
-    QString label(DriveInfo& panel, const char* name) const;
-    QStringList loggedCalls() const;
-    QString writeFile(const QString& relative) const;
-    bool sendDrop(DriveInfo& panel, QMimeData* mime);
-
-    QTemporaryDir m_dir;
-    QString m_log;
-    QByteArray m_oldPath;
-};
 
 namespace {
 const QByteArray HEADER = "DRVEMU\nNO|PROTECT|CYL|IMAGE\n----\n";
@@ -63,330 +30,255 @@ QByteArray listingWith(int cylinder, const QString& path)
 
 // Each call appends its arguments, one a line, and a separator line.  An
 // insert answers with a listing whose row of that drive holds the image.
-const char STUB[] = R"(#!/bin/sh
-for a in "$@"; do printf '%s\n' "$a" >> "$KESTA_TEST_DRVCTL_LOG"; done
-printf '%s\n' '=====' >> "$KESTA_TEST_DRVCTL_LOG"
+const char STUB[] = R"(for a in "$@"; do printf '%s\n' "$a" >> "$KESTA_STUB_LOG"; done
+printf '%s\n' '=====' >> "$KESTA_STUB_LOG"
 if [ "$1" = "-i" ] && [ "$4" = "insert" ]; then
   printf 'DRVEMU\nNO|PROTECT|CYL|IMAGE\n----\n'
-  if [ "$2" = "0" ]; then
-    printf ' 0 | -- | 7 | %s\n 1 | -- | 0 | EMPTY\n' "$5"
-  else
-    printf ' 0 | -- | 0 | EMPTY\n 1 | -- | 7 | %s\n' "$5"
-  fi
-fi
-)";
+  if [ "$2" = "0" ]; then printf ' 0 | -- | 7 | %s\n 1 | -- | 0 | EMPTY\n' "$5"
+  else printf ' 0 | -- | 0 | EMPTY\n 1 | -- | 7 | %s\n' "$5"; fi
+fi)";
 } // namespace
 
-void TestDriveInfo::initTestCase()
+// The drive panel against a recording drvctl stub first on PATH.
+class TestDriveInfo : public QObject
 {
-    QVERIFY(m_dir.isValid());
-    const QString bin = m_dir.filePath("bin");
-    QVERIFY(QDir().mkpath(bin));
-    QFile stub(bin + "/drvctl");
-    QVERIFY(stub.open(QIODevice::WriteOnly));
-    stub.write(STUB);
-    stub.close();
-    QVERIFY(stub.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    m_oldPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(bin) + ":" + m_oldPath);
-    m_log = m_dir.filePath("drvctl.log");
-    qputenv("KESTA_TEST_DRVCTL_LOG", QFile::encodeName(m_log));
-}
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_env = std::make_unique<TestEnv>();
+        m_env->writeScript("drvctl", STUB);
+        m_env->openSettings();
+        MyCommon::getInstance()->UpdateDRVEMU_STATE(1);
+    }
 
-void TestDriveInfo::init()
-{
-    QFile::remove(m_log);
-    QFile::remove(m_dir.filePath("KESTAcon.ini"));
-    MyCommon::getInstance()->OpenSettingInstance(m_dir.filePath("KESTAcon.ini"));
-    MyCommon::getInstance()->UpdateDRVEMU_STATE(1);
-}
+    void cleanup()
+    {
+        MyCommon::getInstance()->UpdateDRVEMU_STATE(0);
+        MyCommon::getInstance()->DeleteSettingInstance();
+        m_env.reset();
+    }
 
-void TestDriveInfo::cleanup()
-{
-    MyCommon::getInstance()->UpdateDRVEMU_STATE(0);
-}
-
-QString TestDriveInfo::label(DriveInfo& panel, const char* name) const
-{
-    auto* l = panel.findChild<QLabel*>(QString::fromLatin1(name));
-    return l ? l->text() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
-}
-
-QStringList TestDriveInfo::loggedCalls() const
-{
-    QFile log(m_log);
-    if (!log.open(QIODevice::ReadOnly))
-        return {};
-    const QString text = QString::fromUtf8(log.readAll());
-    QStringList calls = text.split(QStringLiteral("=====\n"), Qt::SkipEmptyParts);
-    for (QString& call : calls)
-        call.chop(1); // last line feed
-    return calls;
-}
-
-QString TestDriveInfo::writeFile(const QString& relative) const
-{
-    const QString path = m_dir.filePath(relative);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write("image");
-    return path;
-}
-
-bool TestDriveInfo::sendDrop(DriveInfo& panel, QMimeData* mime)
-{
-    const QPoint at(20, 50);
-    QDragEnterEvent enter(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&panel, &enter);
-    if (!enter.isAccepted())
-        return false;
-    QDropEvent drop(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&panel, &drop);
-    return true;
-}
-
-void TestDriveInfo::newPanel()
-{
-    DriveInfo panel;
-    QCOMPARE(panel.size(), QSize(411, 88));
-    QCOMPARE(label(panel, "LBL_DRIVE_NAME"), QStringLiteral("DRIVE 0"));
-    QCOMPARE(label(panel, "LBL_CYLINDER"), QStringLiteral("000"));
-    QCOMPARE(label(panel, "LBL_WRITEPROTECT"), QStringLiteral("---"));
-    QCOMPARE(label(panel, "LBL_FD_FILENAME"), QStringLiteral("----NO DISK ----"));
-    QVERIFY(panel.IsAccessLampLit());
-    QCOMPARE(panel.findChild<QLabel*>("LBL_ACCESS_LED")->styleSheet(), QStringLiteral("background:red;"));
-    QTRY_VERIFY_WITH_TIMEOUT(!panel.IsAccessLampLit(), 10000);
-    QCOMPARE(panel.findChild<QLabel*>("LBL_ACCESS_LED")->styleSheet(), QStringLiteral("background:Window;"));
-
-    panel.Set_CSTM_DriveNo(1);
-    QCOMPARE(label(panel, "LBL_DRIVE_NAME"), QStringLiteral("DRIVE 1"));
-}
-
-void TestDriveInfo::listingRows()
-{
-    DriveInfo panel0;
-    DriveInfo panel1;
-    panel1.Set_CSTM_DriveNo(1);
-    panel0.AnalyzeDRVCtrlInfo(SAMPLE);
-    panel1.AnalyzeDRVCtrlInfo(SAMPLE);
-
-    QCOMPARE(label(panel0, "LBL_CYLINDER"), QStringLiteral("012"));
-    QCOMPARE(label(panel0, "LBL_WRITEPROTECT"), QStringLiteral("---"));
-    QCOMPARE(label(panel0, "LBL_FD_FILENAME"), QStringLiteral("a.hvr"));
-    QCOMPARE(label(panel1, "LBL_CYLINDER"), QStringLiteral("000"));
-    QCOMPARE(label(panel1, "LBL_WRITEPROTECT"), QStringLiteral(" ON"));
-    QCOMPARE(label(panel1, "LBL_FD_FILENAME"), QStringLiteral("----NO DISK ----"));
-    // A listing never touches the path label: it shows what was inserted here.
-    QCOMPARE(label(panel0, "LBL_FDIMAGE_PATH"), QString());
-
-    QSettings file(m_dir.filePath("KESTAcon.ini"), QSettings::IniFormat);
-    QCOMPARE(file.value("LASTINSERT_FDIMAGE/DRIVE0").toString(), QStringLiteral("/img/a.hvr"));
-    QCOMPARE(file.value("LASTINSERT_FDIMAGE/DRIVE1").toString(), QStringLiteral("EMPTY"));
-
-    panel0.AnalyzeDRVCtrlInfo(listingWith(3, "/img/dir/"));
-    QCOMPARE(label(panel0, "LBL_FD_FILENAME"), QString());
-}
-
-void TestDriveInfo::lampFollowsCylinderChanges()
-{
-    DriveInfo panel;
-    auto* lamp = panel.findChild<QLabel*>("LBL_ACCESS_LED");
-    panel.AnalyzeDRVCtrlInfo(SAMPLE);
-    QTRY_VERIFY_WITH_TIMEOUT(!panel.IsAccessLampLit(), 10000);
-
-    // The same cylinder again: no light.
-    panel.AnalyzeDRVCtrlInfo(SAMPLE);
-    QVERIFY(!panel.IsAccessLampLit());
-    QCOMPARE(lamp->styleSheet(), QStringLiteral("background:Window;"));
-
-    // A change lights it; a second change while lit keeps it lit for the
-    // full time counted from that second change.
-    panel.AnalyzeDRVCtrlInfo(listingWith(13, "/img/a.hvr"));
-    QVERIFY(panel.IsAccessLampLit());
-    QCOMPARE(lamp->styleSheet(), QStringLiteral("background:red;"));
-    QElapsedTimer sinceLast;
-    bool secondChangeSeen = false;
-    QTimer::singleShot(400, &panel, [&]() {
-        secondChangeSeen = panel.IsAccessLampLit();
-        panel.AnalyzeDRVCtrlInfo(listingWith(14, "/img/a.hvr"));
-        sinceLast.start();
-    });
-    QTRY_VERIFY_WITH_TIMEOUT(sinceLast.isValid(), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(!panel.IsAccessLampLit(), 10000);
-    const qint64 litFor = sinceLast.elapsed();
-    QCOMPARE(lamp->styleSheet(), QStringLiteral("background:Window;"));
-    QCOMPARE(label(panel, "LBL_CYLINDER"), QStringLiteral("014"));
-    if (secondChangeSeen) // the restart can only be checked if the lamp was still lit
-        QVERIFY2(litFor >= 650, qPrintable(QString::number(litFor)));
-}
-
-void TestDriveInfo::settingsWrittenOnlyOnChange()
-{
-    MyCommon* common = MyCommon::getInstance();
-    DriveInfo panel;
-    const quint64 before = common->SettingWriteCount();
-    panel.AnalyzeDRVCtrlInfo(SAMPLE);
-    QCOMPARE(common->SettingWriteCount(), before + 1);
-
-    // Many polls of an unchanged drive write nothing.
-    for (int i = 0; i < 20; ++i)
-        panel.AnalyzeDRVCtrlInfo(SAMPLE);
-    QCOMPARE(common->SettingWriteCount(), before + 1);
-    // Head movement is no reason to write either.
-    panel.AnalyzeDRVCtrlInfo(listingWith(30, "/img/a.hvr"));
-    QCOMPARE(common->SettingWriteCount(), before + 1);
-
-    panel.AnalyzeDRVCtrlInfo(listingWith(30, "/img/b.hvr"));
-    QCOMPARE(common->SettingWriteCount(), before + 2);
-    panel.AnalyzeDRVCtrlInfo(listingWith(30, "EMPTY"));
-    QCOMPARE(common->SettingWriteCount(), before + 3);
-    QSettings file(m_dir.filePath("KESTAcon.ini"), QSettings::IniFormat);
-    QCOMPARE(file.value("LASTINSERT_FDIMAGE/DRIVE0").toString(), QStringLiteral("EMPTY"));
-    QCOMPARE(common->Settings().m_lastInsertDrive0, QStringLiteral("EMPTY"));
-}
-
-void TestDriveInfo::settingsReadOnceFromFile()
-{
-    MyCommon* common = MyCommon::getInstance();
-    common->SetSettingString("LASTINSERT_FDIMAGE/DRIVE0", "/img/a.hvr");
-    common->SetSettingString("LASTINSERT_FDIMAGE/DRIVE1", "EMPTY");
-    const quint64 before = common->SettingWriteCount();
-    // A panel started with the file already current writes nothing at all.
-    DriveInfo panel0;
-    DriveInfo panel1;
-    panel1.Set_CSTM_DriveNo(1);
-    for (int i = 0; i < 5; ++i) {
+    void listingRows()
+    {
+        DriveInfo panel0;
+        DriveInfo panel1;
+        panel1.Set_CSTM_DriveNo(1);
+        QCOMPARE(label(panel1, "LBL_DRIVE_NAME"), QStringLiteral("DRIVE 1"));
         panel0.AnalyzeDRVCtrlInfo(SAMPLE);
         panel1.AnalyzeDRVCtrlInfo(SAMPLE);
+        QCOMPARE(label(panel0, "LBL_CYLINDER"), QStringLiteral("012"));
+        QCOMPARE(label(panel0, "LBL_FD_FILENAME"), QStringLiteral("a.hvr"));
+        QCOMPARE(label(panel1, "LBL_WRITEPROTECT"), QStringLiteral(" ON"));
+        QCOMPARE(label(panel1, "LBL_FD_FILENAME"), QStringLiteral("----NO DISK ----"));
+        // A listing never touches the path label: it shows what was inserted here.
+        QCOMPARE(label(panel0, "LBL_FDIMAGE_PATH"), QString());
+        QCOMPARE(stored(0), QStringLiteral("/img/a.hvr"));
+        QCOMPARE(stored(1), QStringLiteral("EMPTY"));
+        panel0.AnalyzeDRVCtrlInfo(listingWith(3, "/img/dir/"));
+        QCOMPARE(label(panel0, "LBL_FD_FILENAME"), QString());
     }
-    QCOMPARE(common->SettingWriteCount(), before);
-}
 
-void TestDriveInfo::insertRunsDrvctl_data()
-{
-    QTest::addColumn<int>("driveNo");
-    QTest::addColumn<QString>("relative");
-    QTest::newRow("drive 0, plain name") << 0 << "disks/game.hvr";
-    QTest::newRow("drive 1, blank and non-ASCII")
-        << 1 << QString::fromUtf8("my disks/\xe3\x82\xb2\xe3\x83\xbc\xe3\x83\xa0 \xc3\xa9.d88");
-}
+    void lampFollowsCylinderChanges()
+    {
+        DriveInfo panel;
+        auto* lamp = panel.findChild<QLabel*>("LBL_ACCESS_LED");
+        panel.AnalyzeDRVCtrlInfo(SAMPLE);
+        QTRY_VERIFY_WITH_TIMEOUT(!panel.IsAccessLampLit(), 10000);
+        // The same cylinder again: no light.
+        panel.AnalyzeDRVCtrlInfo(SAMPLE);
+        QVERIFY(!panel.IsAccessLampLit());
+        QCOMPARE(lamp->styleSheet(), QStringLiteral("background:Window;"));
 
-void TestDriveInfo::insertRunsDrvctl()
-{
-    QFETCH(int, driveNo);
-    QFETCH(QString, relative);
-    const QString path = writeFile(relative);
-    const QString absolute = QFileInfo(path).absoluteFilePath();
+        // A change lights it; a second change while lit keeps it lit for the
+        // full time counted from that second change.
+        panel.AnalyzeDRVCtrlInfo(listingWith(13, "/img/a.hvr"));
+        QVERIFY(panel.IsAccessLampLit());
+        QCOMPARE(lamp->styleSheet(), QStringLiteral("background:red;"));
+        QElapsedTimer sinceLast;
+        bool secondChangeSeen = false;
+        QTimer::singleShot(400, &panel, [&]() {
+            secondChangeSeen = panel.IsAccessLampLit();
+            panel.AnalyzeDRVCtrlInfo(listingWith(14, "/img/a.hvr"));
+            sinceLast.start();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(sinceLast.isValid(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!panel.IsAccessLampLit(), 10000);
+        const qint64 litFor = sinceLast.elapsed();
+        QCOMPARE(lamp->styleSheet(), QStringLiteral("background:Window;"));
+        if (secondChangeSeen) // the restart can only be checked if the lamp was still lit
+            QVERIFY2(litFor >= 650, qPrintable(QString::number(litFor)));
+    }
 
-    DriveInfo panel;
-    panel.Set_CSTM_DriveNo(driveNo);
-    panel.SetFDImage(path);
+    void settingsWrittenOnlyOnChange()
+    {
+        MyCommon* common = MyCommon::getInstance();
+        common->SetSettingString("LASTINSERT_FDIMAGE/DRIVE1", "EMPTY");
+        DriveInfo panel;
+        DriveInfo panel1;
+        panel1.Set_CSTM_DriveNo(1);
+        const quint64 before = common->SettingWriteCount();
+        panel.AnalyzeDRVCtrlInfo(SAMPLE);
+        QCOMPARE(common->SettingWriteCount(), before + 1);
+        // Many polls of unchanged drives write nothing, nor does head movement;
+        // a panel whose value the file already holds writes nothing at all.
+        for (int i = 0; i < 20; ++i) {
+            panel.AnalyzeDRVCtrlInfo(SAMPLE);
+            panel1.AnalyzeDRVCtrlInfo(SAMPLE);
+        }
+        panel.AnalyzeDRVCtrlInfo(listingWith(30, "/img/a.hvr"));
+        QCOMPARE(common->SettingWriteCount(), before + 1);
 
-    const QStringList expected{"-i", QString::number(driveNo), "-c", "insert", absolute};
-    QCOMPARE(loggedCalls(), QStringList{expected.join('\n')});
-    QCOMPARE(label(panel, "LBL_FDIMAGE_PATH"), path);
-    QCOMPARE(label(panel, "LBL_FD_FILENAME"), QFileInfo(path).fileName());
-    // The tool's answer is read as a listing.
-    QCOMPARE(label(panel, "LBL_CYLINDER"), QStringLiteral("007"));
-    QSettings file(m_dir.filePath("KESTAcon.ini"), QSettings::IniFormat);
-    file.setIniCodec("UTF-8");
-    QCOMPARE(file.value(QStringLiteral("LASTINSERT_FDIMAGE/DRIVE%1").arg(driveNo)).toString(), absolute);
-}
+        panel.AnalyzeDRVCtrlInfo(listingWith(30, "/img/b.hvr"));
+        panel.AnalyzeDRVCtrlInfo(listingWith(30, "EMPTY"));
+        QCOMPARE(common->SettingWriteCount(), before + 3);
+        QCOMPARE(stored(0), QStringLiteral("EMPTY"));
+    }
 
-void TestDriveInfo::insertOfMissingFileRunsNothing()
-{
-    DriveInfo panel;
-    panel.SetFDImage(m_dir.filePath("no such image.hvr"));
-    panel.SetFDImage(m_dir.path()); // a folder is no image either
-    QCOMPARE(loggedCalls(), QStringList());
-    QCOMPARE(label(panel, "LBL_FD_FILENAME"), QStringLiteral("----NO DISK ----"));
-}
+    void insertRunsDrvctl_data()
+    {
+        QTest::addColumn<int>("driveNo");
+        QTest::addColumn<QString>("relative");
+        QTest::newRow("drive 0, plain name") << 0 << "disks/game.hvr";
+        QTest::newRow("drive 1, blank and non-ASCII") << 1 << QString::fromUtf8("my disks/ゲーム é.d88");
+        QTest::newRow("missing file") << 0 << "";
+    }
 
-void TestDriveInfo::dragEnterNeedsRunningEmulator()
-{
-    DriveInfo panel;
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(writeFile("x.hvr"))});
+    void insertRunsDrvctl()
+    {
+        QFETCH(int, driveNo);
+        QFETCH(QString, relative);
+        DriveInfo panel;
+        panel.Set_CSTM_DriveNo(driveNo);
+        if (relative.isEmpty()) {
+            // Neither a missing file nor a folder is an image.
+            panel.SetFDImage(m_env->path("no such image.hvr"));
+            panel.SetFDImage(m_env->path());
+            QCOMPARE(loggedCalls(), QStringList());
+            QCOMPARE(label(panel, "LBL_FD_FILENAME"), QStringLiteral("----NO DISK ----"));
+            return;
+        }
+        const QString path = writeFile(relative);
+        const QString absolute = QFileInfo(path).absoluteFilePath();
+        panel.SetFDImage(path);
+        QCOMPARE(loggedCalls(), QStringList{QStringList({"-i", QString::number(driveNo), "-c", "insert", absolute}).join('\n')});
+        QCOMPARE(label(panel, "LBL_FDIMAGE_PATH"), path);
+        QCOMPARE(label(panel, "LBL_FD_FILENAME"), QFileInfo(path).fileName());
+        // The tool's answer is read as a listing.
+        QCOMPARE(label(panel, "LBL_CYLINDER"), QStringLiteral("007"));
+        QCOMPARE(stored(driveNo), absolute);
+    }
 
-    MyCommon::getInstance()->UpdateDRVEMU_STATE(0);
-    QDragEnterEvent stopped(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&panel, &stopped);
-    QVERIFY(!stopped.isAccepted());
+    void dragEnterNeedsRunningEmulator()
+    {
+        DriveInfo panel;
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(writeFile("x.hvr"))});
+        for (int state : {0, 1}) {
+            MyCommon::getInstance()->UpdateDRVEMU_STATE(state);
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&panel, &enter);
+            QCOMPARE(enter.isAccepted(), state == 1);
+        }
+    }
 
-    MyCommon::getInstance()->UpdateDRVEMU_STATE(1);
-    QDragEnterEvent running(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&panel, &running);
-    QVERIFY(running.isAccepted());
-}
+    void drop_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("relative");
+        const QString odd = QString::fromUtf8("drop here/ゲーム é #1.hvr");
+        QTest::newRow("url list, blank and non-ASCII") << "urls" << odd;
+        QTest::newRow("file text, plain name") << "text" << "plain/a.hvr";
+        QTest::newRow("file text, blank and non-ASCII") << "text" << odd;
+        QTest::newRow("encoded url text, blank and non-ASCII") << "encoded" << odd;
+        QTest::newRow("what the browser's model drags") << "model" << odd;
+    }
 
-void TestDriveInfo::drop_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("relative");
-    const QString odd = QString::fromUtf8("drop here/\xe3\x82\xb2\xe3\x83\xbc\xe3\x83\xa0 \xc3\xa9 #1.hvr");
-    QTest::newRow("url list, plain name") << "urls" << "plain/a.hvr";
-    QTest::newRow("url list, blank and non-ASCII") << "urls" << odd;
-    QTest::newRow("file text, plain name") << "text" << "plain/a.hvr";
-    QTest::newRow("file text, blank and non-ASCII") << "text" << odd;
-    QTest::newRow("encoded url text, blank and non-ASCII") << "encoded" << odd;
-    QTest::newRow("what the browser's model drags") << "model" << odd;
-}
+    void drop()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, relative);
+        const QString path = writeFile(relative);
+        DriveInfo panel;
+        panel.Set_CSTM_DriveNo(1);
+        const auto sendDrop = [&panel](QMimeData* mime) {
+            QDragEnterEvent enter(QPoint(20, 50), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&panel, &enter);
+            QDropEvent drop(QPoint(20, 50), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&panel, &drop);
+            return enter.isAccepted();
+        };
+        // First something that names no file (what a press on the browser's
+        // background drags): ignored.  Drops are handled in order, so once the
+        // real one has run, the first would have shown in the log.
+        QMimeData junk;
+        junk.setText(QString::fromUtf8("テキスト文字列"));
+        QVERIFY(sendDrop(&junk));
 
-void TestDriveInfo::drop()
-{
-    QFETCH(QString, kind);
-    QFETCH(QString, relative);
-    const QString path = writeFile(relative);
-
-    DriveInfo panel;
-    panel.Set_CSTM_DriveNo(1);
-
-    // First something that names no file (what a press on the browser's
-    // background drags): ignored.  Drops are handled in order, so once the
-    // real one has run, the first would have shown in the log.
-    QMimeData junk;
-    junk.setText(QString::fromUtf8("\xe3\x83\x86\xe3\x82\xad\xe3\x82\xb9\xe3\x83\x88\xe6\x96\x87\xe5\xad\x97\xe5\x88\x97"));
-    QVERIFY(sendDrop(panel, &junk));
-
-    MyFileSystmModel model;
-    std::unique_ptr<QMimeData> mime;
-    if (kind == "model") {
-        model.setRootPath(QFileInfo(path).absolutePath());
-        mime.reset(model.mimeData({model.index(path)}));
-        QVERIFY(mime);
-        QCOMPARE(mime->urls(), QList<QUrl>{QUrl::fromLocalFile(path)});
-        QCOMPARE(mime->text(), QStringLiteral("file://") + path);
-    } else {
-        mime = std::make_unique<QMimeData>();
-        if (kind == "urls")
+        MyFileSystmModel model;
+        std::unique_ptr<QMimeData> mime(new QMimeData);
+        if (kind == "model") {
+            model.setRootPath(QFileInfo(path).absolutePath());
+            mime.reset(model.mimeData({model.index(path)}));
+            QCOMPARE(mime->urls(), QList<QUrl>{QUrl::fromLocalFile(path)});
+        } else if (kind == "urls") {
             mime->setUrls({QUrl::fromLocalFile(path)});
-        else if (kind == "text")
+        } else if (kind == "text") {
             mime->setText(QStringLiteral("file://") + path);
-        else
+        } else {
             mime->setText(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + "\r\n");
+        }
+        QVERIFY(sendDrop(mime.get()));
+        QTRY_COMPARE_WITH_TIMEOUT(loggedCalls().size(), 1, 10000);
+        QCOMPARE(loggedCalls().first(), QStringList({"-i", "1", "-c", "insert", path}).join('\n'));
+        QCOMPARE(label(panel, "LBL_FD_FILENAME"), QFileInfo(path).fileName());
     }
-    QVERIFY(sendDrop(panel, mime.get()));
 
-    QTRY_COMPARE_WITH_TIMEOUT(loggedCalls().size(), 1, 10000);
-    QCOMPARE(loggedCalls().first(), QStringList({"-i", "1", "-c", "insert", path}).join('\n'));
-    QCOMPARE(label(panel, "LBL_FD_FILENAME"), QFileInfo(path).fileName());
-    QCOMPARE(label(panel, "LBL_CYLINDER"), QStringLiteral("007"));
-}
+    void ejectKeepsPathLabel()
+    {
+        const QString path = writeFile("eject/a.hvr");
+        DriveInfo panel;
+        panel.SetFDImage(path);
+        m_env->clearStubLog();
+        panel.findChild<QPushButton*>("pushButton")->click();
+        QCOMPARE(loggedCalls(), QStringList{QStringList({"-i", "0", "-c", "eject"}).join('\n')});
+        QCOMPARE(label(panel, "LBL_FD_FILENAME"), QStringLiteral("----NO DISK ----"));
+        QCOMPARE(label(panel, "LBL_FDIMAGE_PATH"), path);
+    }
 
-void TestDriveInfo::ejectKeepsPathLabel()
-{
-    const QString path = writeFile("eject/a.hvr");
-    DriveInfo panel;
-    panel.SetFDImage(path);
-    QFile::remove(m_log);
+private:
+    static QString label(DriveInfo& panel, const char* name)
+    {
+        auto* l = panel.findChild<QLabel*>(QString::fromLatin1(name));
+        return l ? l->text() : QStringLiteral("<missing>");
+    }
+    // The stub's calls, each its arguments joined by line feeds.
+    QStringList loggedCalls() const
+    {
+        QStringList calls = m_env->stubLog().join('\n').split(QStringLiteral("====="), Qt::SkipEmptyParts);
+        for (QString& call : calls)
+            call = call.trimmed();
+        calls.removeAll(QString());
+        return calls;
+    }
+    QString writeFile(const QString& relative) const
+    {
+        const QString path = m_env->path(relative);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write("image");
+        return path;
+    }
+    QString stored(int drive) const
+    {
+        QSettings file(m_env->settingsPath(), QSettings::IniFormat);
+        file.setIniCodec("UTF-8");
+        return file.value(QStringLiteral("LASTINSERT_FDIMAGE/DRIVE%1").arg(drive)).toString();
+    }
 
-    panel.findChild<QPushButton*>("pushButton")->click();
-    QCOMPARE(loggedCalls(), QStringList{QStringList({"-i", "0", "-c", "eject"}).join('\n')});
-    QCOMPARE(label(panel, "LBL_FD_FILENAME"), QStringLiteral("----NO DISK ----"));
-    QCOMPARE(label(panel, "LBL_FDIMAGE_PATH"), path);
-    QCOMPARE(label(panel, "LBL_CYLINDER"), QStringLiteral("007"));
-}
+    std::unique_ptr<TestEnv> m_env;
+};
 
 QTEST_MAIN(TestDriveInfo)
 #include "tst_driveinfo.moc"

@@ -1,4 +1,3 @@
-#include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
 #include <QtTest>
@@ -48,10 +47,7 @@ QImage Draw(DrawFunction draw, const QSize& size, const QFont& font, int mode, i
     return image;
 }
 
-bool IsBlack(QRgb rgb)
-{
-    return qRed(rgb) == 0 && qGreen(rgb) == 0 && qBlue(rgb) == 0;
-}
+bool IsBlack(QRgb rgb) { return (rgb & 0xffffff) == 0; }
 
 } // namespace
 
@@ -60,431 +56,350 @@ class TestMyGraphicalDumpDisplay : public QObject
     Q_OBJECT
 
 private slots:
-    void construction();
-    void initialTrackState_data();
-    void initialTrackState();
-    void specifyTrackState();
-    void getErrorAndTargetTrack_data();
-    void getErrorAndTargetTrack();
-    void reportSequences_data();
-    void reportSequences();
-    void reportCountedOnceAcrossChunks();
-    void freshKeepingAfterInitialisation();
-    void repaintsImmediatelyAtMostOncePerReport();
-    void picture_data();
-    void picture();
-    void drawingMatchesReference_data();
-    void drawingMatchesReference();
-    void drawingCost();
-};
+    void initialTrackState_data()
+    {
+        QTest::addColumn<int>("begin");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<int>("cylinders");
+        QTest::addColumn<int>("firstTarget"); // -1: none
+        QTest::addColumn<int>("lastTarget");
+        QTest::addColumn<int>("rows");
 
-void TestMyGraphicalDumpDisplay::construction()
-{
-    MyGraphicalDumpDisplay map;
-    QCOMPARE(map.objectName(), QString("MyGraphicalDumpDisplay"));
-    QCOMPARE(map.size(), QSize(391, 71));
-    QCOMPARE(map.windowTitle(), QString("Form"));
-    QCOMPARE(map.Rows(), 9);
-    QCOMPARE(map.Cylinders(), 80);
-    QCOMPARE(map.RetryThreshold(), 0);
-    QCOMPARE(map.Mode(), 0);
-    for (int t = 0; t < 180; ++t)
-        QCOMPARE(map.TrackState(t), 0);
-
-    QWidget parent;
-    auto* named = new MyGraphicalDumpDisplay(&parent);
-    named->setObjectName("WDT_DUMPSTATUS");
-    QCOMPARE(named->objectName(), QString("WDT_DUMPSTATUS"));
-}
-
-void TestMyGraphicalDumpDisplay::initialTrackState_data()
-{
-    QTest::addColumn<int>("begin");
-    QTest::addColumn<int>("end");
-    QTest::addColumn<int>("cylinders");
-    QTest::addColumn<int>("firstTarget"); // -1: none
-    QTest::addColumn<int>("lastTarget");
-    QTest::addColumn<int>("rows");
-
-    QTest::newRow("2 to 4 of 40") << 2 << 4 << 40 << 4 << 9 << 4;
-    QTest::newRow("whole 80") << 0 << 79 << 80 << 0 << 159 << 8;
-    QTest::newRow("whole 84") << 0 << 83 << 84 << 0 << 167 << 9;
-    QTest::newRow("one cylinder") << 0 << 0 << 1 << 0 << 1 << 1;
-    QTest::newRow("odd count rounds up") << 0 << 40 << 41 << 0 << 81 << 5;
-    QTest::newRow("negative begin") << -5 << 3 << 40 << 0 << 7 << 4;
-    QTest::newRow("end beyond the map") << 85 << 500 << 200 << 170 << 179 << 9;
-    QTest::newRow("huge values") << INT_MAX << INT_MAX << INT_MAX << -1 << -1 << 9;
-    QTest::newRow("end before begin") << 10 << 5 << 40 << -1 << -1 << 4;
-    QTest::newRow("no cylinders") << 0 << -1 << 0 << -1 << -1 << 0;
-    QTest::newRow("negative cylinders") << 0 << 3 << -7 << 0 << 7 << 0;
-    QTest::newRow("lowest ints") << INT_MIN << INT_MIN << INT_MIN << -1 << -1 << 0;
-}
-
-void TestMyGraphicalDumpDisplay::initialTrackState()
-{
-    QFETCH(int, begin);
-    QFETCH(int, end);
-    QFETCH(int, cylinders);
-    QFETCH(int, firstTarget);
-    QFETCH(int, lastTarget);
-    QFETCH(int, rows);
-    MyGraphicalDumpDisplay map;
-    map.resize(761, 141);
-    map.show();
-    map.InitialTrackState(1, begin, end, 2, cylinders);
-    QCOMPARE(map.Mode(), 1);
-    QCOMPARE(map.RetryThreshold(), 2);
-    QCOMPARE(map.Cylinders(), cylinders);
-    QCOMPARE(map.Rows(), rows);
-    for (int t = 0; t < 180; ++t) {
-        const bool target = firstTarget >= 0 && t >= firstTarget && t <= lastTarget;
-        QCOMPARE(map.TrackState(t), target ? 0 : -1);
+        QTest::newRow("2 to 4 of 40") << 2 << 4 << 40 << 4 << 9 << 4;
+        QTest::newRow("whole 84") << 0 << 83 << 84 << 0 << 167 << 9;
+        QTest::newRow("odd count rounds up") << 0 << 40 << 41 << 0 << 81 << 5;
+        QTest::newRow("negative begin") << -5 << 3 << 40 << 0 << 7 << 4;
+        QTest::newRow("end beyond the map") << 85 << 500 << 200 << 170 << 179 << 9;
+        QTest::newRow("huge values") << INT_MAX << INT_MAX << INT_MAX << -1 << -1 << 9;
+        QTest::newRow("end before begin") << 10 << 5 << 40 << -1 << -1 << 4;
+        QTest::newRow("negative cylinders") << 0 << 3 << -7 << 0 << 7 << 0;
+        QTest::newRow("lowest ints") << INT_MIN << INT_MIN << INT_MIN << -1 << -1 << 0;
     }
-    Render(map); // paints without a fault whatever the rows
-}
 
-void TestMyGraphicalDumpDisplay::specifyTrackState()
-{
-    MyGraphicalDumpDisplay map;
-    map.InitialTrackState(0, 0, 89, 3, 90);
-    for (int t = 0; t < 180; ++t)
-        map.AnalyzeDrvDumpInfo(Report(t)); // all Complete
-    int tracks[] = {-1, 0, 5, 168, 169, 170, 179, 180, 100000, INT_MIN};
-    map.SpecifyTrackState(7, 5, int(sizeof tracks / sizeof *tracks), tracks);
-    QCOMPARE(map.RetryThreshold(), 5);
-    QCOMPARE(map.Mode(), 0);
-    QCOMPARE(map.Rows(), 9);
-    for (int t = 0; t < 180; ++t)
-        QCOMPARE(map.TrackState(t), (t == 0 || t == 5 || t == 168) ? 0 : 1);
-
-    map.SpecifyTrackState(0, 4, 3, nullptr); // no list: only the threshold
-    map.SpecifyTrackState(0, 4, -2, tracks);
-    QCOMPARE(map.RetryThreshold(), 4);
-    QCOMPARE(map.TrackState(0), 0);
-}
-
-void TestMyGraphicalDumpDisplay::getErrorAndTargetTrack_data()
-{
-    QTest::addColumn<QByteArray>("output");
-    QTest::addColumn<QList<int>>("expected");
-
-    // map: cylinders 2 to 4 (tracks 4 to 9), threshold 3
-    QTest::newRow("nothing reported") << QByteArray() << QList<int>{4, 5, 6, 7, 8, 9};
-    QTest::newRow("all complete") << Report(4) + Report(5) + Report(6) + Report(7) + Report(8) + Report(9)
-                                  << QList<int>{};
-    QTest::newRow("warning is not offered")
-        << Report(4) + Report(4) + Report(5) + Report(6) + Report(7) + Report(8) + Report(9)
-        << QList<int>{};
-    QTest::newRow("error and target")
-        << Report(4) + Report(4) + Report(4) + Report(5) + Report(7) + Report(8) + Report(9)
-        << QList<int>{4, 6};
-    QTest::newRow("non target reported becomes target") << Report(100) << QList<int>{4, 5, 6, 7, 8, 9, 100};
-}
-
-void TestMyGraphicalDumpDisplay::getErrorAndTargetTrack()
-{
-    QFETCH(QByteArray, output);
-    QFETCH(QList<int>, expected);
-    MyGraphicalDumpDisplay map;
-    map.InitialTrackState(0, 2, 4, 3, 40);
-    map.on_dumpCommandOutputs(output);
-    int tracks[180];
-    std::fill(std::begin(tracks), std::end(tracks), -7);
-    const int count = map.GetErrorAndTargetTrack(0, tracks);
-    QCOMPARE(count, expected.size());
-    QCOMPARE(QList<int>(tracks, tracks + count), expected);
-    QCOMPARE(tracks[count], -7);
-    QCOMPARE(map.GetErrorAndTargetTrack(0, nullptr), count);
-
-    MyGraphicalDumpDisplay full;
-    full.InitialTrackState(0, 0, 89, 3, 90); // every track Target
-    QCOMPARE(full.GetErrorAndTargetTrack(0, tracks), 180);
-    QCOMPARE(tracks[179], 179);
-}
-
-void TestMyGraphicalDumpDisplay::reportSequences_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("threshold");
-    QTest::addColumn<QByteArray>("report");
-    QTest::addColumn<int>("track");
-    QTest::addColumn<QList<int>>("states"); // after each report
-
-    const QByteArray t5 = "Pass ... (T005 C02 H1) ...\r\n";
-    QTest::newRow("dump threshold 3") << 0 << 3 << t5 << 5 << QList<int>{1, 2, 255, 255};
-    QTest::newRow("restore threshold 2") << 1 << 2 << t5 << 5 << QList<int>{1, 255, 255};
-    QTest::newRow("unformat threshold 2") << 2 << 2 << QByteArray("P(T001 C00 H0)") << 0
-                                          << QList<int>{1, 255};
-    QTest::newRow("retry 5") << 0 << 5 << t5 << 5 << QList<int>{1, 2, 3, 4, 255};
-    QTest::newRow("threshold 0") << 0 << 0 << t5 << 5 << QList<int>{255, 255};
-    QTest::newRow("threshold beyond 255 ends at Error") << 0 << 1000 << t5 << 5
-                                                        << QList<int>{1, 2, 3};
-    QTest::newRow("non target") << 0 << 3 << QByteArray("P(T120 C60 H0)") << 120
-                                << QList<int>{0, 1, 2, 255};
-}
-
-void TestMyGraphicalDumpDisplay::reportSequences()
-{
-    QFETCH(int, mode);
-    QFETCH(int, threshold);
-    QFETCH(QByteArray, report);
-    QFETCH(int, track);
-    QFETCH(QList<int>, states);
-    MyGraphicalDumpDisplay map;
-    map.InitialTrackState(mode, 0, 39, threshold, 40);
-    for (int state : states) {
-        map.on_dumpCommandOutputs(report);
-        QCOMPARE(map.TrackState(track), state);
-    }
-    // nothing else moved
-    for (int t = 0; t < 180; ++t) {
-        if (t != track)
-            QCOMPARE(map.TrackState(t), t < 80 ? 0 : -1);
-    }
-    if (threshold == 1000) {
-        for (int i = 0; i < 300; ++i)
-            map.on_dumpCommandOutputs(report);
-        QCOMPARE(map.TrackState(track), 255);
-    }
-}
-
-void TestMyGraphicalDumpDisplay::reportCountedOnceAcrossChunks()
-{
-    const QByteArray stream = Report(3) + "noise\r\n" + Report(3) + Report(4) + "(T999 C99 H1)"
-                              + Report(5) + "P(T005 C02 H1";
-    for (int cut = 0; cut <= stream.size(); ++cut) {
+    void initialTrackState()
+    {
+        QFETCH(int, begin);
+        QFETCH(int, end);
+        QFETCH(int, cylinders);
+        QFETCH(int, firstTarget);
+        QFETCH(int, lastTarget);
+        QFETCH(int, rows);
         MyGraphicalDumpDisplay map;
-        map.InitialTrackState(0, 0, 9, 3, 10);
-        map.on_dumpCommandOutputs(stream.left(cut));
-        map.on_dumpCommandOutputs(stream.mid(cut));
-        QCOMPARE(map.TrackState(3), 2);
-        QCOMPARE(map.TrackState(4), 1);
-        QCOMPARE(map.TrackState(5), 2);
+        map.resize(761, 141);
+        map.show();
+        map.InitialTrackState(1, begin, end, 2, cylinders);
+        QCOMPARE(map.Mode(), 1);
+        QCOMPARE(map.RetryThreshold(), 2);
+        QCOMPARE(map.Cylinders(), cylinders);
+        QCOMPARE(map.Rows(), rows);
+        for (int t = 0; t < 180; ++t) {
+            const bool target = firstTarget >= 0 && t >= firstTarget && t <= lastTarget;
+            QCOMPARE(map.TrackState(t), target ? 0 : -1);
+        }
+        Render(map); // paints without a fault whatever the rows
     }
-    // out-of-range reports leave every state alone
-    MyGraphicalDumpDisplay map;
-    map.InitialTrackState(2, 0, 89, 3, 90);
-    const QList<int> before = States(map);
-    map.on_dumpCommandOutputs("P(T000 C00 H0)P(T181 C90 H0)P(T-05 C00 H0)");
-    QCOMPARE(States(map), before);
-}
 
-void TestMyGraphicalDumpDisplay::freshKeepingAfterInitialisation()
-{
-    MyGraphicalDumpDisplay map;
-    map.InitialTrackState(0, 0, 39, 3, 40);
-    map.on_dumpCommandOutputs("P(T005 C0");
-    map.InitialTrackState(0, 0, 39, 3, 40);
-    map.on_dumpCommandOutputs("2 H1)");
-    QCOMPARE(map.TrackState(5), 0);
+    void specifyTrackState()
+    {
+        MyGraphicalDumpDisplay map;
+        map.InitialTrackState(0, 0, 89, 3, 90);
+        for (int t = 0; t < 180; ++t)
+            map.AnalyzeDrvDumpInfo(Report(t)); // all Complete
+        int tracks[] = {-1, 0, 5, 168, 169, 170, 179, 180, 100000, INT_MIN};
+        map.SpecifyTrackState(7, 5, int(sizeof tracks / sizeof *tracks), tracks);
+        QCOMPARE(map.RetryThreshold(), 5);
+        QCOMPARE(map.Mode(), 0);
+        QCOMPARE(map.Rows(), 9);
+        for (int t = 0; t < 180; ++t)
+            QCOMPARE(map.TrackState(t), (t == 0 || t == 5 || t == 168) ? 0 : 1);
 
-    map.on_dumpCommandOutputs("P(T006 C0");
-    int tracks[] = {6};
-    map.SpecifyTrackState(0, 3, 1, tracks);
-    map.on_dumpCommandOutputs("3 H0)");
-    QCOMPARE(map.TrackState(6), 0);
-}
+        map.SpecifyTrackState(0, 4, 3, nullptr); // no list: only the threshold
+        map.SpecifyTrackState(0, 4, -2, tracks);
+        QCOMPARE(map.RetryThreshold(), 4);
+        QCOMPARE(map.TrackState(0), 0);
+    }
 
-void TestMyGraphicalDumpDisplay::repaintsImmediatelyAtMostOncePerReport()
-{
-    MyGraphicalDumpDisplay map;
-    map.resize(761, 141);
-    map.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&map));
-    map.InitialTrackState(0, 0, 79, 99, 80);
-    int painted = map.PaintCount();
+    void getErrorAndTargetTrack_data()
+    {
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<QList<int>>("expected");
 
-    // many reports in one chunk
-    QByteArray chunk;
-    for (int t = 0; t < 60; ++t)
-        chunk += Report(t);
-    map.on_dumpCommandOutputs(chunk);
-    const int cost = map.PaintCount() - painted;
-    QVERIFY(cost >= 1);  // painted at once, before any event is processed
-    QVERIFY(cost <= 60); // never more than one repaint per report
-    qInfo("60 reports in one chunk: %d repaint(s)", cost);
+        // map: cylinders 2 to 4 (tracks 4 to 9), threshold 3
+        QTest::newRow("nothing reported") << QByteArray() << QList<int>{4, 5, 6, 7, 8, 9};
+        QTest::newRow("all complete") << Report(4) + Report(5) + Report(6) + Report(7) + Report(8) + Report(9)
+                                      << QList<int>{};
+        QTest::newRow("warning is not offered")
+            << Report(4) + Report(4) + Report(5) + Report(6) + Report(7) + Report(8) + Report(9)
+            << QList<int>{};
+        QTest::newRow("error and target")
+            << Report(4) + Report(4) + Report(4) + Report(5) + Report(7) + Report(8) + Report(9)
+            << QList<int>{4, 6};
+        QTest::newRow("non target reported becomes target") << Report(100) << QList<int>{4, 5, 6, 7, 8, 9, 100};
+    }
 
-    // a chunk without an accepted report does not repaint
-    painted = map.PaintCount();
-    map.on_dumpCommandOutputs("noise (t001 C00 H0) P(T500 C00 H0)");
-    QCOMPARE(map.PaintCount(), painted);
+    void getErrorAndTargetTrack()
+    {
+        QFETCH(QByteArray, output);
+        QFETCH(QList<int>, expected);
+        MyGraphicalDumpDisplay map;
+        map.InitialTrackState(0, 2, 4, 3, 40);
+        map.on_dumpCommandOutputs(output);
+        int tracks[180];
+        std::fill(std::begin(tracks), std::end(tracks), -7);
+        const int count = map.GetErrorAndTargetTrack(0, tracks);
+        QCOMPARE(count, expected.size());
+        QCOMPARE(QList<int>(tracks, tracks + count), expected);
+        QCOMPARE(tracks[count], -7);
+        QCOMPARE(map.GetErrorAndTargetTrack(0, nullptr), count);
 
-    // one report per chunk: one repaint each, immediately
-    for (int t = 0; t < 5; ++t) {
+        MyGraphicalDumpDisplay full;
+        full.InitialTrackState(0, 0, 89, 3, 90); // every track Target
+        QCOMPARE(full.GetErrorAndTargetTrack(0, tracks), 180);
+        QCOMPARE(tracks[179], 179);
+    }
+
+    void reportSequences_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("threshold");
+        QTest::addColumn<QByteArray>("report");
+        QTest::addColumn<int>("track");
+        QTest::addColumn<QList<int>>("states"); // after each report
+
+        const QByteArray t5 = "Pass ... (T005 C02 H1) ...\r\n";
+        QTest::newRow("dump threshold 3") << 0 << 3 << t5 << 5 << QList<int>{1, 2, 255, 255};
+        QTest::newRow("restore threshold 2") << 1 << 2 << t5 << 5 << QList<int>{1, 255, 255};
+        QTest::newRow("unformat threshold 2") << 2 << 2 << QByteArray("P(T001 C00 H0)") << 0
+                                              << QList<int>{1, 255};
+        QTest::newRow("threshold beyond 255 ends at Error") << 0 << 1000 << t5 << 5
+                                                            << QList<int>{1, 2, 3};
+        QTest::newRow("non target") << 0 << 3 << QByteArray("P(T120 C60 H0)") << 120
+                                    << QList<int>{0, 1, 2, 255};
+    }
+
+    void reportSequences()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, threshold);
+        QFETCH(QByteArray, report);
+        QFETCH(int, track);
+        QFETCH(QList<int>, states);
+        MyGraphicalDumpDisplay map;
+        map.InitialTrackState(mode, 0, 39, threshold, 40);
+        for (int state : states) {
+            map.on_dumpCommandOutputs(report);
+            QCOMPARE(map.TrackState(track), state);
+        }
+        // nothing else moved
+        for (int t = 0; t < 180; ++t) {
+            if (t != track)
+                QCOMPARE(map.TrackState(t), t < 80 ? 0 : -1);
+        }
+        if (threshold == 1000) {
+            for (int i = 0; i < 300; ++i)
+                map.on_dumpCommandOutputs(report);
+            QCOMPARE(map.TrackState(track), 255);
+        }
+    }
+
+    void reportCountedOnceAcrossChunks()
+    {
+        const QByteArray stream = Report(3) + "noise\r\n" + Report(3) + Report(4) + "(T999 C99 H1)"
+                                  + Report(5) + "P(T005 C02 H1";
+        for (int cut = 0; cut <= stream.size(); ++cut) {
+            MyGraphicalDumpDisplay map;
+            map.InitialTrackState(0, 0, 9, 3, 10);
+            map.on_dumpCommandOutputs(stream.left(cut));
+            map.on_dumpCommandOutputs(stream.mid(cut));
+            QCOMPARE(map.TrackState(3), 2);
+            QCOMPARE(map.TrackState(4), 1);
+            QCOMPARE(map.TrackState(5), 2);
+        }
+        // out-of-range reports leave every state alone
+        MyGraphicalDumpDisplay map;
+        map.InitialTrackState(2, 0, 89, 3, 90);
+        const QList<int> before = States(map);
+        map.on_dumpCommandOutputs("P(T000 C00 H0)P(T181 C90 H0)P(T-05 C00 H0)");
+        QCOMPARE(States(map), before);
+    }
+
+    void freshKeepingAfterInitialisation()
+    {
+        MyGraphicalDumpDisplay map;
+        map.InitialTrackState(0, 0, 39, 3, 40);
+        map.on_dumpCommandOutputs("P(T005 C0");
+        map.InitialTrackState(0, 0, 39, 3, 40);
+        map.on_dumpCommandOutputs("2 H1)");
+        QCOMPARE(map.TrackState(5), 0);
+
+        map.on_dumpCommandOutputs("P(T006 C0");
+        int tracks[] = {6};
+        map.SpecifyTrackState(0, 3, 1, tracks);
+        map.on_dumpCommandOutputs("3 H0)");
+        QCOMPARE(map.TrackState(6), 0);
+    }
+
+    void repaintsImmediatelyAtMostOncePerReport()
+    {
+        MyGraphicalDumpDisplay map;
+        map.resize(761, 141);
+        map.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&map));
+        map.InitialTrackState(0, 0, 79, 99, 80);
+        int painted = map.PaintCount();
+
+        // many reports in one chunk
+        QByteArray chunk;
+        for (int t = 0; t < 60; ++t)
+            chunk += Report(t);
+        map.on_dumpCommandOutputs(chunk);
+        const int cost = map.PaintCount() - painted;
+        QVERIFY(cost >= 1);  // painted at once, before any event is processed
+        QVERIFY(cost <= 60); // never more than one repaint per report
+        qInfo("60 reports in one chunk: %d repaint(s)", cost);
+
+        // a chunk without an accepted report does not repaint
         painted = map.PaintCount();
-        map.on_dumpCommandOutputs(Report(100 + t));
-        QCOMPARE(map.PaintCount(), painted + 1);
-    }
-}
+        map.on_dumpCommandOutputs("noise (t001 C00 H0) P(T500 C00 H0)");
+        QCOMPARE(map.PaintCount(), painted);
 
-void TestMyGraphicalDumpDisplay::picture_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("cylinders");
-    QTest::addColumn<int>("rowHeight");
-    QTest::addColumn<int>("legendRows");
-
-    QTest::newRow("dump 80") << 0 << 80 << 15 << 5;
-    QTest::newRow("dump 84") << 0 << 84 << 13 << 5;
-    QTest::newRow("restore 80") << 1 << 80 << 15 << 3;
-    QTest::newRow("unformat 84") << 2 << 84 << 13 << 3;
-    QTest::newRow("other mode 40") << 7 << 40 << 30 << 0;
-}
-
-void TestMyGraphicalDumpDisplay::picture()
-{
-    QFETCH(int, mode);
-    QFETCH(int, cylinders);
-    QFETCH(int, rowHeight);
-    QFETCH(int, legendRows);
-
-    MyGraphicalDumpDisplay map;
-    map.resize(761, 141);
-    map.InitialTrackState(mode, 1, cylinders - 2, 3, cylinders);
-    // a mix of states: 2 Complete, 3 Warning, 4 Error (threshold 3)
-    map.on_dumpCommandOutputs(Report(2, mode) + Report(3, mode) + Report(3, mode) + Report(4, mode)
-                              + Report(4, mode) + Report(4, mode));
-    QCOMPARE(map.TrackState(4), 255);
-
-    const QImage image = Render(map);
-    const int rows = map.Rows();
-    QCOMPARE(rows, (cylinders + 9) / 10);
-    const int xs[] = {28, 56, 84, 112, 140, 168, 196, 224, 252, 280,
-                      310, 338, 366, 394, 422, 450, 478, 506, 534, 562};
-    for (int r = 0; r < 9; ++r) {
-        const int y = int(13.6 + rowHeight * r);
-        for (int c = 0; c < 20; ++c) {
-            const int x = xs[c];
-            const int track = r * 20 + c;
-            if (r >= rows) {
-                if (y + 2 < 141)
-                    QCOMPARE(image.pixelColor(x + 2, y + 2), kBackground);
-                continue;
-            }
-            QVERIFY2(IsBlack(image.pixel(x, y + 1)), qPrintable(QString("left edge of %1").arg(track)));
-            QVERIFY2(IsBlack(image.pixel(x + 1, y)), qPrintable(QString("top edge of %1").arg(track)));
-            QVERIFY2(IsBlack(image.pixel(x + 28, y + 1)), qPrintable(QString("right edge of %1").arg(track)));
-            QVERIFY2(IsBlack(image.pixel(x + 1, y + rowHeight)),
-                     qPrintable(QString("bottom edge of %1").arg(track)));
-            const QColor inside = image.pixelColor(x + 2, y + 2);
-            QVERIFY2(inside == MyGraphicalDumpDisplay::StateColour(map.TrackState(track)),
-                     qPrintable(QString("track %1 is %2").arg(track).arg(inside.name())));
-            if (c == 9) {
-                // the gap between the halves of a row: the outlines of
-                // tracks 9 and 10 stand two pixels apart
-                QCOMPARE(image.pixelColor(x + 29, y + 2), kBackground);
-                QVERIFY(IsBlack(image.pixel(x + 30, y + 2)));
-            }
-        }
-        // nothing right of the last cell up to the legend
-        if (r < rows)
-            QCOMPARE(image.pixelColor(562 + 29, y + 2), kBackground);
-    }
-    // the cell texts: Warning shows "2", Error "E", Complete nothing
-    auto darkInside = [&](int track) {
-        const QRect cell(xs[track % 20] + 1, int(13.6 + rowHeight * (track / 20)) + 1, 27, rowHeight - 1);
-        for (int y = cell.top(); y <= cell.bottom(); ++y)
-            for (int x = cell.left(); x <= cell.right(); ++x)
-                if (qGray(image.pixel(x, y)) < 100)
-                    return true;
-        return false;
-    };
-    QVERIFY(!darkInside(2));
-    QVERIFY(darkInside(3));
-    QVERIFY(darkInside(4));
-
-    // legend swatches at x 613, one legend row of 13 from position 1 on
-    const QList<int> legendStates = mode == 0 ? QList<int>{1, 2, 255, 0, -1} : QList<int>{1, 0, -1};
-    for (int p = 0; p <= 6; ++p) {
-        const int y = p * 13;
-        if (p >= 1 && p <= legendRows) {
-            QVERIFY(IsBlack(image.pixel(613, y + 1)));
-            QVERIFY(IsBlack(image.pixel(613 + 28, y + 1)));
-            QCOMPARE(image.pixelColor(615, y + 2),
-                     MyGraphicalDumpDisplay::StateColour(legendStates[p - 1]));
-        } else {
-            QCOMPARE(image.pixelColor(615, y + 2), kBackground);
+        // one report per chunk: one repaint each, immediately
+        for (int t = 0; t < 5; ++t) {
+            painted = map.PaintCount();
+            map.on_dumpCommandOutputs(Report(100 + t));
+            QCOMPARE(map.PaintCount(), painted + 1);
         }
     }
-    // legend names start at x 646: dark pixels there only on legend rows
-    auto darkAt = [&](int x0, int x1, int y0, int y1) {
-        for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x)
-                if (qGray(image.pixel(x, y)) < 60)
-                    return true;
-        return false;
-    };
-    QVERIFY(!darkAt(642, 645, 0, 140)); // between swatches and names
-    if (legendRows > 0)
-        QVERIFY(darkAt(646, 700, 14, 25));
-    QVERIFY(!darkAt(646, 760, 13 * (legendRows + 1) + 1, 140));
-    // row labels right-aligned in x 0..25, nothing under the first label row
-    QVERIFY(darkAt(0, 25, rowHeight, rowHeight * 2 - 1));
-    QVERIFY(!darkAt(0, 27, rowHeight * (rows + 1), 140));
-}
 
-void TestMyGraphicalDumpDisplay::drawingMatchesReference_data()
-{
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("rows");
+    void picture_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("cylinders");
+        QTest::addColumn<int>("rowHeight");
+        QTest::addColumn<int>("legendRows");
 
-    QTest::newRow("761x141 8 rows") << QSize(761, 141) << 0 << 8;
-    QTest::newRow("761x141 9 rows") << QSize(761, 141) << 0 << 9;
-    QTest::newRow("761x141 restore") << QSize(761, 141) << 1 << 9;
-    QTest::newRow("761x141 unformat 4 rows") << QSize(761, 141) << 2 << 4;
-    QTest::newRow("391x71 start size") << QSize(391, 71) << 0 << 9;
-    QTest::newRow("tiny") << QSize(120, 40) << 0 << 9;
-    QTest::newRow("large") << QSize(1500, 400) << 0 << 9;
-    QTest::newRow("no rows") << QSize(761, 141) << 0 << 0;
-}
+        QTest::newRow("dump 80") << 0 << 80 << 15 << 5;
+        QTest::newRow("dump 84") << 0 << 84 << 13 << 5;
+        QTest::newRow("unformat 84") << 2 << 84 << 13 << 3;
+        QTest::newRow("other mode 40") << 7 << 40 << 30 << 0;
+    }
 
-void TestMyGraphicalDumpDisplay::drawingMatchesReference()
-{
-    QFETCH(QSize, size);
-    QFETCH(int, mode);
-    QFETCH(int, rows);
-    int states[180];
-    for (int t = 0; t < 180; ++t) {
+    void picture()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, cylinders);
+        QFETCH(int, rowHeight);
+        QFETCH(int, legendRows);
+
+        MyGraphicalDumpDisplay map;
+        map.resize(761, 141);
+        map.InitialTrackState(mode, 1, cylinders - 2, 3, cylinders);
+        // a mix of states: 2 Complete, 3 Warning, 4 Error (threshold 3)
+        map.on_dumpCommandOutputs(Report(2, mode) + Report(3, mode) + Report(3, mode) + Report(4, mode)
+                                  + Report(4, mode) + Report(4, mode));
+        QCOMPARE(map.TrackState(4), 255);
+
+        const QImage image = Render(map);
+        const int rows = map.Rows();
+        QCOMPARE(rows, (cylinders + 9) / 10);
+        const int xs[] = {28, 56, 84, 112, 140, 168, 196, 224, 252, 280,
+                          310, 338, 366, 394, 422, 450, 478, 506, 534, 562};
+        for (int r = 0; r < 9; ++r) {
+            const int y = int(13.6 + rowHeight * r);
+            for (int c = 0; c < 20; ++c) {
+                const int x = xs[c];
+                const int track = r * 20 + c;
+                if (r >= rows) {
+                    if (y + 2 < 141)
+                        QCOMPARE(image.pixelColor(x + 2, y + 2), kBackground);
+                    continue;
+                }
+                // left, top, right and bottom edges, then the inside
+                QVERIFY2(IsBlack(image.pixel(x, y + 1)) && IsBlack(image.pixel(x + 1, y))
+                             && IsBlack(image.pixel(x + 28, y + 1)) && IsBlack(image.pixel(x + 1, y + rowHeight)),
+                         qPrintable(QString("outline of %1").arg(track)));
+                QVERIFY2(image.pixelColor(x + 2, y + 2) == MyGraphicalDumpDisplay::StateColour(map.TrackState(track)),
+                         qPrintable(QString("track %1").arg(track)));
+                if (c == 9) {
+                    // the gap between the halves of a row: the outlines of
+                    // tracks 9 and 10 stand two pixels apart
+                    QCOMPARE(image.pixelColor(x + 29, y + 2), kBackground);
+                    QVERIFY(IsBlack(image.pixel(x + 30, y + 2)));
+                }
+            }
+            // nothing right of the last cell up to the legend
+            if (r < rows)
+                QCOMPARE(image.pixelColor(562 + 29, y + 2), kBackground);
+        }
+        // the cell texts: Warning shows "2", Error "E", Complete nothing
+        auto darkInside = [&](int track) {
+            const QRect cell(xs[track % 20] + 1, int(13.6 + rowHeight * (track / 20)) + 1, 27, rowHeight - 1);
+            for (int y = cell.top(); y <= cell.bottom(); ++y)
+                for (int x = cell.left(); x <= cell.right(); ++x)
+                    if (qGray(image.pixel(x, y)) < 100)
+                        return true;
+            return false;
+        };
+        QVERIFY(!darkInside(2));
+        QVERIFY(darkInside(3));
+        QVERIFY(darkInside(4));
+
+        // legend swatches at x 613, one legend row of 13 from position 1 on
+        const QList<int> legendStates = mode == 0 ? QList<int>{1, 2, 255, 0, -1} : QList<int>{1, 0, -1};
+        for (int p = 0; p <= 6; ++p) {
+            const int y = p * 13;
+            if (p >= 1 && p <= legendRows) {
+                QVERIFY(IsBlack(image.pixel(613, y + 1)));
+                QVERIFY(IsBlack(image.pixel(613 + 28, y + 1)));
+                QCOMPARE(image.pixelColor(615, y + 2),
+                         MyGraphicalDumpDisplay::StateColour(legendStates[p - 1]));
+            } else {
+                QCOMPARE(image.pixelColor(615, y + 2), kBackground);
+            }
+        }
+        // legend names start at x 646: dark pixels there only on legend rows
+        auto darkAt = [&](int x0, int x1, int y0, int y1) {
+            for (int y = y0; y <= y1; ++y)
+                for (int x = x0; x <= x1; ++x)
+                    if (qGray(image.pixel(x, y)) < 60)
+                        return true;
+            return false;
+        };
+        QVERIFY(!darkAt(642, 645, 0, 140)); // between swatches and names
+        if (legendRows > 0)
+            QVERIFY(darkAt(646, 700, 14, 25));
+        QVERIFY(!darkAt(646, 760, 13 * (legendRows + 1) + 1, 140));
+        // row labels right-aligned in x 0..25, nothing under the first label row
+        QVERIFY(darkAt(0, 25, rowHeight, rowHeight * 2 - 1));
+        QVERIFY(!darkAt(0, 27, rowHeight * (rows + 1), 140));
+    }
+
+    void drawingMatchesReference_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("rows");
+
+        QTest::newRow("761x141 9 rows") << QSize(761, 141) << 0 << 9;
+        QTest::newRow("761x141 unformat 4 rows") << QSize(761, 141) << 2 << 4;
+        QTest::newRow("tiny") << QSize(120, 40) << 0 << 9;
+        QTest::newRow("no rows") << QSize(761, 141) << 0 << 0;
+    }
+
+    void drawingMatchesReference()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, mode);
+        QFETCH(int, rows);
         const int kinds[] = {-1, 0, 1, 2, 9, 98, 254, 255, 300};
-        states[t] = kinds[(t * 7) % 9];
+        int states[180];
+        for (int t = 0; t < 180; ++t)
+            states[t] = kinds[(t * 7) % 9];
+        QFont font;
+        const QImage reference = Draw(&MyGraphicalDumpDisplay::DrawReference, size, font, mode, rows, states);
+        QVERIFY(Draw(&MyGraphicalDumpDisplay::DrawMap, size, font, mode, rows, states) == reference);
     }
-    QFont font;
-    const QImage reference = Draw(&MyGraphicalDumpDisplay::DrawReference, size, font, mode, rows, states);
-    const QImage drawn = Draw(&MyGraphicalDumpDisplay::DrawMap, size, font, mode, rows, states);
-    if (reference != drawn) {
-        int differing = 0;
-        for (int y = 0; y < size.height(); ++y)
-            for (int x = 0; x < size.width(); ++x)
-                if (reference.pixel(x, y) != drawn.pixel(x, y) && differing++ < 5)
-                    qWarning("pixel %d,%d: %08x vs %08x", x, y, reference.pixel(x, y), drawn.pixel(x, y));
-        QFAIL(qPrintable(QString("%1 pixels differ").arg(differing)));
-    }
-}
-
-void TestMyGraphicalDumpDisplay::drawingCost()
-{
-    // Measured, not judged: the run's log shows what a repaint costs.
-    int states[180];
-    for (int t = 0; t < 180; ++t)
-        states[t] = t % 3 == 0 ? 2 : (t % 5 == 0 ? 255 : 1);
-    QImage image(761, 141, QImage::Format_ARGB32_Premultiplied);
-    QFont font;
-    const int rounds = 200;
-    qint64 spent[2] = {0, 0};
-    DrawFunction functions[2] = {&MyGraphicalDumpDisplay::DrawReference, &MyGraphicalDumpDisplay::DrawMap};
-    for (int which = 0; which < 2; ++which) {
-        QElapsedTimer timer;
-        timer.start();
-        for (int i = 0; i < rounds; ++i) {
-            QPainter painter(&image);
-            functions[which](&painter, image.size(), font, 0, 9, states);
-        }
-        spent[which] = timer.nsecsElapsed();
-    }
-    qInfo("one full map: literal %.1f us, used %.1f us", spent[0] / 1000.0 / rounds,
-          spent[1] / 1000.0 / rounds);
-}
+};
 
 QTEST_MAIN(TestMyGraphicalDumpDisplay)
 #include "tst_mygraphicaldumpdisplay.moc"

@@ -34,179 +34,158 @@ class TestTrackReportParser : public QObject
     Q_OBJECT
 
 private slots:
-    void field_data();
-    void field();
-    void chunk_data();
-    void chunk();
-    void everySplitInTwo_data();
-    void everySplitInTwo();
-    void randomSplits();
-    void characterCutByChunk();
-    void resetDropsUnfinishedPiece();
-};
+    void field_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("track");
+        QTest::addColumn<int>("cylinder");
+        QTest::addColumn<int>("head");
 
-void TestTrackReportParser::field_data()
-{
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<int>("track");
-    QTest::addColumn<int>("cylinder");
-    QTest::addColumn<int>("head");
-
-    QTest::newRow("plain") << "T023 C11 H1" << 0 << true << 23 << 11 << 1;
-    QTest::newRow("blanks round") << "  T005 C02 H1  " << 0 << true << 5 << 2 << 1;
-    QTest::newRow("more after head") << "T159 C79 H1 retry 2" << 0 << true << 159 << 79 << 1;
-    QTest::newRow("unformat counts from 1") << "T001 C00 H0" << 2 << true << 0 << 0 << 0;
-    QTest::newRow("unformat track 0 is -1") << "T000 C00 H0" << 2 << true << -1 << 0 << 0;
-    QTest::newRow("restore as read") << "T001 C00 H1" << 1 << true << 1 << 0 << 1;
-    QTest::newRow("blank digits") << "T 5  C 2 H1" << 0 << true << 5 << 2 << 1;
-    QTest::newRow("no number reads 0") << "Txyz Cab Hq" << 0 << true << 0 << 0 << 0;
-    QTest::newRow("ten characters") << "T005 C02 H" << 0 << false << 0 << 0 << 0;
-    QTest::newRow("trailing blank trimmed") << "T005 C02 H " << 0 << false << 0 << 0 << 0;
-    QTest::newRow("lower t") << "t005 C02 H1" << 0 << false << 0 << 0 << 0;
-    QTest::newRow("lower c") << "T005 c02 H1" << 0 << false << 0 << 0 << 0;
-    QTest::newRow("lower h") << "T005 C02 h1" << 0 << false << 0 << 0 << 0;
-    QTest::newRow("C one place off") << "T005C 02 H1" << 0 << false << 0 << 0 << 0;
-    QTest::newRow("H one place off") << "T005 C02H 1" << 0 << false << 0 << 0 << 0;
-    QTest::newRow("empty") << "" << 0 << false << 0 << 0 << 0;
-}
-
-void TestTrackReportParser::field()
-{
-    QFETCH(QString, field);
-    QFETCH(int, mode);
-    QFETCH(bool, ok);
-    TrackReportParser::Report r;
-    QCOMPARE(TrackReportParser::ParseField(field, mode, &r), ok);
-    if (ok) {
-        QTEST(r.track, "track");
-        QTEST(r.cylinder, "cylinder");
-        QTEST(r.head, "head");
+        QTest::newRow("plain") << "T023 C11 H1" << 0 << true << 23 << 11 << 1;
+        QTest::newRow("more after head") << "T159 C79 H1 retry 2" << 0 << true << 159 << 79 << 1;
+        QTest::newRow("unformat counts from 1") << "T001 C00 H0" << 2 << true << 0 << 0 << 0;
+        QTest::newRow("unformat track 0 is -1") << "T000 C00 H0" << 2 << true << -1 << 0 << 0;
+        QTest::newRow("blank digits") << "T 5  C 2 H1" << 0 << true << 5 << 2 << 1;
+        QTest::newRow("no number reads 0") << "Txyz Cab Hq" << 0 << true << 0 << 0 << 0;
+        QTest::newRow("ten characters") << "T005 C02 H" << 0 << false << 0 << 0 << 0;
+        QTest::newRow("trailing blank trimmed") << "T005 C02 H " << 0 << false << 0 << 0 << 0;
+        QTest::newRow("lower t") << "t005 C02 H1" << 0 << false << 0 << 0 << 0;
+        QTest::newRow("lower h") << "T005 C02 h1" << 0 << false << 0 << 0 << 0;
+        QTest::newRow("C one place off") << "T005C 02 H1" << 0 << false << 0 << 0 << 0;
+        QTest::newRow("H one place off") << "T005 C02H 1" << 0 << false << 0 << 0 << 0;
     }
-}
 
-void TestTrackReportParser::chunk_data()
-{
-    QTest::addColumn<QByteArray>("chunk");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QList<int>>("tracks");
-
-    QTest::newRow("one report") << QByteArray("Pass (T005 C02 H1)\n") << 0 << QList<int>{5};
-    QTest::newRow("no P needed") << QByteArray("(T005 C02 H1)") << 0 << QList<int>{5};
-    QTest::newRow("unclosed at the end") << QByteArray("x(T005 C02 H1") << 0 << QList<int>{5};
-    QTest::newRow("three pieces") << QByteArray("P(T000 C00 H0)P(T001 C00 H1)P(T002 C01 H0)")
-                                  << 0 << QList<int>{0, 1, 2};
-    QTest::newRow("second report of a piece not counted")
-        << QByteArray("(T003 C01 H1)(T004 C02 H0)") << 0 << QList<int>{3};
-    QTest::newRow("field ends at next (") << QByteArray("(T003 C01 H1(x)") << 0 << QList<int>{3};
-    QTest::newRow("P inside the field splits it") << QByteArray("(T005 CP02 H1)") << 0 << QList<int>{};
-    QTest::newRow("P between digits") << QByteArray("(T0P5 C02 H1)") << 0 << QList<int>{};
-    QTest::newRow("lower-case p does not split") << QByteArray("p(T005 C02 H1)") << 0 << QList<int>{5};
-    QTest::newRow("lower t") << QByteArray("P(t005 C02 H1)") << 0 << QList<int>{};
-    QTest::newRow("short field") << QByteArray("P(T005 C02)") << 0 << QList<int>{};
-    QTest::newRow("NUL ends the piece") << QByteArray("P\0(T005 C02 H1)", 15) << 0 << QList<int>{};
-    QTest::newRow("NUL inside the field") << QByteArray("P(T005 C02 H1\0)", 15) << 0 << QList<int>{5};
-    QTest::newRow("NUL cuts the field short") << QByteArray("P(T005 C02 \0H1)", 15) << 0 << QList<int>{};
-    QTest::newRow("next piece after NUL") << QByteArray("P\0junkP(T007 C03 H1)", 20) << 0 << QList<int>{7};
-    QTest::newRow("mode 2 correction") << QByteArray("P(T001 C00 H0)P(T000 C00 H0)") << 2
-                                       << QList<int>{0, -1};
-    QTest::newRow("out of range passed on") << QByteArray("P(T999 C99 H1)") << 0 << QList<int>{999};
-    QTest::newRow("noise") << QByteArray("\x1b[2K\rReading...\r\n") << 0 << QList<int>{};
-}
-
-void TestTrackReportParser::chunk()
-{
-    QFETCH(QByteArray, chunk);
-    QFETCH(int, mode);
-    QFETCH(QList<int>, tracks);
-    TrackReportParser parser(mode);
-    QCOMPARE(Tracks(parser.Feed(chunk)), tracks);
-}
-
-void TestTrackReportParser::everySplitInTwo_data()
-{
-    QTest::addColumn<QByteArray>("stream");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QList<int>>("tracks");
-
-    QTest::newRow("reports with text around")
-        << QByteArray("Pass 1 (T000 C00 H0) ok\r\nPass 2 (T001 C00 H1) retry\r\n"
-                      "Pass 3 (T001 C00 H1)\r\nPass 4 (T002 C01 H0)")
-        << 0 << QList<int>{0, 1, 1, 2};
-    QTest::newRow("back to back") << QByteArray("P(T010 C05 H0)P(T011 C05 H1)P(T011 C05 H1)")
-                                  << 0 << QList<int>{10, 11, 11};
-    QTest::newRow("no P at all, closed") << QByteArray("(T004 C02 H0)") << 0 << QList<int>{4};
-    QTest::newRow("last field unclosed") << QByteArray("P(T004 C02 H0)P(T005 C02 H1")
-                                         << 0 << QList<int>{4, 5};
-    QTest::newRow("blanks before the field") << QByteArray("P(     T004 C02 H0   )P(T006 C03 H0)")
-                                             << 0 << QList<int>{4, 6};
-    QTest::newRow("rejected pieces") << QByteArray("P(t004 C02 H0)P(T005 C02 H)P(T006 C03 H0)")
-                                     << 0 << QList<int>{6};
-    QTest::newRow("unformat") << QByteArray("P(T001 C00 H0)\nP(T002 C00 H1)\n") << 2
-                              << QList<int>{0, 1};
-}
-
-void TestTrackReportParser::everySplitInTwo()
-{
-    QFETCH(QByteArray, stream);
-    QFETCH(int, mode);
-    QFETCH(QList<int>, tracks);
-    QCOMPARE(FeedInPieces(stream, {}, mode), tracks);
-    for (int cut = 0; cut <= stream.size(); ++cut) {
-        const QList<int> got = FeedInPieces(stream, {cut}, mode);
-        if (got != tracks)
-            QFAIL(qPrintable(QString("cut at %1: %2 reports").arg(cut).arg(got.size())));
-    }
-}
-
-void TestTrackReportParser::randomSplits()
-{
-    QByteArray stream;
-    QList<int> expected;
-    for (int t = 0; t < 160; ++t) {
-        stream += QString::asprintf("P\x1b[1A(T%03d C%02d H%d) r%d\r\n", t, t / 2, t % 2, t % 3).toLatin1();
-        expected.append(t);
-    }
-    QRandomGenerator rng(42);
-    for (int round = 0; round < 200; ++round) {
-        QList<int> cuts;
-        int at = 0;
-        while (true) {
-            at += 1 + rng.bounded(40);
-            if (at >= stream.size())
-                break;
-            cuts.append(at);
+    void field()
+    {
+        QFETCH(QString, field);
+        QFETCH(int, mode);
+        QFETCH(bool, ok);
+        TrackReportParser::Report r;
+        QCOMPARE(TrackReportParser::ParseField(field, mode, &r), ok);
+        if (ok) {
+            QTEST(r.track, "track");
+            QTEST(r.cylinder, "cylinder");
+            QTEST(r.head, "head");
         }
+    }
+
+    void chunk_data()
+    {
+        QTest::addColumn<QByteArray>("chunk");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QList<int>>("tracks");
+
+        QTest::newRow("one report") << QByteArray("Pass (T005 C02 H1)\n") << 0 << QList<int>{5};
+        QTest::newRow("unclosed at the end") << QByteArray("x(T005 C02 H1") << 0 << QList<int>{5};
+        QTest::newRow("three pieces") << QByteArray("P(T000 C00 H0)P(T001 C00 H1)P(T002 C01 H0)")
+                                      << 0 << QList<int>{0, 1, 2};
+        QTest::newRow("second report of a piece not counted")
+            << QByteArray("(T003 C01 H1)(T004 C02 H0)") << 0 << QList<int>{3};
+        QTest::newRow("field ends at next (") << QByteArray("(T003 C01 H1(x)") << 0 << QList<int>{3};
+        QTest::newRow("P inside the field splits it") << QByteArray("(T005 CP02 H1)") << 0 << QList<int>{};
+        QTest::newRow("lower-case p does not split") << QByteArray("p(T005 C02 H1)") << 0 << QList<int>{5};
+        QTest::newRow("lower t") << QByteArray("P(t005 C02 H1)") << 0 << QList<int>{};
+        QTest::newRow("NUL ends the piece") << QByteArray("P\0(T005 C02 H1)", 15) << 0 << QList<int>{};
+        QTest::newRow("NUL inside the field") << QByteArray("P(T005 C02 H1\0)", 15) << 0 << QList<int>{5};
+        QTest::newRow("NUL cuts the field short") << QByteArray("P(T005 C02 \0H1)", 15) << 0 << QList<int>{};
+        QTest::newRow("next piece after NUL") << QByteArray("P\0junkP(T007 C03 H1)", 20) << 0 << QList<int>{7};
+        QTest::newRow("mode 2 correction") << QByteArray("P(T001 C00 H0)P(T000 C00 H0)") << 2
+                                           << QList<int>{0, -1};
+        QTest::newRow("out of range passed on") << QByteArray("P(T999 C99 H1)") << 0 << QList<int>{999};
+    }
+
+    void chunk()
+    {
+        QFETCH(QByteArray, chunk);
+        QFETCH(int, mode);
+        QFETCH(QList<int>, tracks);
+        TrackReportParser parser(mode);
+        QCOMPARE(Tracks(parser.Feed(chunk)), tracks);
+    }
+
+    void everySplitInTwo_data()
+    {
+        QTest::addColumn<QByteArray>("stream");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QList<int>>("tracks");
+
+        QTest::newRow("reports with text around")
+            << QByteArray("Pass 1 (T000 C00 H0) ok\r\nPass 2 (T001 C00 H1) retry\r\n"
+                          "Pass 3 (T001 C00 H1)\r\nPass 4 (T002 C01 H0)")
+            << 0 << QList<int>{0, 1, 1, 2};
+        QTest::newRow("last field unclosed") << QByteArray("P(T004 C02 H0)P(T005 C02 H1")
+                                             << 0 << QList<int>{4, 5};
+        QTest::newRow("blanks before the field") << QByteArray("P(     T004 C02 H0   )P(T006 C03 H0)")
+                                                 << 0 << QList<int>{4, 6};
+        QTest::newRow("rejected pieces") << QByteArray("P(t004 C02 H0)P(T005 C02 H)P(T006 C03 H0)")
+                                         << 0 << QList<int>{6};
+        QTest::newRow("unformat") << QByteArray("P(T001 C00 H0)\nP(T002 C00 H1)\n") << 2
+                                  << QList<int>{0, 1};
+    }
+
+    void everySplitInTwo()
+    {
+        QFETCH(QByteArray, stream);
+        QFETCH(int, mode);
+        QFETCH(QList<int>, tracks);
+        QCOMPARE(FeedInPieces(stream, {}, mode), tracks);
+        for (int cut = 0; cut <= stream.size(); ++cut) {
+            const QList<int> got = FeedInPieces(stream, {cut}, mode);
+            if (got != tracks)
+                QFAIL(qPrintable(QString("cut at %1: %2 reports").arg(cut).arg(got.size())));
+        }
+    }
+
+    void randomSplits()
+    {
+        QByteArray stream;
+        QList<int> expected;
+        for (int t = 0; t < 160; ++t) {
+            stream += QString::asprintf("P\x1b[1A(T%03d C%02d H%d) r%d\r\n", t, t / 2, t % 2, t % 3).toLatin1();
+            expected.append(t);
+        }
+        QRandomGenerator rng(42);
+        for (int round = 0; round < 200; ++round) {
+            QList<int> cuts;
+            int at = 0;
+            while (true) {
+                at += 1 + rng.bounded(40);
+                if (at >= stream.size())
+                    break;
+                cuts.append(at);
+            }
+            QCOMPARE(FeedInPieces(stream, cuts, 0), expected);
+        }
+        // one byte at a time
+        QList<int> cuts;
+        for (int i = 1; i < stream.size(); ++i)
+            cuts.append(i);
         QCOMPARE(FeedInPieces(stream, cuts, 0), expected);
     }
-    // one byte at a time
-    QList<int> cuts;
-    for (int i = 1; i < stream.size(); ++i)
-        cuts.append(i);
-    QCOMPARE(FeedInPieces(stream, cuts, 0), expected);
-}
 
-void TestTrackReportParser::characterCutByChunk()
-{
-    // A three-byte blank (U+3000) at position 10 cut by the chunk boundary must
-    // not be taken for a head early: trimmed, the field is too short.
-    const QByteArray stream = QByteArray("P(T005 C02 H") + "\xe3\x80\x80" + ")P(T006 C03 H1)";
-    for (int cut = 0; cut <= stream.size(); ++cut)
-        QCOMPARE(FeedInPieces(stream, {cut}, 0), QList<int>{6});
-}
+    void characterCutByChunk()
+    {
+        // A three-byte blank (U+3000) at position 10 cut by the chunk boundary must
+        // not be taken for a head early: trimmed, the field is too short.
+        const QByteArray stream = QByteArray("P(T005 C02 H") + "\xe3\x80\x80" + ")P(T006 C03 H1)";
+        for (int cut = 0; cut <= stream.size(); ++cut)
+            QCOMPARE(FeedInPieces(stream, {cut}, 0), QList<int>{6});
+    }
 
-void TestTrackReportParser::resetDropsUnfinishedPiece()
-{
-    TrackReportParser parser;
-    QVERIFY(parser.Feed("P(T005 C0").isEmpty());
-    QVERIFY(parser.HasUnfinishedField());
-    parser.Reset();
-    QVERIFY(!parser.HasUnfinishedField());
-    // without the reset this would complete "T005 C02 H1"
-    QVERIFY(parser.Feed("2 H1)").isEmpty());
-    QCOMPARE(Tracks(parser.Feed("P(T006 C03 H0)")), QList<int>{6});
-}
+    void resetDropsUnfinishedPiece()
+    {
+        TrackReportParser parser;
+        QVERIFY(parser.Feed("P(T005 C0").isEmpty());
+        QVERIFY(parser.HasUnfinishedField());
+        parser.Reset();
+        QVERIFY(!parser.HasUnfinishedField());
+        // without the reset this would complete "T005 C02 H1"
+        QVERIFY(parser.Feed("2 H1)").isEmpty());
+        QCOMPARE(Tracks(parser.Feed("P(T006 C03 H0)")), QList<int>{6});
+    }
+};
 
 QTEST_GUILESS_MAIN(TestTrackReportParser)
 #include "tst_trackreportparser.moc"

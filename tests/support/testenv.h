@@ -4,6 +4,11 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+
+class QWidget;
 
 // A private world for one test: a temporary folder with its own settings
 // file, simulator state folder and a bin folder put first on PATH.  The bin
@@ -46,4 +51,20 @@ private:
     QByteArray m_oldPath;
     QByteArray m_oldStubLog;
     QByteArray m_oldSimDir;
+};
+
+// Answers the next modal windows (message boxes, keyboards) from the event
+// loop that runs them: answer is called once for each of the next `times`
+// windows.  Polls, since a window appears only once its exec() runs.
+class ModalAnswer : public QObject
+{
+public:
+    explicit ModalAnswer(std::function<void(QWidget*)> answer, int times = 1);
+    int answered() const { return m_answered; }
+
+private:
+    std::function<void(QWidget*)> m_answer;
+    QTimer m_poll;
+    int m_times;
+    int m_answered = 0;
 };
