@@ -92,6 +92,47 @@ public slots:
     void on_EDT_LOG_DISPLAY_textChanged();
 
     // ---- disk operations (dump, re-dump, restore, unformat, disk information)
+    void on_BTN_DUMP_clicked();
+    void on_BTN_REDUMP_clicked();
+    void on_BTN_DUMP_FILESELECT_clicked();
+    void on_LEDT_DUMP_FILENAME_fileDroped(const QString& path);
+    void on_BTN_RESTORE_clicked();
+    void on_BTN_RESTORE_FILESELECT_clicked();
+    void on_BTN_UNFORMAT_clicked();
+    void on_BTN_DRVINFO_clicked();
+    // Cancel of the busy dialog: stops the running dump, restore or unformat
+    // tool; a re-dump starts no further track.
+    void on_ProgressCanceled();
+
+public:
+    // One drvdump run per listed track, into the image of the dump that
+    // produced the map.
+    void StartDumpWithTrack(int count, int* tracks);
+    void DelFile(QString path);
+    // The image the last dump wrote ("" before the first dump); re-dumps
+    // read into it whatever the path fields show now.
+    QString DumpImagePath() const { return m_dumpImagePath; }
+
+private:
+    // Writes signature and " INPUT GUARD!!" to the debug log and returns
+    // true while an operation runs.
+    bool IsInputGuarded(const char* signature) const;
+    void PostInputGuardEvent(bool on);
+    // The busy dialog of an operation; created with the cancel flag cleared.
+    void CreateBusyDialog(const QString& label);
+    void ShowBusyDialog();
+    void CloseBusyDialog();
+    // Runs a tool with map (if any) following its output chunk by chunk.
+    QByteArray RunTool(const QString& program, const QStringList& args, class MyGraphicalDumpDisplay* map);
+    // The folder + "/" + name + ".HVR" of the dump fields, "" when either is empty.
+    QString CurrentDumpImagePath() const;
+    // Asks the image browser for a file or folder; the chosen folder becomes
+    // the current folder.  Returns the chosen path, "" when cancelled.
+    QString SelectImageFile(const char* logLabel);
+    void ShowNotValidFileName();
+    void ShowCompleteDialog();
+
+public slots:
     // (end of disk operations)
 
     // ---- presets and parameter selectors
@@ -124,6 +165,11 @@ private:
     bool m_applyingSet = false;
 
     // ---- members of the disk operations
+    // Set by Cancel of the busy dialog, cleared when a busy dialog is created.
+    bool m_progressCanceled = false;
+    class QProgressDialog* m_busyDialog = nullptr;
+    // The image the map of the dump page belongs to.
+    QString m_dumpImagePath;
     // (end of disk operation members)
 
     // ---- members of the presets

@@ -1,0 +1,252 @@
+// Dump and re-dump of the main window, and the pieces every disk operation
+// shares: the input guard events, the busy dialog with its Cancel, the tool
+// run that the track map follows, the completion dialog and the browser.
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProgressDialog>
+
+#include "completedialog.h"
+#include "drvargs.h"
+#include "fdimageselectordialog.h"
+#include "mycommon.h"
+#include "mygraphicaldumpdisplay.h"
+#include "myparameterbutton.h"
+
+namespace {
+
+MyCommon* common()
+{
+    return MyCommon::getInstance();
+}
+
+const QString IMAGE_EXTENSION = QStringLiteral(".HVR");
+
+} // namespace
+
+// ---- shared by the disk operations ----------------------------------------
+
+bool MainWindow::IsInputGuarded(const char* signature) const
+{
+    if (!common()->isInputGuard())
+        return false;
+    qDebug() << signature << " INPUT GUARD!!";
+    return true;
+}
+
+void MainWindow::PostInputGuardEvent(bool on)
+{
+    // Queued, so taps that arrived before it still meet the guard.
+    QCoreApplication::postEvent(this, new QEvent(QEvent::Type(on ? m_inputGuardOnEvent : m_inputGuardOffEvent)));
+}
+
+void MainWindow::CreateBusyDialog(const QString& label)
+{
+    CloseBusyDialog();
+    m_progressCanceled = false;
+    m_busyDialog = new QProgressDialog(label, QStringLiteral("Cancel"), 0, 0, this);
+    connect(m_busyDialog, &QProgressDialog::canceled, this, &MainWindow::on_ProgressCanceled);
+    m_busyDialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_busyDialog->setStyleSheet(MyCommon::PROGRESS_STYLE);
+    m_busyDialog->setWindowModality(Qt::WindowModal);
+}
+
+void MainWindow::ShowBusyDialog()
+{
+    if (m_busyDialog)
+        m_busyDialog->show();
+}
+
+void MainWindow::CloseBusyDialog()
+{
+    if (!m_busyDialog)
+        return;
+    disconnect(m_busyDialog, &QProgressDialog::canceled, this, &MainWindow::on_ProgressCanceled);
+    m_busyDialog->close(); // deletes it
+    m_busyDialog = nullptr;
+}
+
+QByteArray MainWindow::RunTool(const QString& program, const QStringList& args, MyGraphicalDumpDisplay* map)
+{
+    QMetaObject::Connection follow;
+    if (map)
+        follow = connect(common(), &MyCommon::commandOutputs, map, &MyGraphicalDumpDisplay::on_dumpCommandOutputs);
+    const QByteArray output = common()->Command(program, args);
+    if (map)
+        disconnect(follow);
+    return output;
+}
+
+void MainWindow::ShowNotValidFileName()
+{
+    QMessageBox::warning(this, QStringLiteral("Warning."), QStringLiteral("Not a valid file name."), QMessageBox::Ok);
+}
+
+void MainWindow::ShowCompleteDialog()
+{
+    CompleteDialog dialog(this);
+    dialog.exec();
+}
+
+QString MainWindow::SelectImageFile(const char* logLabel)
+{
+    FDImageSelectorDialog dialog(this);
+    dialog.SetFullPath(common()->Settings().GetSelectedCurrentFolderPath());
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    const QString fullPath = dialog.GetFullPath();
+    CurrentPathChangedAll(dialog.GetFolderPath(), false);
+    qDebug() << logLabel << fullPath;
+    return fullPath;
+}
+
+void MainWindow::on_ProgressCanceled()
+{
+    qDebug() << "void MainWindow::on_ProgressCanceled()" << " START";
+    m_progressCanceled = true;
+    for (const QString& tool : {MyCommon::TOOL_DRVDUMP, MyCommon::TOOL_DRVRESTORE, MyCommon::TOOL_DRVUNFORMAT})
+        common()->LinuxCommand(QStringLiteral("pkill ") + tool);
+    qDebug() << "void MainWindow::on_ProgressCanceled()" << " END";
+}
+
+void MainWindow::DelFile(QString path)
+{
+    qDebug() << "void MainWindow::DelFile(QString)" << " START";
+    QFile::remove(path);
+    qDebug() << "void MainWindow::DelFile(QString)" << " END";
+}
+
+// ---- dump -------------------------------------------------------------------
+
+QString MainWindow::CurrentDumpImagePath() const
+{
+    const QString folder = common()->Settings().m_lastAccessFolder;
+    const QString name = ui->LEDT_DUMP_FILENAME->text();
+    if (folder.isEmpty() || name.isEmpty())
+        return QString();
+    return folder + QLatin1Char('/') + name + IMAGE_EXTENSION;
+}
+
+void MainWindow::on_BTN_DUMP_clicked()
+{
+    if (IsInputGuarded(Q_FUNC_INFO))
+        return;
+    const int cylinders = MyCommon::GetIntValueFromMyParameterButtonText(ui->BTN_DUMP_CYLINDERS, 40);
+    const int begin = MyCommon::GetIntValueFromMyParameterButtonText(ui->BTN_DUMP_BEGIN, 0);
+    const int end = MyCommon::GetIntValueFromMyParameterButtonText(ui->BTN_DUMP_END, 39);
+    const int retry = MyCommon::GetIntValueFromMyParameterButtonText(ui->BTN_DUMP_RETRY, 3);
+
+    const QString path = CurrentDumpImagePath();
+    if (path.isEmpty()) {
+        ShowNotValidFileName();
+        return;
+    }
+    if (QFileInfo::exists(path) &&
+        DrvArgs::DeletesExistingImage(ui->BTN_DUMP_OVERWRITE->currentText(),
+                                      common()->GetSettingBool(QStringLiteral("OVERWRITE/OVERWRITE"))))
+        DelFile(path);
+
+    ui->WDT_DUMPSTATUS->InitialTrackState(0, begin, end, retry, cylinders);
+    SetReDumpBtnEnabled(false);
+    // From here on the map belongs to this image.
+    m_dumpImagePath = path;
+
+    DrvArgs::DumpPanel panel;
+    panel.drive = ui->BTN_DUMP_DRIVE->currentText();
+    panel.cylinders = ui->BTN_DUMP_CYLINDERS->currentText();
+    panel.heads = ui->BTN_DUMP_HEADS->currentText();
+    panel.density = ui->BTN_DUMP_DENSITY->currentText();
+    panel.begin = ui->BTN_DUMP_BEGIN->currentText();
+    panel.end = ui->BTN_DUMP_END->currentText();
+    panel.steps = ui->BTN_DUMP_STEPS->currentText();
+    panel.format = ui->BTN_DUMP_FORMAT->currentText();
+    panel.pin1 = ui->BTN_DUMP_ASSERT_PIN1->currentText();
+    panel.pin2 = ui->BTN_DUMP_ASSERT_PIN2->currentText();
+    panel.pin3 = ui->BTN_DUMP_ASSERT_PIN3->currentText();
+    panel.retry = ui->BTN_DUMP_RETRY->currentText();
+    const QStringList args = DrvArgs::Dump(panel, path);
+    qDebug().noquote() << args.join(QLatin1Char(' '));
+
+    PostInputGuardEvent(true);
+    CreateBusyDialog(MyCommon::LABEL_DUMPING);
+    ShowBusyDialog();
+    QByteArray output = RunTool(MyCommon::TOOL_DRVDUMP, args, ui->WDT_DUMPSTATUS);
+    SetReDumpBtnEnabled(ui->WDT_DUMPSTATUS->GetErrorAndTargetTrack(0, nullptr) >= 1);
+    CloseBusyDialog();
+    common()->LogAppend(ui->EDT_LOG_DISPLAY, &output);
+    ShowCompleteDialog();
+    PostInputGuardEvent(false);
+}
+
+void MainWindow::on_BTN_REDUMP_clicked()
+{
+    if (IsInputGuarded(Q_FUNC_INFO))
+        return;
+    int tracks[MyGraphicalDumpDisplay::TRACK_COUNT];
+    const int count = ui->WDT_DUMPSTATUS->GetErrorAndTargetTrack(0, tracks);
+    if (count > 0)
+        StartDumpWithTrack(count, tracks);
+}
+
+void MainWindow::StartDumpWithTrack(int count, int* tracks)
+{
+    if (!tracks || count <= 0)
+        return;
+    // The tracks belong to the image of the dump that filled the map.  Reading
+    // them into whatever the fields name now would leave that image with its
+    // failed tracks and start a new one holding only these.
+    const QString current = CurrentDumpImagePath();
+    const QString path = m_dumpImagePath.isEmpty() ? current : m_dumpImagePath;
+    if (!m_dumpImagePath.isEmpty() && current != m_dumpImagePath)
+        qDebug() << "REDUMP: the folder or file name has changed since the dump; reading into" << m_dumpImagePath
+                 << "not into" << current;
+    // drvdump -t only fills an image that is there; never start a new one.
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        ShowNotValidFileName();
+        return;
+    }
+
+    const int retry = MyCommon::GetIntValueFromMyParameterButtonText(ui->BTN_DUMP_RETRY, 3);
+    ui->WDT_DUMPSTATUS->SpecifyTrackState(0, retry, count, tracks);
+    const QStringList base =
+        DrvArgs::ReDumpBase(ui->BTN_DUMP_DRIVE->currentText(), ui->BTN_DUMP_RETRY->currentText());
+
+    CreateBusyDialog(MyCommon::LABEL_DUMPING);
+    PostInputGuardEvent(true);
+    ShowBusyDialog();
+    for (int i = 0; i < count; ++i) {
+        const QStringList args = DrvArgs::ReDumpTrack(base, tracks[i], path);
+        qDebug().noquote() << args.join(QLatin1Char(' '));
+        QByteArray output = RunTool(MyCommon::TOOL_DRVDUMP, args, ui->WDT_DUMPSTATUS);
+        common()->LogAppend(ui->EDT_LOG_DISPLAY, &output);
+        if (m_progressCanceled)
+            break;
+    }
+    SetReDumpBtnEnabled(ui->WDT_DUMPSTATUS->GetErrorAndTargetTrack(0, nullptr) >= 1);
+    CloseBusyDialog();
+    ShowCompleteDialog();
+    PostInputGuardEvent(false);
+}
+
+void MainWindow::on_BTN_DUMP_FILESELECT_clicked()
+{
+    if (IsInputGuarded(Q_FUNC_INFO))
+        return;
+    const QString fullPath = SelectImageFile("DUMP FILE SELECT:");
+    if (fullPath.isEmpty() || !QFileInfo(fullPath).isFile())
+        return;
+    // The base name: the last component up to its first ".".
+    const QString name = fullPath.section(QLatin1Char('/'), -1).section(QLatin1Char('.'), 0, 0);
+    ui->LEDT_DUMP_FILENAME->setText(name);
+}
+
+void MainWindow::on_LEDT_DUMP_FILENAME_fileDroped(const QString& path)
+{
+    Q_UNUSED(path);
+}

@@ -1,0 +1,127 @@
+// Restore, unformat and disk information of the main window.
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include <QDebug>
+#include <QFileInfo>
+
+#include "drvargs.h"
+#include "mycommon.h"
+#include "mygraphicaldumpdisplay.h"
+#include "myparameterbutton.h"
+
+namespace {
+
+MyCommon* common()
+{
+    return MyCommon::getInstance();
+}
+
+// These panels read "---" and other non-numbers as 0.
+int plainValue(MyParameterButton* button)
+{
+    return button->currentText().toInt();
+}
+
+// The unformat panel's texts; the disk information uses them as well.
+DrvArgs::UnformatPanel unformatPanel(Ui::MainWindow* ui)
+{
+    DrvArgs::UnformatPanel panel;
+    panel.drive = ui->BTN_UNFORMAT_DRIVE->currentText();
+    panel.cylinders = ui->BTN_UNFORMAT_CYLINDERS->currentText();
+    panel.heads = ui->BTN_UNFORMAT_HEADS->currentText();
+    panel.steps = ui->BTN_UNFORMAT_STEPS->currentText();
+    panel.pin1 = ui->BTN_UNFORMAT_ASSERT_PIN1->currentText();
+    panel.pin2 = ui->BTN_UNFORMAT_ASSERT_PIN2->currentText();
+    panel.pin3 = ui->BTN_UNFORMAT_ASSERT_PIN3->currentText();
+    return panel;
+}
+
+} // namespace
+
+void MainWindow::on_BTN_RESTORE_clicked()
+{
+    if (IsInputGuarded(Q_FUNC_INFO))
+        return;
+    const int cylinders = plainValue(ui->BTN_RESTORE_CYLINDERS);
+    const int begin = plainValue(ui->BTN_RESTORE_BEGIN);
+    const int end = plainValue(ui->BTN_RESTORE_END);
+    const QString path = common()->MakeFullPathByCurrentFolderPath(ui->LEDT_RESTORE_FILENAME->text());
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        ShowNotValidFileName();
+        return;
+    }
+    ui->WDT_RESTORESTATUS->InitialTrackState(1, begin, end, 2, cylinders);
+
+    DrvArgs::RestorePanel panel;
+    panel.drive = ui->BTN_RESTORE_DRIVE->currentText();
+    panel.diskNo = ui->BTN_RESTORE_DISKNO->currentText();
+    panel.cylinders = ui->BTN_RESTORE_CYLINDERS->currentText();
+    panel.heads = ui->BTN_RESTORE_HEADS->currentText();
+    panel.begin = ui->BTN_RESTORE_BEGIN->currentText();
+    panel.end = ui->BTN_RESTORE_END->currentText();
+    panel.steps = ui->BTN_RESTORE_STEPS->currentText();
+    panel.flag = ui->BTN_RESTORE_FLAG->currentText();
+    panel.pin1 = ui->BTN_RESTORE_ASSERT_PIN1->currentText();
+    panel.pin2 = ui->BTN_RESTORE_ASSERT_PIN2->currentText();
+    panel.pin3 = ui->BTN_RESTORE_ASSERT_PIN3->currentText();
+    const QStringList args = DrvArgs::Restore(panel, path);
+    qDebug().noquote() << args.join(QLatin1Char(' '));
+
+    PostInputGuardEvent(true);
+    CreateBusyDialog(MyCommon::LABEL_RESTORING);
+    ShowBusyDialog();
+    QByteArray output = RunTool(MyCommon::TOOL_DRVRESTORE, args, ui->WDT_RESTORESTATUS);
+    CloseBusyDialog();
+    common()->LogAppend(ui->EDT_LOG_DISPLAY, &output);
+    PostInputGuardEvent(false);
+    ShowCompleteDialog();
+}
+
+void MainWindow::on_BTN_UNFORMAT_clicked()
+{
+    if (IsInputGuarded(Q_FUNC_INFO))
+        return;
+    const int cylinders = plainValue(ui->BTN_UNFORMAT_CYLINDERS);
+    ui->WDT_UNFORMATSTATUS->InitialTrackState(2, 0, cylinders - 1, 2, cylinders);
+    const QStringList args = DrvArgs::Unformat(unformatPanel(ui));
+    qDebug().noquote() << args.join(QLatin1Char(' '));
+
+    PostInputGuardEvent(true);
+    CreateBusyDialog(MyCommon::LABEL_UNFORMATTING);
+    ShowBusyDialog();
+    QByteArray output = RunTool(MyCommon::TOOL_DRVUNFORMAT, args, ui->WDT_UNFORMATSTATUS);
+    CloseBusyDialog();
+    common()->LogAppend(ui->EDT_LOG_DISPLAY, &output);
+    PostInputGuardEvent(false);
+    ShowCompleteDialog();
+}
+
+void MainWindow::on_BTN_DRVINFO_clicked()
+{
+    if (IsInputGuarded(Q_FUNC_INFO))
+        return;
+    ui->EDT_DRVINFO_DISPLAY->clear();
+    const QStringList args = DrvArgs::Info(unformatPanel(ui));
+    qDebug().noquote() << args.join(QLatin1Char(' '));
+
+    PostInputGuardEvent(true);
+    CreateBusyDialog(MyCommon::LABEL_MEASURING);
+    ShowBusyDialog();
+    QByteArray output = RunTool(MyCommon::TOOL_DRVINFO, args, nullptr);
+    CloseBusyDialog();
+    common()->LogAppend(ui->EDT_DRVINFO_DISPLAY, &output);
+    PostInputGuardEvent(false);
+    ShowCompleteDialog();
+}
+
+void MainWindow::on_BTN_RESTORE_FILESELECT_clicked()
+{
+    if (IsInputGuarded(Q_FUNC_INFO))
+        return;
+    const QString fullPath = SelectImageFile("RESTORE FILE SELECT:");
+    if (fullPath.isEmpty() || !QFileInfo(fullPath).isFile())
+        return;
+    // The whole last component, extension included.
+    ui->LEDT_RESTORE_FILENAME->setText(fullPath.section(QLatin1Char('/'), -1));
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QLoggingCategory>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include "completedialog.h"
+#include "fdimageselectordialog.h"
+#include "mycommon.h"
+#include "myfilesystmmodel.h"
+
+// Stands in for the user of a disk operation: answers the dialogs from a
+// polling timer and keeps the debug log.  "seen" lists what showed, in
+// order: "busy:LABEL", "complete guard=0|1", "warning:TITLE/TEXT", "browser".
+class DiskOperationDriver : public QObject
+{
+public:
+    DiskOperationDriver()
+    {
+        s_log.clear();
+        QLoggingCategory::defaultCategory()->setEnabled(QtDebugMsg, true);
+        s_previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (type == QtDebugMsg)
+                s_log << text;
+            else
+                s_previous(type, context, text);
+        });
+        qApp->installEventFilter(this);
+        m_timer.setInterval(20);
+        connect(&m_timer, &QTimer::timeout, this, &DiskOperationDriver::poll);
+        m_timer.start();
+    }
+    ~DiskOperationDriver() override
+    {
+        qApp->removeEventFilter(this);
+        qInstallMessageHandler(s_previous);
+        QLoggingCategory::defaultCategory()->setEnabled(QtDebugMsg, false);
+    }
+
+    static QStringList debugLog() { return s_log; }
+    static bool logged(const QString& text) { return s_log.filter(text).size() > 0; }
+
+    QStringList seen;
+    // Called on every poll while a busy dialog shows.
+    std::function<void(QProgressDialog*)> onBusy;
+    // Called before OK of the completion dialog is pressed.
+    std::function<void()> onComplete;
+    // Chooses in the image browser: a path to select and accept, or "" to cancel.
+    QString browserChoice;
+
+    // A busy dialog may come and go between two polls; its showing is caught here.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            if (auto* busy = qobject_cast<QProgressDialog*>(watched))
+                seen << "busy:" + busy->labelText();
+        }
+        return false;
+    }
+
+private:
+    void poll()
+    {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (!top->isVisible())
+                continue;
+            if (auto* busy = qobject_cast<QProgressDialog*>(top)) {
+                if (onBusy)
+                    onBusy(busy);
+            } else if (auto* done = qobject_cast<CompleteDialog*>(top)) {
+                seen << QStringLiteral("complete guard=%1").arg(MyCommon::getInstance()->isInputGuard());
+                if (onComplete)
+                    onComplete();
+                done->findChild<QPushButton*>("BTN_COMPLETE_OK")->click();
+            } else if (auto* box = qobject_cast<QMessageBox*>(top)) {
+                seen << "warning:" + box->windowTitle() + "/" + box->text();
+                box->button(QMessageBox::Ok)->click();
+            } else if (auto* browser = qobject_cast<FDImageSelectorDialog*>(top)) {
+                seen << QStringLiteral("browser");
+                if (browserChoice.isEmpty()) {
+                    browser->reject();
+                } else {
+                    auto* list = browser->findChild<QAbstractItemView*>("LSV_WDG_FILELISTVEW");
+                    list->setCurrentIndex(browser->Selector()->Model()->index(browserChoice));
+                    browser->findChild<QPushButton*>("BTN_SELECT_OK")->click();
+                }
+            }
+        }
+    }
+
+    QTimer m_timer;
+    static inline QStringList s_log;
+    static inline QtMessageHandler s_previous = nullptr;
+};
