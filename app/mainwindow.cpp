@@ -345,64 +345,6 @@ void MainWindow::on_settingsChanged_Emulator()
 
 // ---- settings -------------------------------------------------------------
 
-void MainWindow::LoadSettings()
-{
-    qDebug() << "LoadSettings START";
-    const QString versionKey = QStringLiteral("SETTING/VERSION");
-    if (common()->GetSettingString(versionKey) != MyCommon::APP_VERSION)
-        common()->SetSettingString(versionKey, QStringLiteral("1.04"));
-    if (common()->GetSettingString(versionKey) != QLatin1String("1.04")) {
-        qDebug() << QString::fromUtf8("バージョンアップなし");
-    } else {
-        qDebug() << QString::fromUtf8("バージョンアップあり 1.04->1.05");
-        const bool halfStep = common()->GetSettingBool(QStringLiteral("DRVEMU/HALFSTEP"));
-        common()->SetSettingString(QStringLiteral("DRVEMU/MODE"),
-                                   halfStep ? MyCommon::MODE_HALFSTEP : MyCommon::MODE_NORMAL);
-        common()->RemoveSettingString(QStringLiteral("DRVEMU/HALFSTEP"));
-    }
-
-    MarkManage::getInstance()->LoadFromSettings();
-    ui->WDT_EMU_FDIMAGESELECTOR->SetupMarkFolderList();
-
-    KESTAconSettings& record = common()->Settings();
-    record.m_mode = common()->GetSettingInt(QStringLiteral("MODE/NO"));
-    record.m_currentFolderPolicy = common()->GetSettingInt(QStringLiteral("CURRENT_FOLDER/NO"));
-    qDebug() << QString::asprintf("->CURRENT FOLDER(LOAD)[%d]", record.m_currentFolderPolicy);
-    record.m_specifiedFolder = common()->GetSettingString(QStringLiteral("CURRENT_FOLDER/SPECIFIED_FOLDER_PATH"));
-    record.m_lastAccessFolder = common()->GetSettingString(QStringLiteral("CURRENT_FOLDER/LASTACCESS_FOLDER_PATH"));
-    record.m_overwrite = common()->GetSettingBool(QStringLiteral("OVERWRITE/OVERWRITE"));
-    record.m_x68kOption = common()->GetSettingBool(QStringLiteral("DRVEMU/X68KOPT"));
-    record.m_motorSignal = common()->GetSettingBool(QStringLiteral("DRVEMU/MTRSIGNAL"));
-
-    ui->BTN_DRVEMU_MODE->setCurrentText(common()->GetSettingString(QStringLiteral("DRVEMU/MODE")));
-    ui->BTN_CONVERT_DISKNO->setCurrentText(common()->GetSettingString(QStringLiteral("CONVERT/DISKNO")));
-    ui->BTN_CONVERT_FORMAT->setCurrentText(common()->GetSettingString(QStringLiteral("CONVERT/FORMAT")));
-    ui->BTN_CONVERT_EXT->setCurrentText(common()->GetSettingString(QStringLiteral("CONVERT/EXT")));
-    ui->LEDT_MAKE_HVR_DISKNAME->setText(common()->GetSettingString(QStringLiteral("CONVERT/MAKEHVR")));
-    ui->BTN_MAKE_HVR_TYPE->setCurrentText(common()->GetSettingString(QStringLiteral("CONVERT/TYPE")));
-    ui->BTN_MAKE_HVR_RPM->setCurrentText(common()->GetSettingString(QStringLiteral("CONVERT/RPM")));
-    ui->BTN_MAKE_HVR_PROTECT->setCurrentText(common()->GetSettingString(QStringLiteral("CONVERT/PROTECT")));
-    ui->BTN_RESTORE_DISKNO->setCurrentText(common()->GetSettingString(QStringLiteral("RESTORE/DISKNO")));
-
-    // Named parameter sets of the three operations.
-    const QList<QPair<ParameterSelector*, QString>> stores = {
-        {ui->WDT_DUMP_PARAMETER_SELECTOR, ParameterManage::SLOT_DUMP},
-        {ui->WDT_RESTORE_PARAMETER_SELECTOR, ParameterManage::SLOT_RESTORE},
-        {ui->WDT_UNFORMAT_PARAMETER_SELECTOR, ParameterManage::SLOT_UNFORMAT}};
-    for (const auto& store : stores) {
-        store.first->getParameterManage()->LoadFromSettings(store.second);
-        store.first->SetupParameterList();
-    }
-    qDebug() << "LoadSettings END";
-}
-
-void MainWindow::on_settingsChanged_Setting()
-{
-    const KESTAconSettings& record = common()->Settings();
-    common()->SetSettingString(QStringLiteral("CURRENT_FOLDER/LASTACCESS_FOLDER_PATH"), record.m_lastAccessFolder);
-    common()->SetSettingString(QStringLiteral("SETTING/VERSION"), record.m_version);
-}
-
 void MainWindow::on_WDT_EMU_FDIMAGESELECTOR_currentPathChanged(QString folder)
 {
     CurrentPathChangedAll(folder, true);

@@ -139,6 +139,43 @@ public slots:
     // (end of presets)
 
     // ---- image tools, settings load/save, settings dialog, exit and power
+    void on_BTN_CONVERT_clicked();
+    void on_BTN_RENAME_clicked();
+    void on_BTN_MAKE_HVR_clicked();
+    void on_LEDT_CONVERT_textChanged(const QString& text);
+    void on_LEDT_RENAME_textChanged(const QString& text);
+    void on_LEDT_MAKE_HVR_textChanged(const QString& text);
+    void on_LEDT_MAKE_HVR_DISKNAME_textChanged(const QString& text);
+    void on_LEDT_CONVERT_fileDroped(const QString& path);
+    void on_LEDT_RENAME_fileDroped(const QString& path);
+    void on_LEDT_MAKE_HVR_fileDroped(const QString& path);
+    void on_LEDT_CONVERT_focused(const bool& focused);
+    void on_LEDT_RENAME_focused(const bool& focused);
+    void on_LEDT_MAKE_HVR_focused(const bool& focused);
+    void on_LEDT_MAKE_HVR_DISKNAME_focused(const bool& focused);
+    void on_TAB_FILEOPERATION_currentChanged(int index);
+
+    void on_BTN_EMU_SETTING_clicked();
+    void on_BTN_EMU_SETTING_2_clicked();
+    void on_BTN_EXIT_clicked();
+    void on_BTN_EXIT_EMU_clicked();
+
+public:
+    // Field colours of the image tools.
+    static const QString TOOL_FIELD_STYLE_EDITED; // white
+    static const QString TOOL_FIELD_STYLE_DONE;   // light cyan
+    static const QString TOOL_FIELD_STYLE_FAILED; // red
+
+    // Writes the window's state back to the settings file.
+    void SaveSettings();
+    // Returns the record, the emulator-page values, the named sets and the
+    // folder marks to their defaults and saves them.
+    void InitializeSettings();
+
+    // Leave the program, stopping a running emulator and the poll first.
+    void AppExit();
+    void Shutdown();
+    void Reboot();
     // (end of image tools)
 
 protected:
@@ -176,5 +213,12 @@ private:
     // (end of preset members)
 
     // ---- members of the image tools, settings and exit
+    // Items of the image tool value buttons; only while they are still empty.
+    void SetupImageToolButtons();
+    // The browser's current entry split into folder part (up to and with the
+    // last "/") and name; false when there is no current entry.
+    bool SelectedImage(QString* fullPath, QString* folder, QString* name) const;
+    // Stops a running emulator and the poll before the program ends.
+    void StopBeforeLeaving();
     // (end of image tool members)
 };

@@ -1,0 +1,273 @@
+#include "settingdialog.h"
+#include "ui_settingdialog.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDebug>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QSettings>
+
+#include "fdimageselector.h"
+#include "fdimageselectordialog.h"
+#include "mainwindow.h"
+#include "mycommon.h"
+#include "mykeyboard.h"
+
+namespace {
+
+MyCommon* common()
+{
+    return MyCommon::getInstance();
+}
+
+// The sections a settings file of this program may hold.
+const QStringList KNOWN_SECTIONS = {"SETTING",  "MODE",    "CURRENT_FOLDER", "OVERWRITE",
+                                    "STARTUP",  "LASTINSERT_FDIMAGE", "DRVEMU", "CONVERT",
+                                    "DUMP",     "RESTORE", "UNFORMAT",       "FOLDER_MARK"};
+
+MainWindow* mainWindowOf(QWidget* widget)
+{
+    return qobject_cast<MainWindow*>(MyCommon::GetMainWindow(widget));
+}
+
+} // namespace
+
+SettingDialog::SettingDialog(QWidget* parent) : QDialog(parent), m_ui(new Ui::SettingDialog)
+{
+    m_ui->setupUi(this);
+    ShowRecord();
+}
+
+SettingDialog::~SettingDialog()
+{
+    delete m_ui;
+}
+
+void SettingDialog::ShowRecord()
+{
+    const KESTAconSettings& record = common()->Settings();
+    if (record.m_mode == 0)
+        m_ui->RDO_SET_MODE_EASY->setChecked(true);
+    else if (record.m_mode == 1)
+        m_ui->RDO_SET_MODE_EXPERT->setChecked(true);
+    switch (record.m_currentFolderPolicy) {
+    case 0:
+        m_ui->RDO_SET_LAST_FOLDER->setChecked(true);
+        break;
+    case 1:
+        m_ui->RDO_SET_APPL_FOLDER->setChecked(true);
+        break;
+    case 2:
+        m_ui->RDO_SET_SPECIFIED_FOLDER->setChecked(true);
+        break;
+    default:
+        break;
+    }
+    m_ui->LEDT_SET_SPECIFIED_FOLDER->setText(record.m_specifiedFolder);
+    (record.m_overwrite ? m_ui->RDO_SET_OVERWRITE : m_ui->RDO_SET_FOLLOW_KESTA)->setChecked(true);
+    (record.m_startup ? m_ui->RDO_SET_STARTUP_AUTOSTART : m_ui->RDO_SET_STARTUP_NONE)->setChecked(true);
+    m_ui->CHK_SET_USE_X68OPT->setChecked(record.m_x68kOption);
+    m_ui->CHK_SET_USE_MOTOR->setChecked(record.m_motorSignal);
+    UpdateSpecifiedFolderEnabling();
+}
+
+void SettingDialog::UpdateSpecifiedFolderEnabling()
+{
+    const bool specified = m_ui->RDO_SET_SPECIFIED_FOLDER->isChecked();
+    m_ui->LEDT_SET_SPECIFIED_FOLDER->setEnabled(specified);
+    m_ui->BTN_SET_SPECIFIED_BROWSE->setEnabled(specified);
+}
+
+void SettingDialog::on_RDO_SET_SPECIFIED_FOLDER_clicked(bool)
+{
+    UpdateSpecifiedFolderEnabling();
+}
+
+void SettingDialog::on_RDO_SET_LAST_FOLDER_clicked(bool)
+{
+    UpdateSpecifiedFolderEnabling();
+}
+
+void SettingDialog::on_RDO_SET_APPL_FOLDER_clicked(bool)
+{
+    UpdateSpecifiedFolderEnabling();
+}
+
+// ---- text entry -----------------------------------------------------------
+
+void SettingDialog::on_LEDT_SET_SPECIFIED_FOLDER_focused(const bool& focused)
+{
+    if (focused)
+        displayVirtualKeyBoard(m_ui->LEDT_SET_SPECIFIED_FOLDER);
+}
+
+void SettingDialog::displayVirtualKeyBoard(QLineEdit* field)
+{
+    if (common()->isDRVEMU_STATE() == 1) {
+        const auto answer = QMessageBox::question(
+            this, QStringLiteral("Confirm operation continuation."),
+            QStringLiteral("Do you want to continue?\nTo continue operation, stop the control of KESTA."),
+            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+        if (answer != QMessageBox::Ok) {
+            setFocus();
+            return;
+        }
+    }
+    MyKeyboard keyboard(this);
+    keyboard.move(0, 180);
+    keyboard.setText(field->text());
+    setFocus();
+    if (keyboard.exec() == QDialog::Accepted) {
+        qDebug() << "DIALOG Accepted!!";
+        field->setText(keyboard.getText());
+    }
+    setFocus();
+}
+
+void SettingDialog::on_BTN_SET_SPECIFIED_BROWSE_clicked()
+{
+    FDImageSelectorDialog dialog(this, FDImageSelector::FOLDER_SELECT_MODE);
+    dialog.SetFullPath(m_ui->LEDT_SET_SPECIFIED_FOLDER->text());
+    if (dialog.exec() == QDialog::Accepted)
+        m_ui->LEDT_SET_SPECIFIED_FOLDER->setText(dialog.GetFolderPath());
+}
+
+// ---- OK and CANCEL --------------------------------------------------------
+
+void SettingDialog::on_BTN_SET_OK_clicked()
+{
+    QProgressDialog progress(MyCommon::LABEL_SAVING, QString(), 0, 100, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setCancelButton(nullptr);
+    progress.setStyleSheet(MyCommon::PROGRESS_STYLE);
+    progress.setMinimumDuration(0);
+    auto step = [&progress](int value) {
+        progress.setValue(value);
+        QCoreApplication::processEvents();
+    };
+
+    KESTAconSettings& record = common()->Settings();
+    step(10);
+    if (m_ui->RDO_SET_MODE_EASY->isChecked())
+        record.m_mode = 0;
+    else if (m_ui->RDO_SET_MODE_EXPERT->isChecked())
+        record.m_mode = 1;
+    common()->SetSettingInt(QStringLiteral("MODE/NO"), record.m_mode);
+
+    step(20);
+    if (m_ui->RDO_SET_LAST_FOLDER->isChecked())
+        record.m_currentFolderPolicy = 0;
+    else if (m_ui->RDO_SET_APPL_FOLDER->isChecked())
+        record.m_currentFolderPolicy = 1;
+    else if (m_ui->RDO_SET_SPECIFIED_FOLDER->isChecked())
+        record.m_currentFolderPolicy = 2;
+    common()->SetSettingInt(QStringLiteral("CURRENT_FOLDER/NO"), record.m_currentFolderPolicy);
+
+    step(30);
+    qDebug() << QString::asprintf("->CURRENT FOLDER[%d]", record.m_currentFolderPolicy);
+    record.m_specifiedFolder = m_ui->LEDT_SET_SPECIFIED_FOLDER->text();
+
+    step(50);
+    common()->SetSettingString(QStringLiteral("CURRENT_FOLDER/SPECIFIED_FOLDER_PATH"), record.m_specifiedFolder);
+
+    step(70);
+    record.m_overwrite = m_ui->RDO_SET_OVERWRITE->isChecked();
+
+    step(90);
+    common()->SetSettingBool(QStringLiteral("OVERWRITE/OVERWRITE"), record.m_overwrite);
+    if (m_ui->RDO_SET_STARTUP_NONE->isChecked())
+        record.m_startup = false;
+    else if (m_ui->RDO_SET_STARTUP_AUTOSTART->isChecked())
+        record.m_startup = true;
+    common()->SetSettingBool(QStringLiteral("STARTUP/STARTUP"), record.m_startup);
+    record.m_x68kOption = m_ui->CHK_SET_USE_X68OPT->isChecked();
+    common()->SetSettingBool(QStringLiteral("DRVEMU/X68KOPT"), record.m_x68kOption);
+    record.m_motorSignal = m_ui->CHK_SET_USE_MOTOR->isChecked();
+    common()->SetSettingBool(QStringLiteral("DRVEMU/MTRSIGNAL"), record.m_motorSignal);
+
+    step(100);
+    accept();
+}
+
+void SettingDialog::on_BTN_SET_CANCEL_clicked()
+{
+    reject();
+}
+
+// ---- the whole settings file ----------------------------------------------
+
+void SettingDialog::on_BTN_SET_INITIALIZE_clicked()
+{
+    const auto answer = QMessageBox::question(this, QStringLiteral("Confirmation."),
+                                              QStringLiteral("Reset all settings to their default values. Is it OK?"),
+                                              QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+    if (answer != QMessageBox::Ok)
+        return;
+    if (MainWindow* window = mainWindowOf(this))
+        window->InitializeSettings();
+    // OK now stores the defaults rather than what was shown before.
+    ShowRecord();
+}
+
+QString SettingDialog::BackupPath(const QString& folder)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    return folder + QLatin1Char('/') + QFileInfo(MyCommon::SETTINGS_FILE_NAME).completeBaseName() +
+           QLatin1Char('_') + now.toString(QStringLiteral("yyyyMMdd")) + now.toString(QStringLiteral("hhmmss")) +
+           QStringLiteral(".bak");
+}
+
+void SettingDialog::on_BTN_SET_BACKUP_clicked()
+{
+    FDImageSelectorDialog dialog(this, FDImageSelector::FOLDER_SELECT_MODE);
+    dialog.SetFullPath(common()->Settings().m_lastAccessFolder);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // Two arguments, so that blanks in the paths do no harm.
+    common()->Execute(QStringLiteral("cp"),
+                      {MyCommon::GetApplicationInifilePath(), BackupPath(dialog.GetFolderPath())});
+}
+
+bool SettingDialog::IsSettingsFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isReadable())
+        return false;
+    QSettings probe(path, QSettings::IniFormat);
+    probe.setIniCodec("UTF-8");
+    const QStringList sections = probe.childGroups();
+    if (probe.status() != QSettings::NoError)
+        return false;
+    for (const QString& section : sections) {
+        if (KNOWN_SECTIONS.contains(section))
+            return true;
+    }
+    return false;
+}
+
+void SettingDialog::on_BTN_SET_RESTORE_clicked()
+{
+    FDImageSelectorDialog dialog(this);
+    dialog.SetFullPath(common()->Settings().m_lastAccessFolder);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QString source = dialog.GetFullPath();
+    if (!IsSettingsFile(source)) {
+        qDebug() << "Restore refused:" << source;
+        QMessageBox::warning(this, QStringLiteral("Warning."),
+                             QStringLiteral("The selected file is not a settings file.\n"
+                                            "The current settings are kept."));
+        return;
+    }
+    const QString settingsPath = MyCommon::GetApplicationInifilePath();
+    common()->Execute(QStringLiteral("cp"), {source, settingsPath});
+
+    common()->DeleteSettingInstance();
+    common()->OpenSettingInstance(settingsPath);
+    if (MainWindow* window = mainWindowOf(this))
+        window->LoadSettings();
+    // OK now stores the restored values rather than what was shown before.
+    ShowRecord();
+}

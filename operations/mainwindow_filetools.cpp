@@ -1,0 +1,229 @@
+// The image tools of the emulator page: Convert (hvrconv), Rename and
+// MakeHVR (hvrtool), each working on the entry selected in the image browser.
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+
+#include "fdimageselector.h"
+#include "fileoperationpage.h"
+#include "mycommon.h"
+#include "myparameterbutton.h"
+
+const QString MainWindow::TOOL_FIELD_STYLE_EDITED = QStringLiteral("background-color: rgb(255, 255, 255);");
+const QString MainWindow::TOOL_FIELD_STYLE_DONE = QStringLiteral("background-color: rgb(170, 255, 255);");
+const QString MainWindow::TOOL_FIELD_STYLE_FAILED = QStringLiteral("background-color: rgb(200, 0, 0);");
+
+namespace {
+
+const QString HVR_EXTENSION = QStringLiteral(".HVR");
+
+QString lastComponent(const QString& path)
+{
+    return path.section(QLatin1Char('/'), -1);
+}
+
+// A dropped file's name cut before its first ".": /img/game.old.D88 gives game.
+QString baseNameOf(const QString& path)
+{
+    return lastComponent(path).section(QLatin1Char('.'), 0, 0);
+}
+
+// A name that keeps the renamed entry in its own folder.
+bool isPlainName(const QString& name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+}
+
+} // namespace
+
+void MainWindow::SetupImageToolButtons()
+{
+    struct Entry {
+        MyParameterButton* button;
+        QLabel* caption;
+        QStringList items;
+        QString initial;
+    };
+    QStringList diskNumbers;
+    for (int i = 1; i <= 15; ++i)
+        diskNumbers << QString::number(i);
+    const QList<Entry> entries = {
+        {ui->BTN_CONVERT_EXT, nullptr,
+         {".HVR", ".DIM", ".DUP", ".D68", ".D88", ".D77", ".HDM", ".IMG", ".2HD", ".XDF"}, HVR_EXTENSION},
+        {ui->BTN_CONVERT_DISKNO, ui->LBL_CONVERT_DISKNO, diskNumbers, "1"},
+        {ui->BTN_CONVERT_FORMAT, ui->LBL_CONVERT_FORMAT, {MyCommon::FORMAT_ENCODE, MyCommon::FORMAT_RAW},
+         MyCommon::FORMAT_ENCODE},
+        {ui->BTN_MAKE_HVR_TYPE, ui->LBL_MAKE_HVR_TYPE, {"2D", "2DD", "2HD"}, "2D"},
+        {ui->BTN_MAKE_HVR_RPM, ui->LBL_MAKE_HVR_RPM, {"300", "360"}, "300"},
+        {ui->BTN_MAKE_HVR_PROTECT, ui->LBL_MAKE_HVR_PROTECT, {"on", "off"}, "on"},
+    };
+    for (const Entry& entry : entries) {
+        if (!entry.button->getItemList().isEmpty())
+            continue;
+        entry.button->setTitle(entry.caption ? entry.caption->text() : QString());
+        for (const QString& item : entry.items)
+            entry.button->addItem(item);
+        entry.button->setCurrentText(entry.initial);
+    }
+}
+
+bool MainWindow::SelectedImage(QString* fullPath, QString* folder, QString* name) const
+{
+    *fullPath = ui->WDT_EMU_FDIMAGESELECTOR->GetCurrentFilePath();
+    if (fullPath->isEmpty())
+        return false;
+    const int slash = fullPath->lastIndexOf(QLatin1Char('/'));
+    *folder = fullPath->left(slash + 1);
+    *name = fullPath->mid(slash + 1);
+    qDebug() << "oldName:" << *name;
+    qDebug() << "oldFullPath:" << *fullPath;
+    return true;
+}
+
+void MainWindow::on_BTN_CONVERT_clicked()
+{
+    QString oldPath, folder, name;
+    if (!SelectedImage(&oldPath, &folder, &name))
+        return;
+    const QString extension = ui->BTN_CONVERT_EXT->currentText();
+    const QString newPath = folder + ui->LEDT_CONVERT->text() + extension;
+    qDebug() << "OLD:" << oldPath << "NEW:" << newPath;
+    ui->LEDT_CONVERT->setStyleSheet(TOOL_FIELD_STYLE_DONE);
+
+    QStringList args = {MyCommon::OPT_I, oldPath, MyCommon::OPT_N, ui->BTN_CONVERT_DISKNO->currentText(),
+                        MyCommon::OPT_O, newPath};
+    if (extension == HVR_EXTENSION)
+        args << MyCommon::OPT_F;
+    args << ui->BTN_CONVERT_FORMAT->currentText();
+    MyCommon::getInstance()->Execute(MyCommon::TOOL_HVRCONV, args);
+}
+
+void MainWindow::on_BTN_RENAME_clicked()
+{
+    QString oldPath, folder, name;
+    if (!SelectedImage(&oldPath, &folder, &name))
+        return;
+    const QString newName = ui->LEDT_RENAME->text();
+    const QString newPath = folder + newName;
+    qDebug() << "OLD:" << oldPath << "NEW:" << newPath;
+
+    // The typed name stays inside the entry's folder, and an existing entry
+    // of that name is never replaced.
+    const QFileInfo target(newPath);
+    bool renamed = false;
+    if (isPlainName(newName) && !target.exists() && !target.isSymLink())
+        renamed = QDir().rename(oldPath, newPath);
+    ui->LEDT_RENAME->setStyleSheet(renamed ? TOOL_FIELD_STYLE_DONE : TOOL_FIELD_STYLE_FAILED);
+}
+
+void MainWindow::on_BTN_MAKE_HVR_clicked()
+{
+    QString oldPath, folder, name;
+    if (!SelectedImage(&oldPath, &folder, &name))
+        return;
+    const QString newPath = folder + ui->LEDT_MAKE_HVR->text() + HVR_EXTENSION;
+    qDebug() << "OLD:" << oldPath << "NEW:" << newPath;
+    ui->LEDT_MAKE_HVR->setStyleSheet(TOOL_FIELD_STYLE_DONE);
+
+    // No shell is involved: the quotes reach hvrtool as part of the name.
+    const QStringList args = {MyCommon::OPT_C,
+                              MyCommon::OPT_T,
+                              ui->BTN_MAKE_HVR_TYPE->currentText(),
+                              MyCommon::OPT_R,
+                              ui->BTN_MAKE_HVR_RPM->currentText(),
+                              MyCommon::OPT_N,
+                              QLatin1Char('\'') + ui->LEDT_MAKE_HVR_DISKNAME->text() + QLatin1Char('\''),
+                              MyCommon::OPT_P,
+                              ui->BTN_MAKE_HVR_PROTECT->currentText(),
+                              newPath};
+    MyCommon::getInstance()->Execute(MyCommon::TOOL_HVRTOOL, args);
+}
+
+// ---- fields ---------------------------------------------------------------
+
+void MainWindow::on_LEDT_CONVERT_textChanged(const QString& text)
+{
+    ui->LEDT_CONVERT->setStyleSheet(TOOL_FIELD_STYLE_EDITED);
+    ui->BTN_CONVERT->setEnabled(!text.isEmpty());
+}
+
+void MainWindow::on_LEDT_RENAME_textChanged(const QString& text)
+{
+    ui->LEDT_RENAME->setStyleSheet(TOOL_FIELD_STYLE_EDITED);
+    const QString selected = ui->WDT_EMU_FDIMAGESELECTOR->GetCurrentFilePath();
+    ui->BTN_RENAME->setEnabled(!text.isEmpty() && !selected.isEmpty() && text != lastComponent(selected));
+}
+
+void MainWindow::on_LEDT_MAKE_HVR_textChanged(const QString& text)
+{
+    ui->LEDT_MAKE_HVR->setStyleSheet(TOOL_FIELD_STYLE_EDITED);
+    ui->BTN_MAKE_HVR->setEnabled(!text.isEmpty());
+}
+
+void MainWindow::on_LEDT_MAKE_HVR_DISKNAME_textChanged(const QString&)
+{
+    ui->LEDT_MAKE_HVR_DISKNAME->setStyleSheet(TOOL_FIELD_STYLE_EDITED);
+}
+
+void MainWindow::on_LEDT_CONVERT_fileDroped(const QString& path)
+{
+    qDebug() << "on_LEDT_CONVERT_fileDroped:" << path;
+    ui->LEDT_CONVERT->setText(baseNameOf(path));
+}
+
+void MainWindow::on_LEDT_RENAME_fileDroped(const QString& path)
+{
+    qDebug() << "on_LEDT_RENAME_fileDroped:" << path;
+    ui->LEDT_RENAME->setText(lastComponent(path));
+}
+
+void MainWindow::on_LEDT_MAKE_HVR_fileDroped(const QString& path)
+{
+    qDebug() << "on_LEDT_MAKE_HVR_fileDroped:" << path;
+    ui->LEDT_MAKE_HVR->setText(baseNameOf(path));
+}
+
+// ---- keyboard on the visible page -----------------------------------------
+
+void MainWindow::on_LEDT_CONVERT_focused(const bool& focused)
+{
+    if (!focused || FileOperationPage::Index() != 0)
+        return;
+    qDebug() << QString::fromUtf8("LEDT_CONVERT フォーカス");
+    displayVirtualKeyBoard(ui->LEDT_CONVERT);
+}
+
+void MainWindow::on_LEDT_RENAME_focused(const bool& focused)
+{
+    if (focused && FileOperationPage::Index() == 1)
+        displayVirtualKeyBoard(ui->LEDT_RENAME);
+}
+
+void MainWindow::on_LEDT_MAKE_HVR_focused(const bool& focused)
+{
+    if (focused && FileOperationPage::Index() == 2)
+        displayVirtualKeyBoard(ui->LEDT_MAKE_HVR);
+}
+
+void MainWindow::on_LEDT_MAKE_HVR_DISKNAME_focused(const bool& focused)
+{
+    if (!focused)
+        return;
+    const QString before = ui->LEDT_MAKE_HVR_DISKNAME->text();
+    displayVirtualKeyBoard(ui->LEDT_MAKE_HVR_DISKNAME);
+    // The keyboard sets the text, which is no edit the settings writer hears.
+    if (ui->LEDT_MAKE_HVR_DISKNAME->text() != before)
+        on_settingsChanged_Emulator();
+}
+
+void MainWindow::on_TAB_FILEOPERATION_currentChanged(int index)
+{
+    // No name field of the page left behind keeps the focus.
+    ui->TAB_FILEOPERATION->setFocus(Qt::OtherFocusReason);
+    FileOperationPage::SetIndex(index);
+}
