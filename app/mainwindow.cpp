@@ -127,6 +127,12 @@ MainWindow::MainWindow(QWidget* parent)
             &MainWindow::on_settingsChanged_Restore);
     connect(ui->WDT_UNFORMAT_PARAMETER_SELECTOR, &ParameterSelector::parameterRegistered, this,
             &MainWindow::on_settingsChanged_Unformat);
+    connect(ui->WDT_DUMP_PARAMETER_SELECTOR, &ParameterSelector::fixBtnParameterRegistered, this,
+            &MainWindow::on_settingsChanged_Dump_forFixBtn);
+    connect(ui->WDT_RESTORE_PARAMETER_SELECTOR, &ParameterSelector::fixBtnParameterRegistered, this,
+            &MainWindow::on_settingsChanged_Restore_forFixBtn);
+    connect(ui->WDT_UNFORMAT_PARAMETER_SELECTOR, &ParameterSelector::fixBtnParameterRegistered, this,
+            &MainWindow::on_settingsChanged_Unformat_forFixBtn);
     for (MyParameterButton* button : {ui->BTN_DRVEMU_MODE, ui->BTN_CONVERT_DISKNO, ui->BTN_CONVERT_FORMAT,
                                       ui->BTN_CONVERT_EXT, ui->BTN_MAKE_HVR_TYPE, ui->BTN_MAKE_HVR_RPM,
                                       ui->BTN_MAKE_HVR_PROTECT})
@@ -162,19 +168,8 @@ MainWindow::MainWindow(QWidget* parent)
     connect(ui->BTN_UNFORMAT_CYLINDERS, &MyParameterButton::currentIndexChanged, this,
             &MainWindow::on_UNFORMAT_ParameterChanged);
 
-    // Every panel starts from the generic preset: drive 0, 40 cylinders,
-    // 2 heads, cylinders 0 to 39, 1 step, double density, encode, no pins,
-    // 3 retries, flag 1, disk 1, overwrite as set.
-    {
-        const QStringList generic = {"DRIVES/0", "CYLINDERS/40", "HEADS/2", "BEGIN/0", "END/39", "STEPS/1",
-                                     "DENSITY/double", "FORMAT/encode", "ASSERT_PIN1/---", "ASSERT_PIN2/---",
-                                     "ASSERT_PIN3/---", "RETRY/3", "FLAG/1", "DISKNO/1", "OVERWRITE/SETTING"};
-        ParameterSet* set = ParameterSet::FromTextForm(generic);
-        SetDumpButtonParameters(set);
-        SetRestoreButtonParameters(set);
-        SetUnformatButtonParameters(set);
-        delete set;
-    }
+    // Every panel starts from the set a fresh preset button holds.
+    ApplyFreshPresetToPanels();
 
     UpdateDRVEMUStatus();
 

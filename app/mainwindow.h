@@ -136,6 +136,15 @@ public slots:
     // (end of disk operations)
 
     // ---- presets and parameter selectors
+    // Save the four machine preset buttons of one operation.
+    void on_settingsChanged_Dump_forFixBtn();
+    void on_settingsChanged_Restore_forFixBtn();
+    void on_settingsChanged_Unformat_forFixBtn();
+    // Gives the twelve preset buttons their saved sets.
+    void LoadPresetButtons();
+    // Gives the twelve preset buttons their machine sets and empties the
+    // three stores of named sets.
+    void ResetPresetButtons();
     // (end of presets)
 
     // ---- image tools, settings load/save, settings dialog, exit and power
@@ -210,6 +219,10 @@ private:
     // (end of disk operation members)
 
     // ---- members of the presets
+    // Every panel gets what a freshly made preset button holds.
+    void ApplyFreshPresetToPanels();
+    // Saves buttons 1 to 4 of selector under the preset keys of section.
+    void SavePresetButtons(ParameterSelector* selector, const QString& section);
     // (end of preset members)
 
     // ---- members of the image tools, settings and exit
