@@ -216,6 +216,8 @@ private:
     class QProgressDialog* m_busyDialog = nullptr;
     // The image the map of the dump page belongs to.
     QString m_dumpImagePath;
+    // The drive that dump read; a re-dump reads the same drive.
+    QString m_dumpDrive;
     // (end of disk operation members)
 
     // ---- members of the presets

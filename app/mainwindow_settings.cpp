@@ -82,6 +82,8 @@ void MainWindow::LoadSettings()
     restoreButton(ui->BTN_MAKE_HVR_PROTECT, QStringLiteral("CONVERT/PROTECT"));
     restoreButton(ui->BTN_RESTORE_DISKNO, QStringLiteral("RESTORE/DISKNO"));
 
+    LoadPresetButtons();
+
     // Named parameter sets: the file's sets replace the stores' contents.
     const QList<QPair<ParameterSelector*, QString>> stores = {
         {ui->WDT_DUMP_PARAMETER_SELECTOR, ParameterManage::SLOT_DUMP},
@@ -126,11 +128,8 @@ void MainWindow::InitializeSettings()
     ui->BTN_MAKE_HVR_RPM->setCurrentText(QStringLiteral("300"));
     ui->BTN_MAKE_HVR_PROTECT->setCurrentText(QStringLiteral("on"));
 
-    for (ParameterSelector* selector : {ui->WDT_DUMP_PARAMETER_SELECTOR, ui->WDT_RESTORE_PARAMETER_SELECTOR,
-                                        ui->WDT_UNFORMAT_PARAMETER_SELECTOR}) {
-        selector->getParameterManage()->AllClear();
-        selector->SetupParameterList();
-    }
+    // Machine sets back on the preset buttons; the named sets go.
+    ResetPresetButtons();
 
     MarkManage::getInstance()->AllClear();
     ui->WDT_EMU_FDIMAGESELECTOR->SetupMarkFolderList();

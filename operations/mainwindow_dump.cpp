@@ -156,6 +156,7 @@ void MainWindow::on_BTN_DUMP_clicked()
     SetReDumpBtnEnabled(false);
     // From here on the map belongs to this image.
     m_dumpImagePath = path;
+    m_dumpDrive = ui->BTN_DUMP_DRIVE->currentText();
 
     DrvArgs::DumpPanel panel;
     panel.drive = ui->BTN_DUMP_DRIVE->currentText();
@@ -214,8 +215,12 @@ void MainWindow::StartDumpWithTrack(int count, int* tracks)
 
     const int retry = MyCommon::GetIntValueFromMyParameterButtonText(ui->BTN_DUMP_RETRY, 3);
     ui->WDT_DUMPSTATUS->SpecifyTrackState(0, retry, count, tracks);
-    const QStringList base =
-        DrvArgs::ReDumpBase(ui->BTN_DUMP_DRIVE->currentText(), ui->BTN_DUMP_RETRY->currentText());
+    // The failed tracks are those of the disk in the drive that was dumped,
+    // whatever the DRIVE button shows now.
+    const QString drive = m_dumpDrive.isEmpty() ? ui->BTN_DUMP_DRIVE->currentText() : m_dumpDrive;
+    if (drive != ui->BTN_DUMP_DRIVE->currentText())
+        qDebug() << "REDUMP: reading drive" << drive << "of the dump, not drive" << ui->BTN_DUMP_DRIVE->currentText();
+    const QStringList base = DrvArgs::ReDumpBase(drive, ui->BTN_DUMP_RETRY->currentText());
 
     CreateBusyDialog(MyCommon::LABEL_DUMPING);
     PostInputGuardEvent(true);

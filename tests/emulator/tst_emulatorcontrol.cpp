@@ -133,7 +133,7 @@ void TestEmulatorControl::outsideKillFallsBack()
     QTRY_VERIFY_WITH_TIMEOUT(pollOnce() && MyCommon::getInstance()->isDRVEMU_STATE() == 1, 15000);
     const qint64 pid = m_window->emulatorProcess()->processId();
     QVERIFY(pid > 0);
-    ::kill(pid_t(pid), SIGKILL);
+    QVERIFY(signalProcess(pid, SIGKILL));
     QTRY_COMPARE_WITH_TIMEOUT(m_window->emulatorProcess()->state(), QProcess::NotRunning, 10000);
     QVERIFY(pollOnce());
     QCOMPARE(MyCommon::getInstance()->isDRVEMU_STATE(), 0);

@@ -330,15 +330,18 @@ void TestDumpOperation::redumpKeepsItsImage_data()
 {
     QTest::addColumn<QString>("newName");
     QTest::addColumn<bool>("newFolder");
-    QTest::newRow("name changed") << "other" << false;
-    QTest::newRow("folder changed") << "game" << true;
-    QTest::newRow("name cleared") << "" << false;
+    QTest::addColumn<bool>("newDrive");
+    QTest::newRow("name changed") << "other" << false << false;
+    QTest::newRow("folder changed") << "game" << true << false;
+    QTest::newRow("name cleared") << "" << false << false;
+    QTest::newRow("drive changed") << "game" << false << true;
 }
 
 void TestDumpOperation::redumpKeepsItsImage()
 {
     QFETCH(QString, newName);
     QFETCH(bool, newFolder);
+    QFETCH(bool, newDrive);
     dumpWithBadTracks("40");
     if (QTest::currentTestFailed())
         return;
@@ -349,11 +352,15 @@ void TestDumpOperation::redumpKeepsItsImage()
         QDir().mkpath(elsewhere);
         m_window->CurrentPathChangedAll(elsewhere, false);
     }
+    if (newDrive)
+        ui->BTN_DUMP_DRIVE->setCurrentText("1");
 
     DiskOperationDriver driver;
     ui->BTN_REDUMP->click();
+    // Same image, same drive as the dump that filled the map.
     QCOMPARE(runsOf("drvdump"), QStringList{"drvdump -i 0 -r 3 -t 40 " + image});
-    QVERIFY(DiskOperationDriver::logged("has changed since the dump"));
+    if (newFolder || newName != "game")
+        QVERIFY(DiskOperationDriver::logged("has changed since the dump"));
     QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{"game.HVR"});
     QVERIFY(!QFile::exists(elsewhere + "/game.HVR"));
     QCOMPARE(trackStatus(image, 40), 1);

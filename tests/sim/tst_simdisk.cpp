@@ -4,6 +4,7 @@
 // nothing.
 
 #include "simtestkit.h"
+#include "testenv.h"
 
 #include <algorithm>
 
@@ -337,7 +338,7 @@ private slots:
             QCOMPARE(pk.exitCode, 0);
             QCOMPARE(m_sim->stubLog(), QStringList{"pkill " + tool});
         } else {
-            QCOMPARE(::kill(static_cast<pid_t>(p->processId()), SIGTERM), 0);
+            QVERIFY(signalProcess(p->processId(), SIGTERM));
         }
         QVERIFY(finished.count() > 0 || finished.wait(30000));
         output += p->readAllStandardOutput();

@@ -4,6 +4,7 @@
 // heads, ends on pkill, and two state folders never meet.
 
 #include "simtestkit.h"
+#include "testenv.h"
 
 #include <QDeadlineTimer>
 #include <QSet>
@@ -111,7 +112,7 @@ private slots:
             QCOMPARE(m_sim->run(stubPath("pkill"), {"drvemu"}).exitCode, 0);
             QCOMPARE(m_sim->stubLog(), QStringList{"pkill drvemu"});
         } else {
-            QCOMPARE(::kill(static_cast<pid_t>(pid), SIGTERM), 0);
+            QVERIFY(signalProcess(pid, SIGTERM));
         }
         QVERIFY(finished.count() > 0 || finished.wait(30000));
         QCOMPARE(p->exitStatus(), QProcess::NormalExit);

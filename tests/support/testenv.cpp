@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QDir>
+
+#include <csignal>
+#include <sys/types.h>
 #include <QFile>
 #include <QTextStream>
 
@@ -112,4 +115,11 @@ ModalAnswer::ModalAnswer(std::function<void(QWidget*)> answer, int times)
         m_answer(modal);
     });
     m_poll.start(20);
+}
+
+bool signalProcess(qint64 pid, int sig)
+{
+    if (pid <= 0)
+        return false;
+    return ::kill(static_cast<pid_t>(pid), sig) == 0;
 }

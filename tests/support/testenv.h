@@ -68,3 +68,7 @@ private:
     int m_times;
     int m_answered = 0;
 };
+
+// Sends sig to one process.  Refuses pid 0 and below: kill(0, ...) would hit
+// the whole process group, the test runner and its shell included.
+bool signalProcess(qint64 pid, int sig);
