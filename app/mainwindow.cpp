@@ -510,6 +510,7 @@ void MainWindow::SetupParameterButtons()
     }
     setupButton(ui->BTN_DRVEMU_MODE, QStringLiteral("Emulator Mode"), MyCommon::EMULATOR_MODES,
                 MyCommon::MODE_NORMAL);
+    SetupImageToolButtons();
 }
 
 void MainWindow::ApplySet(ParameterSet* set, const QStringList& keys, const QList<MyParameterButton*>& buttons,

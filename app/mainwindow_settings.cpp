@@ -71,7 +71,6 @@ void MainWindow::LoadSettings()
     record.m_x68kOption = common()->GetSettingBool(QStringLiteral("DRVEMU/X68KOPT"));
     record.m_motorSignal = common()->GetSettingBool(QStringLiteral("DRVEMU/MTRSIGNAL"));
 
-    SetupImageToolButtons();
     restoreButton(ui->BTN_DRVEMU_MODE, QStringLiteral("DRVEMU/MODE"));
     restoreButton(ui->BTN_CONVERT_DISKNO, QStringLiteral("CONVERT/DISKNO"));
     restoreButton(ui->BTN_CONVERT_FORMAT, QStringLiteral("CONVERT/FORMAT"));
