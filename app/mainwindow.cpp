@@ -365,30 +365,20 @@ void MainWindow::on_settingsChanged_FolderMark()
 
 void MainWindow::displayVirtualKeyBoard(QLineEdit* field)
 {
-    if (common()->isDRVEMU_STATE() == 1) {
+    const bool emulating = common()->isDRVEMU_STATE() == 1;
+    if (emulating)
         setFocus();
-        const auto answer = QMessageBox::question(
-            this, QStringLiteral("Confirm operation continuation."),
-            QStringLiteral("Do you want to continue?\nTo continue operation, stop the control of KESTA."),
-            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
-        if (answer != QMessageBox::Ok) {
-            setFocus();
-            return;
-        }
+    if (!MyKeyboard::ConfirmTextEntry(this)) {
+        setFocus();
+        return;
+    }
+    if (emulating) {
         m_drvemuProcess->kill();
         common()->LinuxCommand(QStringLiteral("pkill ") + MyCommon::TOOL_DRVEMU);
         common()->UpdateDRVEMU_STATE(0);
         UpdateDRVEMUStatus();
     }
-    MyKeyboard keyboard(field);
-    keyboard.move(0, 180);
-    keyboard.setText(field->text());
-    setFocus();
-    if (keyboard.exec() == QDialog::Accepted) {
-        qDebug() << "DIALOG Accepted!!" << keyboard.getText();
-        field->setText(keyboard.getText());
-    }
-    setFocus();
+    MyKeyboard::EditField(field, field, this);
 }
 
 void MainWindow::on_LEDT_DUMP_FILENAME_focused(const bool& focused)
@@ -652,6 +642,37 @@ ParameterSet* MainWindow::GetUnformatButtonParameters()
                      fixedKey(MyCommon::KEY_FLAG, QStringLiteral("1")),
                      fixedKey(MyCommon::KEY_DISKNO, QStringLiteral("1")),
                      fixedKey(MyCommon::KEY_OVERWRITE, QStringLiteral("SETTING"))});
+}
+
+ParameterSet* MainWindow::GetButtonParameters(int operation)
+{
+    switch (operation) {
+    case 0:
+        return GetDumpButtonParameters();
+    case 1:
+        return GetRestoreButtonParameters();
+    case 2:
+        return GetUnformatButtonParameters();
+    default:
+        return nullptr;
+    }
+}
+
+void MainWindow::SetButtonParameters(int operation, ParameterSet* set)
+{
+    switch (operation) {
+    case 0:
+        SetDumpButtonParameters(set);
+        break;
+    case 1:
+        SetRestoreButtonParameters(set);
+        break;
+    case 2:
+        SetUnformatButtonParameters(set);
+        break;
+    default:
+        break;
+    }
 }
 
 void MainWindow::ApplyCylinderRules(MyParameterButton* cylinders, MyParameterButton* begin, MyParameterButton* end,

@@ -40,6 +40,10 @@ public:
     ParameterSet* GetDumpButtonParameters();
     ParameterSet* GetRestoreButtonParameters();
     ParameterSet* GetUnformatButtonParameters();
+    // The same by operation: 0 dump, 1 restore, 2 unformat (null / nothing
+    // for any other value).
+    ParameterSet* GetButtonParameters(int operation);
+    void SetButtonParameters(int operation, ParameterSet* set);
     void SetReDumpBtnEnabled(bool enabled);
 
     // Opens the on-screen keyboard for field; the text comes back only when

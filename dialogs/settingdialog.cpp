@@ -105,25 +105,11 @@ void SettingDialog::on_LEDT_SET_SPECIFIED_FOLDER_focused(const bool& focused)
 
 void SettingDialog::displayVirtualKeyBoard(QLineEdit* field)
 {
-    if (common()->isDRVEMU_STATE() == 1) {
-        const auto answer = QMessageBox::question(
-            this, QStringLiteral("Confirm operation continuation."),
-            QStringLiteral("Do you want to continue?\nTo continue operation, stop the control of KESTA."),
-            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
-        if (answer != QMessageBox::Ok) {
-            setFocus();
-            return;
-        }
+    if (!MyKeyboard::ConfirmTextEntry(this)) {
+        setFocus();
+        return;
     }
-    MyKeyboard keyboard(this);
-    keyboard.move(0, 180);
-    keyboard.setText(field->text());
-    setFocus();
-    if (keyboard.exec() == QDialog::Accepted) {
-        qDebug() << "DIALOG Accepted!!";
-        field->setText(keyboard.getText());
-    }
-    setFocus();
+    MyKeyboard::EditField(this, field, this);
 }
 
 void SettingDialog::on_BTN_SET_SPECIFIED_BROWSE_clicked()

@@ -94,48 +94,18 @@ void DumpSettingDialog::on_LEDT_PARAMETER_NAME_focused(const bool& focused)
 
 void DumpSettingDialog::displayVirtualKeyBoard(QLineEdit* field)
 {
-    if (MyCommon::getInstance()->isDRVEMU_STATE() == 1) {
+    if (!MyKeyboard::ConfirmTextEntry(this)) {
         setFocus();
-        const auto answer = QMessageBox::question(
-            this, QStringLiteral("Confirm operation continuation."),
-            QStringLiteral("Do you want to continue?\nTo continue operation, stop the control of KESTA."),
-            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
-        if (answer != QMessageBox::Ok) {
-            setFocus();
-            return;
-        }
+        return;
     }
-    MyKeyboard keyboard(field);
-    keyboard.move(0, 180);
-    keyboard.setLengthLimit(1, 255);
-    keyboard.setText(field->text());
-    // The field gives up the focus, so that the next tap opens the keyboard
-    // again.
-    setFocus();
-    if (keyboard.exec() == QDialog::Accepted) {
-        qDebug() << "DIALOG Accepted!!";
-        qDebug() << keyboard.getText();
-        field->setText(keyboard.getText());
-    }
-    setFocus();
+    MyKeyboard::EditField(field, field, this, 1, 255);
 }
 
 ParameterSet* DumpSettingDialog::TakePanelSnapshot()
 {
     auto* window = qobject_cast<MainWindow*>(MyCommon::GetMainWindow(this));
-    if (window) {
-        switch (m_mode) {
-        case 0:
-            return window->GetDumpButtonParameters();
-        case 1:
-            return window->GetRestoreButtonParameters();
-        case 2:
-            return window->GetUnformatButtonParameters();
-        default:
-            break;
-        }
-    }
-    return new ParameterSet;
+    ParameterSet* snapshot = window ? window->GetButtonParameters(m_mode) : nullptr;
+    return snapshot ? snapshot : new ParameterSet;
 }
 
 void DumpSettingDialog::on_BTN_PARAMETER_ITEM_ADD_clicked()

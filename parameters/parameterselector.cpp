@@ -107,38 +107,14 @@ MainWindow* ParameterSelector::Window()
 ParameterSet* ParameterSelector::TakePanelSnapshot()
 {
     MainWindow* window = Window();
-    if (!window)
-        return nullptr;
-    switch (m_mode) {
-    case 0:
-        return window->GetDumpButtonParameters();
-    case 1:
-        return window->GetRestoreButtonParameters();
-    case 2:
-        return window->GetUnformatButtonParameters();
-    default:
-        return nullptr;
-    }
+    return window ? window->GetButtonParameters(m_mode) : nullptr;
 }
 
 void ParameterSelector::ApplyToPanel(ParameterSet* set)
 {
     MainWindow* window = Window();
-    if (!window || !set)
-        return;
-    switch (m_mode) {
-    case 0:
-        window->SetDumpButtonParameters(set);
-        break;
-    case 1:
-        window->SetRestoreButtonParameters(set);
-        break;
-    case 2:
-        window->SetUnformatButtonParameters(set);
-        break;
-    default:
-        break;
-    }
+    if (window && set)
+        window->SetButtonParameters(m_mode, set);
 }
 
 // ---- machine presets ------------------------------------------------------

@@ -1,4 +1,6 @@
 #include "mykeyboard.h"
+#include <QLineEdit>
+#include <QMessageBox>
 #include "ui_mykeyboard.h"
 
 #include <QDebug>
@@ -298,4 +300,34 @@ void MyKeyboard::timerEvent(QTimerEvent* event)
         ui->LEDIT_KEYINP->backspace();
     else
         insertText(m_repeatKeyText);
+}
+
+bool MyKeyboard::ConfirmTextEntry(QWidget* parent)
+{
+    if (MyCommon::getInstance()->isDRVEMU_STATE() != 1)
+        return true;
+    const auto answer = QMessageBox::question(
+        parent, QStringLiteral("Confirm operation continuation."),
+        QStringLiteral("Do you want to continue?\nTo continue operation, stop the control of KESTA."),
+        QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+    return answer == QMessageBox::Ok;
+}
+
+bool MyKeyboard::EditField(QWidget* keyboardParent, QLineEdit* field, QWidget* focusOwner, int minimumLength,
+                           int maximumLength)
+{
+    MyKeyboard keyboard(keyboardParent);
+    keyboard.move(0, 180);
+    keyboard.setLengthLimit(minimumLength, maximumLength);
+    keyboard.setText(field->text());
+    if (focusOwner)
+        focusOwner->setFocus();
+    const bool accepted = keyboard.exec() == QDialog::Accepted;
+    if (accepted) {
+        qDebug() << "DIALOG Accepted!!" << keyboard.getText();
+        field->setText(keyboard.getText());
+    }
+    if (focusOwner)
+        focusOwner->setFocus();
+    return accepted;
 }

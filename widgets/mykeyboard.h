@@ -8,6 +8,8 @@
 class QPushButton;
 class QTimerEvent;
 
+class QLineEdit;
+
 namespace Ui {
 class MyKeyboard;
 }
@@ -52,6 +54,15 @@ public:
     const QList<QPushButton*>& getKeyButtons() const { return m_keys; }
     // The labels of a page in key order.
     static QStringList pageLabels(SHIFT_MODE shift, LAYOUT_MODE layout);
+
+    // While the emulator runs, text entry first asks whether to go on (the
+    // emulator has to stop for it).  True when the caller may go on.
+    static bool ConfirmTextEntry(QWidget* parent);
+    // Runs a keyboard for field (parent: keyboardParent, placed at 0, 180) and
+    // puts its text into the field when it is accepted.  `focusOwner` takes the
+    // focus before and after, so the next tap on the field opens it again.
+    static bool EditField(QWidget* keyboardParent, QLineEdit* field, QWidget* focusOwner, int minimumLength = 0,
+                          int maximumLength = 255);
 
     // Id of the running repeat timer, -1 when none runs.  A QTimerEvent with
     // this id has the effect of the timer firing.
