@@ -161,6 +161,11 @@ int hvrconv(const ArgList& argv)
     if (intOption(a, 'n', 1) > 1)
         return fail(tool, in + " holds one disk; disk " + a.last('n') + " not found");
 
+    // A real conversion takes a while on the board; the pace knob lets a run
+    // last as long as a scenario needs.
+    if (!sleepMs(envLong("KESTA_SIM_CONV_MS", 0)))
+        return kStoppedStatus;
+
     std::string content;
     if (extension(outPath) == ".HVR") {
         d.header.format = format;
