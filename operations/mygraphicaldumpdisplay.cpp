@@ -1,5 +1,9 @@
 #include "mygraphicaldumpdisplay.h"
 
+#include <QPaintEvent>
+
+#include <QRegion>
+
 #include <QBrush>
 #include <QDebug>
 #include <QPainter>
@@ -200,11 +204,14 @@ void MyGraphicalDumpDisplay::AnalyzeDrvDumpInfo(const QByteArray& chunk)
     qDebug() << "AnalyzeDrvDumpInfo";
     const QVector<TrackReportParser::Report> reports = m_parser.Feed(chunk);
     bool changed = false;
+    QRegion dirty;
+    const MapGeometry g(size(), ClampRows(m_rows));
     for (const TrackReportParser::Report& report : reports) {
-        qDebug().noquote() << QString::asprintf("T[%d]C[%d]H[%d]\n", report.track, report.cylinder,
-                                                report.head);
         if (report.track < 0 || report.track >= TRACK_COUNT)
             continue;
+        const int row = report.track / TRACKS_PER_ROW;
+        if (row < ClampRows(m_rows))
+            dirty += g.Cell(row, report.track % TRACKS_PER_ROW).adjusted(0, 0, 1, 1);
         int& state = m_trackState[report.track];
         // Error is the end of the count, whatever the threshold.
         state = std::min(state + 1, int(STATE_ERROR));
@@ -214,8 +221,9 @@ void MyGraphicalDumpDisplay::AnalyzeDrvDumpInfo(const QByteArray& chunk)
     }
     // The runner hands over a chunk at a time and turns the event loop only
     // between chunks, so one immediate repaint shows every report of the chunk.
-    if (changed)
-        repaint();
+    // Only the cells that changed are painted again.
+    if (changed && !dirty.isEmpty())
+        repaint(dirty);
 }
 
 QColor MyGraphicalDumpDisplay::StateColour(int state)
@@ -281,6 +289,12 @@ void MyGraphicalDumpDisplay::DrawReference(QPainter* painter, const QSize& size,
 void MyGraphicalDumpDisplay::DrawMap(QPainter* painter, const QSize& size, const QFont& font,
                                      int mode, int rows, const int* states)
 {
+    DrawMapPart(painter, size, font, mode, rows, states, QRect());
+}
+
+void MyGraphicalDumpDisplay::DrawMapPart(QPainter* painter, const QSize& size, const QFont& font,
+                                         int mode, int rows, const int* states, const QRect& dirty)
+{
     rows = ClampRows(rows);
     const MapGeometry g(size, rows);
     if (rows > 0 && (g.step < 2 || g.rowHeight < 2)) {
@@ -288,9 +302,17 @@ void MyGraphicalDumpDisplay::DrawMap(QPainter* painter, const QSize& size, const
         DrawReference(painter, size, font, mode, rows, states);
         return;
     }
+    // Every pixel of a cell's rectangle, outline included, is covered again by
+    // that cell, so labels need drawing only where dirty leaves the cells.
+    const QRect cells = rows > 0 ? g.Cell(0, 0).united(g.Cell(rows - 1, TRACKS_PER_ROW - 1)).adjusted(0, 0, 1, 1)
+                                 : QRect();
+    // Near a dirty cell: a neighbour's text may reach into it.
+    auto needed = [&dirty](const QRect& cell) { return dirty.isNull() || dirty.intersects(cell.adjusted(-4, -4, 5, 5)); };
+
     painter->save();
     painter->setFont(font);
-    DrawLegendAndLabels(painter, g, font, mode, rows);
+    if (dirty.isNull() || !cells.contains(dirty))
+        DrawLegendAndLabels(painter, g, font, mode, rows);
 
     // A cell drawn literally is its inside in its colour within a black
     // outline.  Filling each inside and writing its text in cell order, then
@@ -306,6 +328,8 @@ void MyGraphicalDumpDisplay::DrawMap(QPainter* painter, const QSize& size, const
         for (int c = 0; c < TRACKS_PER_ROW; ++c) {
             const int state = states[r * TRACKS_PER_ROW + c];
             const QRect cell = g.Cell(r, c);
+            if (!needed(cell))
+                continue;
             painter->fillRect(cell.adjusted(1, 1, 0, 0), StateColour(state));
             const QString text = StateText(state);
             if (!text.isEmpty())
@@ -315,6 +339,8 @@ void MyGraphicalDumpDisplay::DrawMap(QPainter* painter, const QSize& size, const
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < TRACKS_PER_ROW; ++c) {
             const QRect cell = g.Cell(r, c);
+            if (!needed(cell))
+                continue;
             const int x = cell.x();
             const int y = cell.y();
             const int w = cell.width();
@@ -328,9 +354,10 @@ void MyGraphicalDumpDisplay::DrawMap(QPainter* painter, const QSize& size, const
     painter->restore();
 }
 
-void MyGraphicalDumpDisplay::paintEvent(QPaintEvent*)
+void MyGraphicalDumpDisplay::paintEvent(QPaintEvent* event)
 {
     ++m_paintCount;
     QPainter painter(this);
-    DrawMap(&painter, size(), font(), m_mode, m_rows, m_trackState);
+    const QRect dirty = event->rect() == rect() ? QRect() : event->rect();
+    DrawMapPart(&painter, size(), font(), m_mode, m_rows, m_trackState, dirty);
 }

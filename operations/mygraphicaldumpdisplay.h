@@ -74,6 +74,11 @@ public:
     // first and all outlines drawn in one pass.
     static void DrawMap(QPainter* painter, const QSize& size, const QFont& font, int mode,
                         int rows, const int* states);
+    // The same, for a painter clipped to dirty: only the cells near it are
+    // drawn, and the labels and legend only when dirty reaches outside the
+    // cells.  A null dirty draws everything.
+    static void DrawMapPart(QPainter* painter, const QSize& size, const QFont& font, int mode,
+                            int rows, const int* states, const QRect& dirty);
 
 public slots:
     void on_dumpCommandOutputs(QByteArray chunk);

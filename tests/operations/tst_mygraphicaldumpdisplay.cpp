@@ -399,6 +399,50 @@ private slots:
         const QImage reference = Draw(&MyGraphicalDumpDisplay::DrawReference, size, font, mode, rows, states);
         QVERIFY(Draw(&MyGraphicalDumpDisplay::DrawMap, size, font, mode, rows, states) == reference);
     }
+
+    // A repaint of a few cells, clipped to them, must leave the same pixels
+    // as drawing the whole new map.
+    void partialRepaintMatchesReference_data()
+    {
+        QTest::addColumn<QList<int>>("tracks");
+        QTest::newRow("one cell") << QList<int>{42};
+        QTest::newRow("last of a half and first of the next") << QList<int>{9, 10};
+        QTest::newRow("first and last rows") << QList<int>{0, 159};
+        QTest::newRow("neighbours") << QList<int>{20, 21, 40};
+    }
+
+    void partialRepaintMatchesReference()
+    {
+        QFETCH(QList<int>, tracks);
+        const QSize size(761, 141);
+        const int rows = 8;
+        int states[180];
+        for (int t = 0; t < 180; ++t)
+            states[t] = t < 160 ? 0 : -1;
+        QFont font;
+        QImage image = Draw(&MyGraphicalDumpDisplay::DrawReference, size, font, 0, rows, states);
+        const int next[] = {1, 2, 255, 98};
+        QRect dirty;
+        for (int i = 0; i < tracks.size(); ++i)
+            states[tracks.at(i)] = next[i % 4];
+        // Dirty rectangle: the bounding box of the cells, as a paint event gives it.
+        const QImage expected = Draw(&MyGraphicalDumpDisplay::DrawReference, size, font, 0, rows, states);
+        for (int t : tracks) {
+            int cleared[180];
+            std::copy(states, states + 180, cleared);
+            cleared[t] = -1;
+            const QImage without = Draw(&MyGraphicalDumpDisplay::DrawReference, size, font, 0, rows, cleared);
+            for (int y = 0; y < size.height(); ++y)
+                for (int x = 0; x < size.width(); ++x)
+                    if (without.pixel(x, y) != expected.pixel(x, y))
+                        dirty |= QRect(x, y, 1, 1);
+        }
+        QPainter painter(&image);
+        painter.setClipRect(dirty);
+        MyGraphicalDumpDisplay::DrawMapPart(&painter, size, font, 0, rows, states, dirty);
+        painter.end();
+        QVERIFY(image == expected);
+    }
 };
 
 QTEST_MAIN(TestMyGraphicalDumpDisplay)
