@@ -2,10 +2,16 @@
 
 #include <utility>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
@@ -228,6 +234,22 @@ void MyCommon::DeleteSettingInstance()
 
 void MyCommon::OpenSettingInstance(const QString& path)
 {
+    // QSettings guards every write with "<file>.lock".  A write cut short by
+    // a power loss or SIGKILL can leave that file empty: it names no process,
+    // so QLockFile can not see that its owner is gone and takes it for a live
+    // lock until it is 30 s old, and each settings write blocks the window
+    // that long.  An empty lock that nobody holds (a live owner holds its
+    // flock from the moment it creates the file) is removed here.
+    const QByteArray lockPath = QFile::encodeName(path + QStringLiteral(".lock"));
+    const int lockFd = ::open(lockPath.constData(), O_RDONLY | O_CLOEXEC);
+    if (lockFd >= 0) {
+        struct stat info;
+        if (::fstat(lockFd, &info) == 0 && info.st_size == 0 && ::flock(lockFd, LOCK_EX | LOCK_NB) == 0) {
+            qWarning() << "removing an empty settings lock left by an interrupted write:" << lockPath;
+            ::unlink(lockPath.constData());
+        }
+        ::close(lockFd);
+    }
     auto* settings = new QSettings(path, QSettings::IniFormat);
     settings->setIniCodec("UTF-8");
     SetSettingInstance(settings);

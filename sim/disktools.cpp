@@ -115,7 +115,7 @@ struct Faults {
 
 class Progress {
 public:
-    Progress(const char* verb, int total) : m_verb(verb), m_total(total) {}
+    Progress(const char* verb, int total) : m_verb(verb), m_total(total) { flood(); }
 
     void attempt(int shownTrack, int cyl, int head, int attempt, int maxAttempts, bool ok)
     {
@@ -135,6 +135,22 @@ public:
     void finish(const std::string& summary) { out("\r\x1b[2K" + summary + "\n"); }
 
 private:
+    // KESTA_SIM_FLOOD_MB: a runaway tool that prints this many MiB of plain
+    // lines (no report among them) before its first report.
+    static void flood()
+    {
+        const long mib = envLong("KESTA_SIM_FLOOD_MB", 0);
+        if (mib <= 0)
+            return;
+        std::string line(127, '.');
+        line += '\n';
+        std::string block;
+        for (int i = 0; i < 8192; ++i)
+            block += line; // 1 MiB
+        for (long i = 0; i < mib && !stopRequested(); ++i)
+            out(block);
+    }
+
     std::string bar() const
     {
         const int width = 20;
