@@ -65,8 +65,11 @@ constexpr int SILENCE_LIMIT_MS = 1500;
 // books (a stack depot that only grows with every new allocation stack,
 // shadow pages), which stay after a purge.
 constexpr qint64 RSS_GROWTH_LIMIT_KB = 128 * 1024;
+// The sanitizer run is several times slower; it soaks for a shorter while.
+constexpr int DEFAULT_SECONDS = 60;
 #else
 constexpr qint64 RSS_GROWTH_LIMIT_KB = 30 * 1024;
+constexpr int DEFAULT_SECONDS = 90;
 #endif
 
 // Resident memory of this process in kB (0 when unknown).
@@ -314,7 +317,7 @@ void TestSoak::soak()
 {
     const int seconds = qEnvironmentVariableIsSet("KESTA_SOAK_SECONDS")
                             ? qMax(1, qEnvironmentVariableIntValue("KESTA_SOAK_SECONDS"))
-                            : 90;
+                            : DEFAULT_SECONDS;
     const quint32 seed = qEnvironmentVariableIsSet("KESTA_SOAK_SEED")
                              ? quint32(qgetenv("KESTA_SOAK_SEED").toULong())
                              : QRandomGenerator::system()->generate();
