@@ -171,9 +171,15 @@ private slots:
         QVERIFY(m_window->firstStartupTimerId() != -1);
         QCOMPARE(m_window->pollTimerId(), -1);
         QTRY_VERIFY_WITH_TIMEOUT(m_window->firstStartupTimerId() == -1, 10000);
-        const bool started = m_env->stubLog().filter("drvemu").size() == 1;
-        QCOMPARE(started, autostart);
+        // START sets the state word at once; the poll that could reset it
+        // starts only a second later.
+        QCOMPARE(MyCommon::getInstance()->isDRVEMU_STATE() == 1, autostart);
         QTRY_VERIFY_WITH_TIMEOUT(m_window->pollTimerId() != -1, 10000);
+        // The started emulator (a recording stand-in) has run by now or soon.
+        if (autostart)
+            QTRY_COMPARE_WITH_TIMEOUT(m_env->stubLog().filter("drvemu").size(), 1, 10000);
+        else
+            QCOMPARE(m_env->stubLog().filter("drvemu").size(), 0);
         QCOMPARE(m_window->secondStartupTimerId(), -1);
         // A missing or "EMPTY" last image is not inserted.
         QVERIFY(m_env->stubLog().filter("insert").isEmpty());
@@ -218,7 +224,7 @@ private slots:
         m_env->clearStubLog();
         ui->BTN_DRVEMU_STOP->click();
         QCOMPARE(m_env->stubLog(), QStringList{"pkill drvemu"});
-        QCOMPARE(m_window->emulatorProcess()->state(), QProcess::NotRunning);
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->emulatorProcess()->state(), QProcess::NotRunning, 10000);
         QCOMPARE(c()->isDRVEMU_STATE(), 0);
     }
 
