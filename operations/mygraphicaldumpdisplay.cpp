@@ -204,14 +204,24 @@ void MyGraphicalDumpDisplay::AnalyzeDrvDumpInfo(const QByteArray& chunk)
     qDebug() << "AnalyzeDrvDumpInfo";
     const QVector<TrackReportParser::Report> reports = m_parser.Feed(chunk);
     bool changed = false;
+    // Up to a few scattered cells are repainted each on its own; beyond that
+    // their bounding rectangle (a clip of many small rectangles costs more
+    // than the cells it spares).
+    constexpr int kSeparateCells = 8;
     QRegion dirty;
+    QRect bounds;
+    int dirtyCells = 0;
     const MapGeometry g(size(), ClampRows(m_rows));
     for (const TrackReportParser::Report& report : reports) {
         if (report.track < 0 || report.track >= TRACK_COUNT)
             continue;
         const int row = report.track / TRACKS_PER_ROW;
-        if (row < ClampRows(m_rows))
-            dirty += g.Cell(row, report.track % TRACKS_PER_ROW).adjusted(0, 0, 1, 1);
+        if (row < ClampRows(m_rows)) {
+            const QRect cell = g.Cell(row, report.track % TRACKS_PER_ROW).adjusted(0, 0, 1, 1);
+            if (++dirtyCells <= kSeparateCells)
+                dirty += cell;
+            bounds |= cell;
+        }
         int& state = m_trackState[report.track];
         // Error is the end of the count, whatever the threshold.
         state = std::min(state + 1, int(STATE_ERROR));
@@ -222,23 +232,31 @@ void MyGraphicalDumpDisplay::AnalyzeDrvDumpInfo(const QByteArray& chunk)
     // The runner hands over a chunk at a time and turns the event loop only
     // between chunks, so one immediate repaint shows every report of the chunk.
     // Only the cells that changed are painted again.
-    if (changed && !dirty.isEmpty())
+    if (changed && dirtyCells > kSeparateCells)
+        repaint(bounds);
+    else if (changed && !dirty.isEmpty())
         repaint(dirty);
 }
 
 QColor MyGraphicalDumpDisplay::StateColour(int state)
 {
+    // Named colours, looked up once: the map asks for them per cell.
+    static const QColor nonTarget(QStringLiteral("darkgray"));
+    static const QColor target(QStringLiteral("whitesmoke"));
+    static const QColor complete(QStringLiteral("lime"));
+    static const QColor error(QStringLiteral("red"));
+    static const QColor warning(QStringLiteral("yellow"));
     switch (state) {
     case STATE_NON_TARGET:
-        return QColor(QStringLiteral("darkgray"));
+        return nonTarget;
     case STATE_TARGET:
-        return QColor(QStringLiteral("whitesmoke"));
+        return target;
     case STATE_COMPLETE:
-        return QColor(QStringLiteral("lime"));
+        return complete;
     case STATE_ERROR:
-        return QColor(QStringLiteral("red"));
+        return error;
     default:
-        return QColor(QStringLiteral("yellow"));
+        return warning;
     }
 }
 
@@ -318,37 +336,54 @@ void MyGraphicalDumpDisplay::DrawMapPart(QPainter* painter, const QSize& size, c
     // outline.  Filling each inside and writing its text in cell order, then
     // drawing every outline at the end, gives the same pixels: a later cell's
     // fill still covers what an earlier text spilled into it, and a text that
-    // touches an outline is black on black either way.  The outline of a
-    // cell x, y, w, h covers columns x and x + w and rows y and y + h; it is
-    // filled as four one-pixel strips, a fraction of the cost of stroking the
-    // rectangle with the pen.
+    // touches an outline is black on black either way.  Neighbouring cells
+    // without text and of one colour are filled as one rectangle (their
+    // shared outline is drawn over afterwards; no text lies between them).
     painter->setFont(SizedFont(font, 6));
-    const QColor outline = painter->pen().color();
+    QRect drawn;
     for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < TRACKS_PER_ROW; ++c) {
+        for (int c = 0; c < TRACKS_PER_ROW;) {
             const int state = states[r * TRACKS_PER_ROW + c];
             const QRect cell = g.Cell(r, c);
-            if (!needed(cell))
+            if (!needed(cell)) {
+                ++c;
                 continue;
-            painter->fillRect(cell.adjusted(1, 1, 0, 0), StateColour(state));
+            }
             const QString text = StateText(state);
+            int end = c + 1;
+            if (text.isEmpty()) {
+                const int halfEnd = c < TRACKS_PER_ROW / 2 ? TRACKS_PER_ROW / 2 : TRACKS_PER_ROW;
+                while (end < halfEnd && states[r * TRACKS_PER_ROW + end] == state && needed(g.Cell(r, end)))
+                    ++end;
+            }
+            const QRect run = cell.united(g.Cell(r, end - 1));
+            painter->fillRect(run.adjusted(1, 1, 0, 0), StateColour(state));
             if (!text.isEmpty())
                 painter->drawText(cell, Qt::AlignCenter, text);
+            drawn |= run.adjusted(0, 0, 1, 1);
+            c = end;
         }
     }
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < TRACKS_PER_ROW; ++c) {
-            const QRect cell = g.Cell(r, c);
-            if (!needed(cell))
-                continue;
-            const int x = cell.x();
-            const int y = cell.y();
-            const int w = cell.width();
-            const int h = cell.height();
-            painter->fillRect(QRect(x, y, w + 1, 1), outline);
-            painter->fillRect(QRect(x, y + h, w + 1, 1), outline);
-            painter->fillRect(QRect(x, y + 1, 1, h - 1), outline);
-            painter->fillRect(QRect(x + w, y + 1, 1, h - 1), outline);
+    // The outlines of all cells are the lines of a grid, one per half of the
+    // map; drawn as one-pixel strips within the cells drawn above (the
+    // outline of a cell x, y, w, h covers columns x and x + w and rows y and
+    // y + h).
+    if (!drawn.isEmpty()) {
+        const QColor outline = painter->pen().color();
+        const int y0 = g.Cell(0, 0).y();
+        const int y1 = g.Cell(rows - 1, 0).bottom() + 1;
+        for (int half = 0; half < 2; ++half) {
+            const int first = half * TRACKS_PER_ROW / 2;
+            const int x0 = g.Cell(0, first).x();
+            const int x1 = g.Cell(0, first + TRACKS_PER_ROW / 2 - 1).right() + 1;
+            for (int c = first; c <= first + TRACKS_PER_ROW / 2; ++c) {
+                const int x = c < first + TRACKS_PER_ROW / 2 ? g.Cell(0, c).x() : x1;
+                painter->fillRect(QRect(x, y0, 1, y1 - y0 + 1) & drawn, outline);
+            }
+            for (int r = 0; r <= rows; ++r) {
+                const int y = r < rows ? g.Cell(r, 0).y() : y1;
+                painter->fillRect(QRect(x0, y, x1 - x0 + 1, 1) & drawn, outline);
+            }
         }
     }
     painter->restore();

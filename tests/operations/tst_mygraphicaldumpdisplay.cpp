@@ -1,5 +1,6 @@
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
 #include <QtTest>
 
 #include <algorithm>
@@ -269,6 +270,17 @@ private slots:
             map.on_dumpCommandOutputs(Report(100 + t));
             QCOMPARE(map.PaintCount(), painted + 1);
         }
+
+        // What the screen holds after partial repaints of scattered cells and
+        // of whole chunks is what a full repaint draws.
+        QByteArray burst;
+        for (int t = 0; t < 160; ++t)
+            burst += Report(t) + (t % 13 == 4 ? Report(t) : QByteArray()) + (t % 29 == 3 ? Report(t) + Report(t) : QByteArray());
+        map.on_dumpCommandOutputs(burst);
+        map.on_dumpCommandOutputs(Report(7) + Report(71) + Report(150));
+        const QImage shown = map.screen()->grabWindow(map.winId()).toImage();
+        map.repaint();
+        QCOMPARE(shown, map.screen()->grabWindow(map.winId()).toImage());
     }
 
     void picture_data()
@@ -379,11 +391,14 @@ private slots:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("runs");
 
-        QTest::newRow("761x141 9 rows") << QSize(761, 141) << 0 << 9;
-        QTest::newRow("761x141 unformat 4 rows") << QSize(761, 141) << 2 << 4;
-        QTest::newRow("tiny") << QSize(120, 40) << 0 << 9;
-        QTest::newRow("no rows") << QSize(761, 141) << 0 << 0;
+        QTest::newRow("761x141 9 rows") << QSize(761, 141) << 0 << 9 << false;
+        QTest::newRow("761x141 unformat 4 rows") << QSize(761, 141) << 2 << 4 << false;
+        QTest::newRow("tiny") << QSize(120, 40) << 0 << 9 << false;
+        QTest::newRow("no rows") << QSize(761, 141) << 0 << 0 << false;
+        QTest::newRow("runs of one state beside texts") << QSize(761, 141) << 0 << 9 << true;
+        QTest::newRow("runs, odd size") << QSize(803, 167) << 1 << 7 << true;
     }
 
     void drawingMatchesReference()
@@ -391,10 +406,13 @@ private slots:
         QFETCH(QSize, size);
         QFETCH(int, mode);
         QFETCH(int, rows);
+        QFETCH(bool, runs);
         const int kinds[] = {-1, 0, 1, 2, 9, 98, 254, 255, 300};
+        // Runs cross the middle of a row and row ends, with texts on both sides.
+        const int runKinds[] = {1, 1, 1, 1, 0, 0, -1, -1, -1, 2, 1, 1, 255, 0, 0, 0, -1, 1, 1, 1, 1, 1, 1};
         int states[180];
         for (int t = 0; t < 180; ++t)
-            states[t] = kinds[(t * 7) % 9];
+            states[t] = runs ? runKinds[t % 23] : kinds[(t * 7) % 9];
         QFont font;
         const QImage reference = Draw(&MyGraphicalDumpDisplay::DrawReference, size, font, mode, rows, states);
         QVERIFY(Draw(&MyGraphicalDumpDisplay::DrawMap, size, font, mode, rows, states) == reference);
