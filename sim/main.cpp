@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include <sys/prctl.h>
+
 namespace {
 
 struct Tool {
@@ -40,6 +42,9 @@ int main(int argc, char** argv)
         // A tool listed as missing behaves like one that never started.
         if (sim::envListHas("KESTA_SIM_MISSING", name))
             return 127;
+        // The process name is the tool's, as for the real tool, even when an
+        // emulator (qemu-user) runs this program under its own name.
+        prctl(PR_SET_NAME, t.name, 0, 0, 0);
         sim::installSignalHandlers();
         return t.run(args);
     }

@@ -403,7 +403,11 @@ std::string processName(long pid)
 std::string processStartTime(long pid)
 {
     std::string stat;
-    if (pid <= 0 || !readFile("/proc/" + std::to_string(pid) + "/stat", stat))
+    // The main thread's entry: the same start time as the process's, and
+    // read from the kernel even under qemu-user, which makes up the
+    // process's own /proc/PID/stat.
+    const std::string id = std::to_string(pid);
+    if (pid <= 0 || !readFile("/proc/" + id + "/task/" + id + "/stat", stat))
         return std::string();
     // Field 22; the fields after the command name's closing parenthesis start at 3.
     size_t pos = stat.rfind(')');
