@@ -259,13 +259,20 @@ void ParameterSelector::on_BTN_PARAMETER_EDIT_clicked()
     }
 
     const QString name = ui->CMB_PARAMETER->currentText();
+    const int index = ui->CMB_PARAMETER->currentIndex();
     auto* dialog = new DumpSettingDialog(this, m_mode);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // exec() deletes the dialog before it returns.
     if (dialog->exec() != QDialog::Accepted)
         return;
     SetupParameterList();
-    ui->CMB_PARAMETER->setCurrentText(name);
+    // Sets may share a name: the one shown before stays selected when it is
+    // still in its place, so that a later record goes into it and not into
+    // the first set of that name.
+    if (index >= 0 && index < ui->CMB_PARAMETER->count() && ui->CMB_PARAMETER->itemText(index) == name)
+        ui->CMB_PARAMETER->setCurrentIndex(index);
+    else
+        ui->CMB_PARAMETER->setCurrentText(name);
     qDebug() << "ParameterSettingAddDialog::Accepted. SET";
     emit parameterRegistered();
 }

@@ -1,60 +1,50 @@
-#include <QAbstractEventDispatcher>
-#include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTableWidget>
-#include <QTimer>
-#include <QTimerEvent>
 #include <QtTest>
-#include <functional>
+#include <QtWidgets>
 
 #include "dumpsettingdialog.h"
 #include "mycombobox.h"
 #include "mycommon.h"
+#include "mykeyboard.h"
 #include "mypushbutton.h"
+#include "mytablewidget.h"
 #include "parametermanage.h"
 #include "parameterselector.h"
 #include "parameterset.h"
+#include "testenv.h"
+
+// The named sets of one operation: the selector with its EDIT/REC button and
+// the parameter-set dialog it opens.
 
 namespace {
 
-// Works the modal dialogs that open while a test waits in exec(): each step
-// takes the active modal widget and answers true once it has dealt with it.
-class ModalDriver : public QObject
+// Answers the next message boxes ("ok" / "cancel") and keyboards ("type:TEXT")
+// in order; notes each box's title and each keyboard's text and limits.
+class Answers
 {
 public:
-    using Step = std::function<bool(QWidget*)>;
-    explicit ModalDriver(QList<Step> steps) : m_steps(std::move(steps))
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            // A step may run an event loop of its own; the polls meanwhile wait.
-            if (!modal || m_steps.isEmpty() || m_busy)
-                return;
-            m_busy = true;
-            const Step step = m_steps.takeFirst();
-            if (!step(modal))
-                m_steps.prepend(step);
-            m_busy = false;
-        });
-        m_timer.start(20);
-    }
-    int pending() const { return m_steps.size(); }
+    explicit Answers(QStringList answers) : m_answers(std::move(answers)) {}
+    QStringList seen;
 
 private:
-    QList<Step> m_steps;
-    QTimer m_timer;
-    bool m_busy = false;
+    void answer(QWidget* modal)
+    {
+        if (m_answers.isEmpty())
+            return;
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            seen << box->windowTitle();
+            box->button(m_answers.takeFirst() == "ok" ? QMessageBox::Ok : QMessageBox::Cancel)->click();
+        } else if (auto* keyboard = qobject_cast<MyKeyboard*>(modal)) {
+            seen << QString("keyboard:%1:%2-%3")
+                        .arg(keyboard->getText())
+                        .arg(keyboard->getMinimumLength())
+                        .arg(keyboard->getMaximumLength());
+            keyboard->setText(m_answers.takeFirst().mid(5));
+            keyboard->accept();
+        }
+    }
+    QStringList m_answers;
+    ModalAnswer m_poll{[this](QWidget* modal) { answer(modal); }, 1000};
 };
-
-ParameterSet* namedSet(const QString& name, const QString& cylinders)
-{
-    auto* set = new ParameterSet;
-    set->SetName(name);
-    set->SetValue(MyCommon::KEY_CYLINDERS, cylinders);
-    return set;
-}
 
 void fire(QObject* target, int timerId)
 {
@@ -68,247 +58,274 @@ class TestParameterSelector : public QObject
 {
     Q_OBJECT
 private slots:
-    void cleanup();
-    void getButton_data();
-    void getButton();
-    void listShowsStoreInOrder();
-    void editPress_data();
-    void editPress();
-    void editHoldTimerIsTwoSeconds();
-    void dialogEnds_data();
-    void dialogEnds();
-    void presetRegistrationSignalledOnce();
-};
+    void init() { m_selector = new ParameterSelector; }
 
-void TestParameterSelector::cleanup()
-{
-    MyCommon::getInstance()->SetInputGuard(false);
-}
-
-void TestParameterSelector::getButton_data()
-{
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("0") << 0 << "";
-    QTest::newRow("1") << 1 << "BTN_PARAMETER_X68K";
-    QTest::newRow("4") << 4 << "BTN_PARAMETER_FM77";
-    QTest::newRow("5") << 5 << "";
-}
-
-void TestParameterSelector::getButton()
-{
-    QFETCH(int, number);
-    QFETCH(QString, name);
-    ParameterSelector selector;
-    MyPushButton* button = selector.GetButton(number);
-    QCOMPARE(button ? button->objectName() : QString(), name);
-}
-
-void TestParameterSelector::listShowsStoreInOrder()
-{
-    ParameterSelector selector;
-    ParameterManage* store = selector.getParameterManage();
-    QCOMPARE(selector.getParameterManage(), store);
-    store->Insert(namedSet("B", "10"));
-    store->Insert(namedSet("A", "20"));
-    store->Insert(namedSet("B", "30"));
-    selector.SetupParameterList();
-    selector.SetupParameterList();
-    auto* list = selector.findChild<MyComboBox*>("CMB_PARAMETER");
-    QVERIFY(list);
-    QStringList shown;
-    for (int i = 0; i < list->count(); ++i)
-        shown << list->itemText(i);
-    QCOMPARE(shown, (QStringList{"B", "A", "B"}));
-}
-
-void TestParameterSelector::editPress_data()
-{
-    QTest::addColumn<QStringList>("names");  // the store's names
-    QTest::addColumn<int>("current");        // entry shown in the list
-    QTest::addColumn<bool>("guard");
-    QTest::addColumn<bool>("held");          // the 2000 ms timer fired
-    QTest::addColumn<bool>("dialogOpens");
-    QTest::addColumn<int>("recordedAt");     // -1: nothing recorded
-    QTest::newRow("tap opens the dialog") << QStringList{"A", "B"} << 1 << false << false << true << -1;
-    QTest::newRow("hold records the shown set") << QStringList{"A", "B"} << 1 << false << true << false << 1;
-    QTest::newRow("hold records the second of two equal names")
-        << QStringList{"A", "A"} << 1 << false << true << false << 1;
-    QTest::newRow("hold with an empty list") << QStringList{} << -1 << false << true << false << -1;
-    QTest::newRow("guarded tap") << QStringList{"A"} << 0 << true << false << false << -1;
-    QTest::newRow("guarded hold") << QStringList{"A"} << 0 << true << true << false << -1;
-}
-
-void TestParameterSelector::editPress()
-{
-    QFETCH(QStringList, names);
-    QFETCH(int, current);
-    QFETCH(bool, guard);
-    QFETCH(bool, held);
-    QFETCH(bool, dialogOpens);
-    QFETCH(int, recordedAt);
-    ParameterSelector selector;
-    selector.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&selector));
-    ParameterManage* store = selector.getParameterManage();
-    for (const QString& name : names)
-        store->Insert(namedSet(name, "40"));
-    selector.SetupParameterList();
-    auto* list = selector.findChild<MyComboBox*>("CMB_PARAMETER");
-    list->setCurrentIndex(current);
-    auto* edit = selector.findChild<MyPushButton*>("BTN_PARAMETER_EDIT");
-    QSignalSpy registered(&selector, &ParameterSelector::parameterRegistered);
-    MyCommon::getInstance()->SetInputGuard(guard);
-
-    bool dialogSeen = false;
-    ModalDriver driver({[&](QWidget* modal) {
-        auto* dialog = qobject_cast<DumpSettingDialog*>(modal);
-        if (!dialog)
-            return false;
-        dialogSeen = true;
-        dialog->findChild<QPushButton*>("BTN_PARAMETER_SETTING_CANCEL")->click();
-        return true;
-    }});
-
-    QTest::mousePress(edit, Qt::LeftButton);
-    // Without a main window nobody takes a panel snapshot; hand one over as
-    // the selector would.
-    ParameterSet pressed;
-    pressed.SetValue(MyCommon::KEY_CYLINDERS, "80");
-    if (!guard)
-        edit->SetReserveParameters(&pressed);
-    QCOMPARE(selector.editTimerId() >= 0, !guard);
-    if (held && selector.editTimerId() >= 0)
-        fire(&selector, selector.editTimerId());
-    QTest::mouseRelease(edit, Qt::LeftButton);
-
-    QCOMPARE(dialogSeen, dialogOpens);
-    QCOMPARE(selector.editTimerId(), -1);
-    QCOMPARE(registered.count(), recordedAt >= 0 ? 1 : 0);
-    for (int i = 0; i < store->Count(); ++i) {
-        const ParameterSet* set = store->GetParametersAt(i);
-        QCOMPARE(set->Value(MyCommon::KEY_CYLINDERS), QString(i == recordedAt ? "80" : "40"));
-        QCOMPARE(set->count(MyCommon::KEY_NAME), 1);
-        QCOMPARE(set->Name(), names.at(i));
+    void cleanup()
+    {
+        delete m_selector; // and a dialog with it
+        MyCommon::getInstance()->SetInputGuard(false);
     }
-    if (recordedAt >= 0)
-        QCOMPARE(list->itemData(recordedAt).toString(), names.at(recordedAt));
-}
 
-void TestParameterSelector::editHoldTimerIsTwoSeconds()
-{
-    ParameterSelector selector;
-    selector.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&selector));
-    auto* edit = selector.findChild<MyPushButton*>("BTN_PARAMETER_EDIT");
-    QTest::mousePress(edit, Qt::LeftButton);
-    int interval = 0;
-    for (const auto& timer : QAbstractEventDispatcher::instance()->registeredTimers(&selector)) {
-        if (timer.timerId == selector.editTimerId())
-            interval = timer.interval;
+    // EDIT/REC: a tap opens the dialog, a hold records the panel into the shown set.
+    void editPress_data()
+    {
+        QTest::addColumn<QStringList>("sets");
+        QTest::addColumn<int>("current"); // entry shown in the list
+        QTest::addColumn<bool>("guard");
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<bool>("dialogOpens");
+        QTest::addColumn<QStringList>("stored");
+        QTest::newRow("tap opens the dialog") << QStringList{"A:1", "B:2"} << 1 << false << false << true
+                                              << QStringList{"A:1", "B:2"};
+        // By position: two entries may carry the same name.
+        QTest::newRow("hold records the second of two equal names")
+            << QStringList{"A:1", "A:2"} << 1 << false << true << false << QStringList{"A:1", "A:80"};
+        QTest::newRow("hold with an empty list") << QStringList{} << -1 << false << true << false << QStringList{};
+        QTest::newRow("guarded tap") << QStringList{"A:1"} << 0 << true << false << false << QStringList{"A:1"};
+        QTest::newRow("guarded hold") << QStringList{"A:1"} << 0 << true << true << false << QStringList{"A:1"};
     }
-    QCOMPARE(interval, MyCommon::TIME_EDIT_HOLD);
-    // Released before the hold: the dialog opens; let it go.
-    ModalDriver driver({[](QWidget* modal) {
-        auto* dialog = qobject_cast<DumpSettingDialog*>(modal);
-        if (dialog)
-            dialog->reject();
-        return dialog != nullptr;
-    }});
-    QTest::mouseRelease(edit, Qt::LeftButton);
-    QCOMPARE(driver.pending(), 0);
-}
 
-void TestParameterSelector::dialogEnds_data()
-{
-    QTest::addColumn<bool>("deleteShown"); // the shown entry is deleted in the dialog
-    QTest::addColumn<bool>("accept");
-    QTest::addColumn<QStringList>("listAfter");
-    QTest::addColumn<QString>("currentAfter");
-    QTest::addColumn<int>("emitted");
-    QTest::newRow("OK") << false << true << QStringList{"A", "B", "C"} << "B" << 1;
-    QTest::newRow("shown set deleted, OK") << true << true << QStringList{"A", "C"} << "A" << 1;
-    QTest::newRow("shown set deleted, Cancel") << true << false << QStringList{"A", "B", "C"} << "B" << 0;
-}
+    void editPress()
+    {
+        QFETCH(QStringList, sets);
+        QFETCH(int, current);
+        QFETCH(bool, guard);
+        QFETCH(bool, held);
+        QFETCH(QStringList, stored);
+        m_selector->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_selector));
+        addSets(sets);
+        list()->setCurrentIndex(current);
+        auto* edit = m_selector->findChild<MyPushButton*>("BTN_PARAMETER_EDIT");
+        QSignalSpy registered(m_selector, &ParameterSelector::parameterRegistered);
+        MyCommon::getInstance()->SetInputGuard(guard);
+        ModalAnswer answer([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
 
-void TestParameterSelector::dialogEnds()
-{
-    QFETCH(bool, deleteShown);
-    QFETCH(bool, accept);
-    QFETCH(QStringList, listAfter);
-    QFETCH(QString, currentAfter);
-    QFETCH(int, emitted);
-    ParameterSelector selector;
-    for (const char* name : {"A", "B", "C"})
-        selector.getParameterManage()->Insert(namedSet(name, "40"));
-    selector.SetupParameterList();
-    auto* list = selector.findChild<MyComboBox*>("CMB_PARAMETER");
-    list->setCurrentIndex(1);
-    QSignalSpy registered(&selector, &ParameterSelector::parameterRegistered);
+        QTest::mousePress(edit, Qt::LeftButton);
+        // Without a main window nobody takes a panel snapshot; hand one over.
+        ParameterSet pressed;
+        pressed.SetValue(MyCommon::KEY_CYLINDERS, "80");
+        if (!guard)
+            edit->SetReserveParameters(&pressed);
+        QCOMPARE(m_selector->editTimerId() >= 0, !guard);
+        if (held && !guard)
+            fire(m_selector, m_selector->editTimerId());
+        QTest::mouseRelease(edit, Qt::LeftButton);
 
-    QList<ModalDriver::Step> steps;
-    steps << [&](QWidget* modal) {
-        auto* dialog = qobject_cast<DumpSettingDialog*>(modal);
-        if (!dialog)
-            return false;
-        if (deleteShown) {
-            dialog->findChild<QTableWidget*>("TBLW_PARAMETER_NAMELIST")->setCurrentCell(1, 0);
-            // The confirmation runs modally inside this click.
-            QTimer::singleShot(0, dialog->findChild<QPushButton*>("BTN_PARAMETER_ITEM_DELETE"), &QPushButton::click);
-        } else {
-            dialog->findChild<QPushButton*>("BTN_PARAMETER_SETTING_OK")->click();
+        QTEST(answer.answered() == 1, "dialogOpens");
+        QCOMPARE(m_selector->editTimerId(), -1);
+        QCOMPARE(registered.count(), stored != sets ? 1 : 0);
+        QCOMPARE(this->stored(), stored);
+    }
+
+    // After OK the list is rebuilt and shows the same set again, or the first
+    // one when the shown set was deleted in the dialog.
+    void dialogEnds_data()
+    {
+        QTest::addColumn<QStringList>("sets");
+        QTest::addColumn<bool>("deleteShown");
+        QTest::addColumn<QStringList>("listAfter");
+        QTest::addColumn<int>("currentAfter");
+        QTest::newRow("OK") << QStringList{"A:1", "B:2", "C:3"} << false << QStringList{"A", "B", "C"} << 1;
+        QTest::newRow("shown set deleted, OK") << QStringList{"A:1", "B:2", "C:3"} << true << QStringList{"A", "C"} << 0;
+        // A record after OK must go into the set that was shown, not the first of its name.
+        QTest::newRow("second of two equal names") << QStringList{"A:1", "A:2"} << false << QStringList{"A", "A"} << 1;
+    }
+
+    void dialogEnds()
+    {
+        QFETCH(QStringList, sets);
+        QFETCH(bool, deleteShown);
+        addSets(sets);
+        list()->setCurrentIndex(1);
+        QSignalSpy registered(m_selector, &ParameterSelector::parameterRegistered);
+        ModalAnswer answer([deleteShown](QWidget* modal) {
+            if (deleteShown)
+                modal->findChild<QTableWidget*>("TBLW_PARAMETER_NAMELIST")->removeRow(1);
+            modal->findChild<QPushButton*>("BTN_PARAMETER_SETTING_OK")->click();
+        });
+        m_selector->on_BTN_PARAMETER_EDIT_clicked();
+        QCOMPARE(answer.answered(), 1);
+        QStringList shown;
+        for (int i = 0; i < list()->count(); ++i)
+            shown << list()->itemText(i);
+        QTEST(shown, "listAfter");
+        QTEST(list()->currentIndex(), "currentAfter");
+        QCOMPARE(registered.count(), 1);
+    }
+
+    // The preset buttons are connected once, not with every rebuild of the list.
+    void presetRegistrationSignalledOnce()
+    {
+        m_selector->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_selector));
+        m_selector->SetupParameterList();
+        m_selector->SetupParameterList();
+        QSignalSpy fixed(m_selector, &ParameterSelector::fixBtnParameterRegistered);
+        QSignalSpy named(m_selector, &ParameterSelector::parameterRegistered);
+        MyPushButton* button = m_selector->GetButton(3);
+        QTest::mousePress(button, Qt::LeftButton);
+        ParameterSet pressed;
+        pressed.SetValue(MyCommon::KEY_CYLINDERS, "80");
+        button->SetReserveParameters(&pressed);
+        fire(button, button->holdTimerId());
+        QTest::mouseRelease(button, Qt::LeftButton);
+        QCOMPARE(fixed.count(), 1);
+        QCOMPARE(named.count(), 0);
+    }
+
+    void dialogEdits_data()
+    {
+        // Actions: "select:N", "add", "rename:TEXT", "delete:ok|cancel",
+        // "drag:N" (the current row is dropped onto row N), then "ok" or "cancel".
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QStringList>("stored");
+        const QStringList unchanged{"A:10", "B:20", "C:30"};
+        // No row is current at the start, so ADD goes to the top.
+        QTest::newRow("add with no current row")
+            << QStringList{"add", "ok"} << QStringList{"NAME1:", "A:10", "B:20", "C:30"};
+        QTest::newRow("add twice below row 2")
+            << QStringList{"select:2", "add", "add", "ok"} << QStringList{"A:10", "B:20", "C:30", "NAME4:", "NAME5:"};
+        QTest::newRow("rename, OK")
+            << QStringList{"select:1", "rename:ZED", "ok"} << QStringList{"A:10", "ZED:20", "C:30"};
+        QTest::newRow("rename, Cancel") << QStringList{"select:1", "rename:ZED", "cancel"} << unchanged;
+        QTest::newRow("delete confirmed") << QStringList{"select:0", "delete:ok", "ok"} << QStringList{"B:20", "C:30"};
+        QTest::newRow("delete declined") << QStringList{"select:0", "delete:cancel", "ok"} << unchanged;
+        QTest::newRow("delete, Cancel") << QStringList{"select:0", "delete:ok", "cancel"} << unchanged;
+        QTest::newRow("drag last to top")
+            << QStringList{"select:2", "drag:0", "ok"} << QStringList{"C:30", "A:10", "B:20"};
+        QTest::newRow("everything deleted")
+            << QStringList{"select:0", "delete:ok", "select:0", "delete:ok", "select:0", "delete:ok", "ok"}
+            << QStringList{};
+    }
+
+    void dialogEdits()
+    {
+        QFETCH(QStringList, actions);
+        openDialog({"A:10", "B:20", "C:30"});
+        QVERIFY(!nameField()->isEnabled());
+        QPointer<DumpSettingDialog> dialog = m_dialog;
+        for (const QString& action : actions) {
+            const QString argument = action.section(':', 1);
+            if (action.startsWith("select:")) {
+                table()->setCurrentCell(argument.toInt(), 0);
+                QCOMPARE(nameField()->text(), table()->currentItem()->text());
+                QVERIFY(nameField()->isEnabled());
+            } else if (action == "add") {
+                button("BTN_PARAMETER_ITEM_ADD")->click();
+            } else if (action.startsWith("rename:")) {
+                const QString old = nameField()->text();
+                Answers answers({"type:" + argument});
+                m_dialog->on_LEDT_PARAMETER_NAME_focused(true);
+                QCOMPARE(answers.seen, QStringList{"keyboard:" + old + ":1-255"});
+                QCOMPARE(table()->currentItem()->text(), argument);
+            } else if (action.startsWith("delete:")) {
+                Answers answers({argument});
+                button("BTN_PARAMETER_ITEM_DELETE")->click();
+                QCOMPARE(answers.seen, QStringList{"Delete confirmation."});
+            } else if (action.startsWith("drag:")) {
+                auto* rows = static_cast<MyTableWidget*>(table());
+                rows->selectRow(rows->currentRow());
+                rows->moveSelectedRowsTo(rows->visualItemRect(rows->item(argument.toInt(), 0)).center());
+            } else {
+                button(action == "ok" ? "BTN_PARAMETER_SETTING_OK" : "BTN_PARAMETER_SETTING_CANCEL")->click();
+                QCOMPARE(m_dialog->result(), int(action == "ok" ? QDialog::Accepted : QDialog::Rejected));
+            }
         }
-        return true;
-    };
-    if (deleteShown) {
-        steps << [](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            if (!box)
-                return false;
-            box->button(QMessageBox::Ok)->click();
-            return true;
-        };
-        steps << [&](QWidget* modal) {
-            auto* dialog = qobject_cast<DumpSettingDialog*>(modal);
-            if (!dialog)
-                return false;
-            dialog->findChild<QPushButton*>(accept ? "BTN_PARAMETER_SETTING_OK" : "BTN_PARAMETER_SETTING_CANCEL")
-                ->click();
-            return true;
-        };
+        QVERIFY(dialog); // deleted only with its selector
+        QTEST(stored(), "stored");
     }
-    ModalDriver driver(steps);
-    selector.on_BTN_PARAMETER_EDIT_clicked();
-    QCOMPARE(driver.pending(), 0);
 
-    QStringList shown;
-    for (int i = 0; i < list->count(); ++i)
-        shown << list->itemText(i);
-    QCOMPARE(shown, listAfter);
-    QCOMPARE(list->currentText(), currentAfter);
-    QCOMPARE(registered.count(), emitted);
-    QCOMPARE(selector.getParameterManage()->Count(), listAfter.size());
-}
+    void dialogRowLimit()
+    {
+        QStringList sets;
+        for (int i = 0; i < DumpSettingDialog::MAX_ROWS - 1; ++i)
+            sets << QString("S%1:40").arg(i);
+        openDialog(sets);
+        QPushButton* add = button("BTN_PARAMETER_ITEM_ADD");
+        add->click();
+        QCOMPARE(table()->rowCount(), DumpSettingDialog::MAX_ROWS);
+        QVERIFY(!add->isEnabled());
+        m_dialog->on_BTN_PARAMETER_ITEM_ADD_clicked(); // the slot itself refuses too
+        QCOMPARE(table()->rowCount(), DumpSettingDialog::MAX_ROWS);
+        {
+            Answers answers({"ok"});
+            button("BTN_PARAMETER_ITEM_DELETE")->click();
+        }
+        QCOMPARE(table()->rowCount(), DumpSettingDialog::MAX_ROWS - 1);
+        QVERIFY(add->isEnabled());
+        // Empty: DELETE goes off.
+        table()->setRowCount(0);
+        m_dialog->updateButtonState();
+        QVERIFY(!button("BTN_PARAMETER_ITEM_DELETE")->isEnabled());
+    }
 
-void TestParameterSelector::presetRegistrationSignalledOnce()
-{
-    ParameterSelector selector;
-    selector.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&selector));
-    selector.SetupParameterList();
-    selector.SetupParameterList();
-    QSignalSpy fixed(&selector, &ParameterSelector::fixBtnParameterRegistered);
-    QSignalSpy named(&selector, &ParameterSelector::parameterRegistered);
-    MyPushButton* button = selector.GetButton(3);
-    QTest::mousePress(button, Qt::LeftButton);
-    ParameterSet pressed;
-    pressed.SetValue(MyCommon::KEY_CYLINDERS, "80");
-    button->SetReserveParameters(&pressed);
-    fire(button, button->holdTimerId());
-    QTest::mouseRelease(button, Qt::LeftButton);
-    QCOMPARE(fixed.count(), 1);
-    QCOMPARE(named.count(), 0);
-}
+    // A set stored without a name is dropped with an error, unless named in the dialog.
+    void dialogNamelessRow_data()
+    {
+        QTest::addColumn<QString>("rename"); // "" leaves the row as loaded
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<QStringList>("seen");
+        QTest::newRow("dropped with an error") << "" << QStringList{"A:10"} << QStringList{"System error."};
+        QTest::newRow("kept once named") << "NEW" << QStringList{"NEW:5", "A:10"} << QStringList{};
+    }
+
+    void dialogNamelessRow()
+    {
+        QFETCH(QString, rename);
+        openDialog({":5", "A:10"});
+        if (!rename.isEmpty()) {
+            table()->setCurrentCell(0, 0);
+            Answers answers({"type:" + rename});
+            m_dialog->on_LEDT_PARAMETER_NAME_focused(true);
+        }
+        Answers answers({"ok"});
+        m_dialog->on_BTN_PARAMETER_SETTING_OK_clicked();
+        QTEST(answers.seen, "seen");
+        QTEST(stored(), "stored");
+    }
+
+private:
+    MyComboBox* list() const { return m_selector->findChild<MyComboBox*>("CMB_PARAMETER"); }
+    QTableWidget* table() const { return m_dialog->findChild<QTableWidget*>("TBLW_PARAMETER_NAMELIST"); }
+    QLineEdit* nameField() const { return m_dialog->findChild<QLineEdit*>("LEDT_PARAMETER_NAME"); }
+    QPushButton* button(const char* name) const { return m_dialog->findChild<QPushButton*>(name); }
+
+    // Sets given as "name:cylinders".
+    void addSets(const QStringList& sets)
+    {
+        for (const QString& text : sets) {
+            auto* set = new ParameterSet;
+            set->SetName(text.section(':', 0, 0));
+            set->SetValue(MyCommon::KEY_CYLINDERS, text.section(':', 1));
+            m_selector->getParameterManage()->Insert(set);
+        }
+        m_selector->SetupParameterList();
+    }
+
+    void openDialog(const QStringList& sets)
+    {
+        addSets(sets);
+        m_dialog = new DumpSettingDialog(m_selector, 0);
+        m_dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
+    }
+
+    // The store as "name:cylinders"; every set carries its name once.
+    QStringList stored() const
+    {
+        QStringList out;
+        ParameterManage* store = m_selector->getParameterManage();
+        for (int i = 0; i < store->Count(); ++i) {
+            const ParameterSet* set = store->GetParametersAt(i);
+            out << set->values(MyCommon::KEY_NAME).join('|') + ":" + set->Value(MyCommon::KEY_CYLINDERS);
+        }
+        return out;
+    }
+
+    ParameterSelector* m_selector = nullptr;
+    DumpSettingDialog* m_dialog = nullptr;
+};
 
 QTEST_MAIN(TestParameterSelector)
 #include "tst_parameterselector.moc"
