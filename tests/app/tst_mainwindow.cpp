@@ -13,43 +13,9 @@
 #include "drvctlpoller.h"
 #include "mainwindow.h"
 #include "mycommon.h"
-#include "myparameterbutton.h"
+#include "mykeyboard.h"
 #include "testenv.h"
 #include "ui_mainwindow.h"
-
-namespace {
-
-// A drvctl stand-in: records its arguments and prints a running listing
-// while the file "running" exists in the test folder.
-QString drvctlScript()
-{
-    return QStringLiteral(
-        "echo \"drvctl $*\" >> \"$KESTA_STUB_LOG\"\n"
-        "if [ $# -eq 0 ]; then echo 'v9.9 (stub)'; echo 'usage: drvctl'; exit 0; fi\n"
-        "if [ -e \"$KESTA_SIM_DIR/running\" ]; then\n"
-        "  printf 'h1\\nh2\\nh3\\n0 | -- | 5 | EMPTY\\n1 | -- | 0 | EMPTY\\n'\n"
-        "else\n"
-        "  echo 'drvctl: no emulator'\n"
-        "fi\n");
-}
-
-// Records each argument in brackets, so "-o x1" stays one argument.
-QString bracketRecorder(const QString& name)
-{
-    return QStringLiteral("printf '%1' >> \"$KESTA_STUB_LOG\"\n"
-                          "for a in \"$@\"; do printf ' [%s]' \"$a\" >> \"$KESTA_STUB_LOG\"; done\n"
-                          "echo >> \"$KESTA_STUB_LOG\"\n")
-        .arg(name);
-}
-
-void writeSettings(const QString& path, const QString& text)
-{
-    QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(text.toUtf8());
-}
-
-} // namespace
 
 class TestMainWindow : public QObject
 {
@@ -58,8 +24,14 @@ private slots:
     void init()
     {
         m_env = new TestEnv;
-        m_env->writeScript("drvctl", drvctlScript());
-        m_env->writeScript("drvemu", bracketRecorder("drvemu"));
+        // drvctl stand-in: records its arguments, knows no running emulator.
+        m_env->writeScript("drvctl", "echo \"drvctl $*\" >> \"$KESTA_STUB_LOG\"\n"
+                                     "if [ $# -eq 0 ]; then echo 'v9.9 (stub)'; echo 'usage: drvctl'; exit 0; fi\n"
+                                     "echo 'drvctl: no emulator'\n");
+        // Each argument in brackets, so "-o x1" stays one argument.
+        m_env->writeScript("drvemu", "printf 'drvemu' >> \"$KESTA_STUB_LOG\"\n"
+                                     "for a in \"$@\"; do printf ' [%s]' \"$a\" >> \"$KESTA_STUB_LOG\"; done\n"
+                                     "echo >> \"$KESTA_STUB_LOG\"\n");
         MyCommon::SetApplicationInifilePathForTest(m_env->settingsPath());
         c()->UpdateDRVEMU_STATE(0);
         c()->SetInputGuard(false);
@@ -72,15 +44,15 @@ private slots:
         c()->DeleteSettingInstance();
         c()->Settings().InitializeSettings();
         c()->UpdateDRVEMU_STATE(0);
+        c()->SetInputGuard(false);
         delete m_env;
         m_env = nullptr;
     }
 
-    void startsOnEmulatorPage()
+    void startsOnEmulatorPageWithToolVersion()
     {
         Ui::MainWindow* ui = makeWindow()->form();
         QCOMPARE(ui->STACKED_WIDGET->currentIndex(), 0);
-        QCOMPARE(ui->BTN_DRVEMU_MODE->getItemList(), (QStringList{"NORMAL", "HALFSTEP", "PC-9821"}));
         QCOMPARE(ui->LBL_POWERED_BY->text(), QString("Powered by v9.9 "));
     }
 
@@ -89,69 +61,14 @@ private slots:
         Ui::MainWindow* ui = makeWindow()->form();
         c()->UpdateDRVEMU_STATE(1);
         m_env->clearStubLog();
-        ui->BTN_PAGE1_CHANGE->click();
         // Leaving the emulator page always stops the emulator.
+        ui->BTN_PAGE1_CHANGE->click();
         QCOMPARE(ui->STACKED_WIDGET->currentIndex(), 1);
-        QVERIFY(m_env->stubLog().contains("pkill drvemu"));
+        QCOMPARE(m_env->stubLog(), QStringList{"pkill drvemu"});
         QCOMPARE(c()->isDRVEMU_STATE(), 0);
         QVERIFY(ui->BTN_DRVEMU_START->isEnabled());
-        // Harmless when nothing runs.
         ui->BTN_PAGE2_CHANGE->click();
         QCOMPARE(ui->STACKED_WIDGET->currentIndex(), 0);
-        ui->BTN_PAGE1_CHANGE->click();
-        QCOMPARE(ui->STACKED_WIDGET->currentIndex(), 1);
-        QCOMPARE(c()->isDRVEMU_STATE(), 0);
-    }
-
-    void tabChangeMovesFocus_data()
-    {
-        QTest::addColumn<int>("tab");
-        QTest::addColumn<QString>("focused");
-        QTest::newRow("dump") << 0 << "WDT_DUMP_PARAMETER_SELECTOR";
-        QTest::newRow("restore") << 1 << "WDT_RESTORE_PARAMETER_SELECTOR";
-        QTest::newRow("log") << 3 << "WDT_RESTORE_PARAMETER_SELECTOR";
-    }
-
-    void tabChangeMovesFocus()
-    {
-        QFETCH(int, tab);
-        QFETCH(QString, focused);
-        Ui::MainWindow* ui = makeWindow()->form();
-        QApplication::setActiveWindow(m_window);
-        ui->STACKED_WIDGET->setCurrentIndex(1);
-        ui->TAB_CONTROLLER_MODE->setCurrentIndex(tab == 0 ? 1 : 0);
-        ui->TAB_CONTROLLER_MODE->setCurrentIndex(tab);
-        QWidget* target = m_window->findChild<QWidget*>(focused);
-        QVERIFY(target);
-        QTRY_COMPARE(QApplication::focusWidget(), target);
-    }
-
-    void inputGuardEvents()
-    {
-        makeWindow();
-        int seen = 0;
-        struct Seen : QObject {
-            int* count;
-            bool eventFilter(QObject*, QEvent* e) override
-            {
-                if (e->type() == QEvent::Type(10000) || e->type() == QEvent::Type(10001))
-                    ++*count;
-                return false;
-            }
-        } spyFilter;
-        spyFilter.count = &seen;
-        // Installed before the window's own filter runs last; both see the events.
-        m_window->installEventFilter(&spyFilter);
-        QCoreApplication::postEvent(m_window, new QEvent(QEvent::Type(10000)));
-        QTRY_VERIFY(c()->isInputGuard());
-        QCoreApplication::postEvent(m_window, new QEvent(QEvent::Type(10001)));
-        QTRY_VERIFY(!c()->isInputGuard());
-        QCOMPARE(seen, 2);
-        QEvent other(QEvent::User);
-        QVERIFY(!m_window->eventFilter(m_window, &other));
-        QEvent on(QEvent::Type(10000));
-        QVERIFY(!m_window->eventFilter(m_window, &on));
-        c()->SetInputGuard(false);
     }
 
     void startupChain_data()
@@ -164,23 +81,18 @@ private slots:
     void startupChain()
     {
         QFETCH(bool, autostart);
-        writeSettings(m_env->settingsPath(),
-                      QString("[STARTUP]\nSTARTUP=%1\n[LASTINSERT_FDIMAGE]\nDRIVE0=EMPTY\nDRIVE1=/no/such/image.HVR\n")
+        writeSettings(QString("[STARTUP]\nSTARTUP=%1\n[LASTINSERT_FDIMAGE]\nDRIVE0=EMPTY\nDRIVE1=/no/such/image.HVR\n")
                           .arg(autostart ? "true" : "false"));
-        makeWindow();
+        makeWindow(true);
         QVERIFY(m_window->firstStartupTimerId() != -1);
         QCOMPARE(m_window->pollTimerId(), -1);
-        QTRY_VERIFY_WITH_TIMEOUT(m_window->firstStartupTimerId() == -1, 10000);
-        // START sets the state word at once; the poll that could reset it
-        // starts only a second later.
-        QCOMPARE(MyCommon::getInstance()->isDRVEMU_STATE() == 1, autostart);
-        QTRY_VERIFY_WITH_TIMEOUT(m_window->pollTimerId() != -1, 10000);
-        // The started emulator (a recording stand-in) has run by now or soon.
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->pollTimerId() != -1, 20000);
+        QCOMPARE(m_window->firstStartupTimerId(), -1);
+        QCOMPARE(m_window->secondStartupTimerId(), -1);
         if (autostart)
             QTRY_COMPARE_WITH_TIMEOUT(m_env->stubLog().filter("drvemu").size(), 1, 10000);
         else
             QCOMPARE(m_env->stubLog().filter("drvemu").size(), 0);
-        QCOMPARE(m_window->secondStartupTimerId(), -1);
         // A missing or "EMPTY" last image is not inserted.
         QVERIFY(m_env->stubLog().filter("insert").isEmpty());
         // The poll runs drvctl -l from now on.
@@ -213,6 +125,8 @@ private slots:
         ui->BTN_DRVEMU_START->click();
         QCOMPARE(c()->isDRVEMU_STATE(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(m_env->stubLog().contains(logged), 10000);
+        // The mode is kept in the settings file as soon as it is chosen.
+        QCOMPARE(QSettings(m_env->settingsPath(), QSettings::IniFormat).value("DRVEMU/MODE").toString(), mode);
     }
 
     void stopRunsPkillAndResets()
@@ -220,7 +134,7 @@ private slots:
         Ui::MainWindow* ui = makeWindow()->form();
         m_env->writeScript("drvemu", "exec sleep 300");
         ui->BTN_DRVEMU_START->click();
-        QTRY_COMPARE(m_window->emulatorProcess()->state(), QProcess::Running);
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->emulatorProcess()->state(), QProcess::Running, 10000);
         m_env->clearStubLog();
         ui->BTN_DRVEMU_STOP->click();
         QCOMPARE(m_env->stubLog(), QStringList{"pkill drvemu"});
@@ -228,48 +142,21 @@ private slots:
         QCOMPARE(c()->isDRVEMU_STATE(), 0);
     }
 
-    void controlStates_data()
-    {
-        QTest::addColumn<int>("state");
-        QTest::newRow("stopped") << 0;
-        QTest::newRow("running") << 1;
-    }
-
     void controlStates()
     {
-        QFETCH(int, state);
         Ui::MainWindow* ui = makeWindow()->form();
-        const bool running = state == 1;
-        const bool settingTwoBefore = ui->BTN_EMU_SETTING_2->isEnabled();
-        c()->UpdateDRVEMU_STATE(state);
-        m_window->UpdateDRVEMUStatus();
-        QCOMPARE(ui->BTN_DRVEMU_START->isEnabled(), !running);
-        QCOMPARE(ui->BTN_DRVEMU_STOP->isEnabled(), running);
-        QCOMPARE(ui->BTN_EMU_SETTING->isEnabled(), !running);
-        QCOMPARE(ui->WDT_DRIVEINFO1->isEnabled(), running);
-        QCOMPARE(ui->WDT_DRIVEINFO2->isEnabled(), running);
-        QCOMPARE(ui->BTN_DRVEMU_MODE->isEnabled(), !running);
-        QCOMPARE(ui->BTN_EMU_SETTING_2->isEnabled(), settingTwoBefore);
-    }
-
-    void pollFollowsTheListing()
-    {
-        Ui::MainWindow* ui = makeWindow()->form();
-        QSignalSpy listings(m_window->poller(), &DrvctlPoller::listingRead);
-        QSignalSpy chunks(c(), &MyCommon::commandOutputs);
-        QFile(m_env->simDir() + "/running").open(QIODevice::WriteOnly);
-        QVERIFY(m_window->poller()->Poll());
-        QVERIFY(listings.wait(10000));
-        QCOMPARE(c()->isDRVEMU_STATE(), 1);
-        QVERIFY(ui->BTN_DRVEMU_STOP->isEnabled());
-        // An emulator that died outside the program shows as stopped at the next poll.
-        QFile::remove(m_env->simDir() + "/running");
-        QVERIFY(m_window->poller()->Poll());
-        QVERIFY(listings.wait(10000));
-        QCOMPARE(c()->isDRVEMU_STATE(), 0);
-        QVERIFY(ui->BTN_DRVEMU_START->isEnabled());
-        // The listing never reaches a running operation's track map.
-        QCOMPARE(chunks.count(), 0);
+        const bool settingTwo = ui->BTN_EMU_SETTING_2->isEnabled();
+        for (const bool running : {true, false}) {
+            c()->UpdateDRVEMU_STATE(running ? 1 : 0);
+            m_window->UpdateDRVEMUStatus();
+            QCOMPARE(ui->BTN_DRVEMU_START->isEnabled(), !running);
+            QCOMPARE(ui->BTN_DRVEMU_STOP->isEnabled(), running);
+            QCOMPARE(ui->BTN_EMU_SETTING->isEnabled(), !running);
+            QCOMPARE(ui->WDT_DRIVEINFO1->isEnabled(), running);
+            QCOMPARE(ui->WDT_DRIVEINFO2->isEnabled(), running);
+            QCOMPARE(ui->BTN_DRVEMU_MODE->isEnabled(), !running);
+            QCOMPARE(ui->BTN_EMU_SETTING_2->isEnabled(), settingTwo);
+        }
     }
 
     void pollNeverOverlaps()
@@ -280,22 +167,16 @@ private slots:
                                      "while [ ! -e \"$KESTA_SIM_DIR/go\" ]; do sleep 0.01; done\n"
                                      "printf 'a\\nb\\nc\\nd\\ne\\n'\n");
         QSignalSpy listings(m_window->poller(), &DrvctlPoller::listingRead);
+        QSignalSpy chunks(c(), &MyCommon::commandOutputs);
         m_env->clearStubLog();
         QVERIFY(m_window->poller()->Poll());
-        QVERIFY(!m_window->poller()->Poll());
         QVERIFY(!m_window->poller()->Poll());
         QFile(m_env->simDir() + "/go").open(QIODevice::WriteOnly);
         QVERIFY(listings.wait(10000));
         QCOMPARE(listings.count(), 1);
         QCOMPARE(m_env->stubLog().filter("drvctl -l").size(), 1);
-    }
-
-    void emulatorSettingsSavedOnChange()
-    {
-        Ui::MainWindow* ui = makeWindow()->form();
-        ui->BTN_DRVEMU_MODE->setCurrentText("HALFSTEP");
-        QSettings file(m_env->settingsPath(), QSettings::IniFormat);
-        QCOMPARE(file.value("DRVEMU/MODE").toString(), QString("HALFSTEP"));
+        // The listing never reaches a running operation's track map.
+        QCOMPARE(chunks.count(), 0);
     }
 
     void logCounterClearAndSave()
@@ -324,28 +205,78 @@ private slots:
         QCOMPARE(ui->LBL_LOG_ROW_COUNT->text(), QString("1"));
     }
 
-    void freshFileIsUpgradedOnce()
+    void keyboardCaller_data()
     {
-        writeSettings(m_env->settingsPath(), "[DRVEMU]\nHALFSTEP=true\n");
-        makeWindow();
-        QSettings file(m_env->settingsPath(), QSettings::IniFormat);
-        QCOMPARE(file.value("DRVEMU/MODE").toString(), QString("HALFSTEP"));
-        QVERIFY(!file.contains("DRVEMU/HALFSTEP"));
+        QTest::addColumn<int>("emulator");
+        // In order: "ok"/"cancel" for the message box, "type:TEXT" to accept
+        // the keyboard with TEXT, "close" to reject it.
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QString>("text"); // the field afterwards
+        QTest::addColumn<QStringList>("stubLog");
+        QTest::newRow("stopped, typed") << 0 << QStringList{"type:GAME01"} << "GAME01" << QStringList{};
+        QTest::newRow("stopped, closed") << 0 << QStringList{"close"} << "old" << QStringList{};
+        QTest::newRow("running, cancel keeps emulator") << 1 << QStringList{"cancel"} << "old" << QStringList{};
+        QTest::newRow("running, ok stops first")
+            << 1 << QStringList{"ok", "type:NEW"} << "NEW" << QStringList{"pkill drvemu"};
+    }
+
+    void keyboardCaller()
+    {
+        QFETCH(int, emulator);
+        QFETCH(QStringList, answers);
+        QFETCH(QString, text);
+        QFETCH(QStringList, stubLog);
+        Ui::MainWindow* ui = makeWindow()->form();
+        ui->LEDT_DUMP_FILENAME->setText("old");
+        c()->UpdateDRVEMU_STATE(emulator);
+        m_env->clearStubLog();
+        QStringList seen;
+        ModalAnswer driver(
+            [&](QWidget* modal) {
+                const QString answer = answers.at(seen.size());
+                if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                    seen << box->windowTitle();
+                    box->button(answer == "ok" ? QMessageBox::Ok : QMessageBox::Cancel)->click();
+                } else if (auto* keyboard = qobject_cast<MyKeyboard*>(modal)) {
+                    seen << "keyboard:" + keyboard->getText();
+                    keyboard->setText(answer.mid(5));
+                    answer.startsWith("type:") ? keyboard->accept() : keyboard->reject();
+                }
+            },
+            answers.size());
+        m_window->displayVirtualKeyBoard(ui->LEDT_DUMP_FILENAME);
+        QCOMPARE(ui->LEDT_DUMP_FILENAME->text(), text);
+        QCOMPARE(c()->isDRVEMU_STATE(), stubLog.isEmpty() ? emulator : 0);
+        QCOMPARE(m_env->stubLog(), stubLog);
+        if (emulator == 1)
+            QCOMPARE(seen.value(0), QString("Confirm operation continuation."));
+        if (answers.last() != "cancel")
+            QCOMPARE(seen.last(), QString("keyboard:old"));
+        // The field has lost the focus, so the next tap opens the keyboard again.
+        QVERIFY(!ui->LEDT_DUMP_FILENAME->hasFocus());
     }
 
 private:
-    MainWindow* makeWindow();
+    // Without the start-up chain unless asked for, so that no poll of
+    // drvctl runs in the middle of a test.
+    MainWindow* makeWindow(bool startup = false)
+    {
+        m_window = new MainWindow;
+        if (!startup)
+            m_window->killTimer(m_window->firstStartupTimerId());
+        m_window->show();
+        return m_window;
+    }
+    void writeSettings(const QString& text)
+    {
+        QFile file(m_env->settingsPath());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text.toUtf8());
+    }
     TestEnv* m_env = nullptr;
     MainWindow* m_window = nullptr;
     MyCommon* c() { return MyCommon::getInstance(); }
 };
-
-MainWindow* TestMainWindow::makeWindow()
-{
-    m_window = new MainWindow;
-    m_window->show();
-    return m_window;
-}
 
 QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

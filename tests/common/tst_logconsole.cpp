@@ -1,8 +1,6 @@
-#include <QTextBlock>
 #include <QTextEdit>
 #include <QtTest>
 
-#include "logscanner.h"
 #include "mycommon.h"
 
 static const QByteArray ESC("\x1b");
@@ -13,114 +11,71 @@ class TestLogConsole : public QObject
 private slots:
     void append_data()
     {
-        QTest::addColumn<QString>("before");      // text already in the pane
-        QTest::addColumn<QByteArray>("chunk");
-        QTest::addColumn<QString>("expected");    // the pane's plain text afterwards
-        QTest::newRow("two paragraphs") << "" << QByteArray("abc" + ESC + "[2Adef") << "abc\ndef";
-        QTest::newRow("bracket in plain text stays") << "" << QByteArray("Track [12] done") << "Track [12] done";
-        QTest::newRow("bracket before a sequence")
-            << "" << QByteArray("Track [12]" + ESC + "[K done") << "Track [12]\ndone";
-        QTest::newRow("two parameters keep the rest")
-            << "" << QByteArray("top" + ESC + "[1;5Hhello world") << "top\nhello world";
-        QTest::newRow("private marker") << "" << QByteArray(ESC + "[?25lProgress" + ESC + "[?25h") << "Progress";
-        QTest::newRow("paragraphs trimmed") << "" << QByteArray("  abc \r\n" + ESC + "[2K\r  def  ") << "abc\ndef";
-        QTest::newRow("blanks and ESC give an empty paragraph")
-            << "x" << QByteArray("   " + ESC + "[Kabc") << "x\n\nabc";
-        QTest::newRow("empty paragraph vanishes in an empty pane")
-            << "" << QByteArray("   " + ESC + "[Kabc") << "abc";
-        QTest::newRow("appends after last paragraph") << "one\ntwo" << QByteArray("three") << "one\ntwo\nthree";
-        QTest::newRow("markup stays text") << "" << QByteArray("<b>bold</b> & <i>") << "<b>bold</b> & <i>";
-        QTest::newRow("stops at NUL") << "" << QByteArray("abc\0def", 7) << "abc";
-        QTest::newRow("lone ESC removed") << "" << QByteArray("a" + ESC + "7b") << "a7b";
-        QTest::newRow("line breaks inside a paragraph") << "" << QByteArray("l1\nl2" + ESC + "[K") << "l1\nl2";
-        QTest::newRow("progress report")
-            << "" << QByteArray(ESC + "[2K" + ESC + "[1AP(T004 C02 H0) OK\r\n" + ESC + "[2KP(T005 C02 H1) OK\n")
-            << "P(T004 C02 H0) OK\nP(T005 C02 H1) OK";
+        QTest::addColumn<QString>("before"); // text already in the pane
+        QTest::addColumn<QByteArrayList>("chunks");
+        QTest::addColumn<QString>("expected"); // the pane's plain text afterwards
+        const auto row = [](const char* name, const QString& before, const QByteArrayList& chunks, const char* after) {
+            QTest::newRow(name) << before << chunks << QString(after);
+        };
+        row("two paragraphs", "", {"abc" + ESC + "[2Adef"}, "abc\ndef");
+        row("bracket in plain text stays", "", {"Track [12] done"}, "Track [12] done");
+        row("bracket before a sequence", "", {"Track [12]" + ESC + "[K done"}, "Track [12]\ndone");
+        row("two parameters keep the rest", "", {"top" + ESC + "[1;5Hhello world"}, "top\nhello world");
+        row("private marker", "", {ESC + "[?25lProgress" + ESC + "[?25h"}, "Progress");
+        row("paragraphs trimmed", "", {"  abc \r\n" + ESC + "[2K\r  def  "}, "abc\ndef");
+        row("blanks and ESC give an empty paragraph", "x", {"   " + ESC + "[Kabc"}, "x\n\nabc");
+        row("empty paragraph vanishes in an empty pane", "", {"   " + ESC + "[Kabc"}, "abc");
+        row("appends after last paragraph", "one\ntwo", {"three"}, "one\ntwo\nthree");
+        row("markup stays text", "", {"<b>bold</b> & <i>"}, "<b>bold</b> & <i>");
+        row("stops at NUL", "", {QByteArray("abc\0def", 7)}, "abc");
+        row("lone ESC removed", "", {"a" + ESC + "7b"}, "a7b");
+        row("line breaks inside a paragraph", "", {"l1\nl2" + ESC + "[K"}, "l1\nl2");
+        row("progress report", "", {ESC + "[2K" + ESC + "[1AP(T004 C02 H0) OK\r\n" + ESC + "[2KP(T005 C02 H1) OK\n"},
+            "P(T004 C02 H0) OK\nP(T005 C02 H1) OK");
+        row("each chunk starts as text", "", {"abc" + ESC + "[", "2Adef"}, "abc\n2Adef");
     }
 
     void append()
     {
         QFETCH(QString, before);
-        QFETCH(QByteArray, chunk);
+        QFETCH(QByteArrayList, chunks);
         QFETCH(QString, expected);
         QTextEdit edit;
         if (!before.isEmpty())
             for (const QString& line : before.split('\n'))
                 edit.append(line);
-        MyCommon::getInstance()->LogAppend(&edit, &chunk);
+        for (QByteArray chunk : chunks)
+            MyCommon::getInstance()->LogAppend(&edit, &chunk);
         QCOMPARE(edit.toPlainText(), expected);
-    }
-
-    void chunksStartInTextState()
-    {
-        QTextEdit edit;
-        QByteArray first("abc" + ESC + "[");
-        QByteArray second("2Adef");
-        MyCommon::getInstance()->LogAppend(&edit, &first);
-        MyCommon::getInstance()->LogAppend(&edit, &second);
-        QCOMPARE(edit.toPlainText(), QString("abc\n2Adef"));
-    }
-
-    void appendIsOneEdit()
-    {
-        QTextEdit edit;
-        QByteArray chunk;
-        for (int i = 0; i < 500; ++i)
-            chunk += "line " + QByteArray::number(i) + ESC + "[K\n";
-        int changes = 0;
-        connect(&edit, &QTextEdit::textChanged, this, [&]() { ++changes; });
-        MyCommon::getInstance()->LogAppend(&edit, &chunk);
-        QCOMPARE(changes, 1);
-        QCOMPARE(edit.document()->blockCount(), 500);
-        QCOMPARE(edit.document()->lastBlock().text(), QString("line 499"));
     }
 
     void cursorCommand_data()
     {
-        QTest::addColumn<QByteArray>("chunk");
-        QTest::addColumn<int>("block");    // block of the text cursor afterwards
-        QTest::addColumn<int>("column");   // position inside that block
-        const QByteArray text("alpha\nbeta\ngamma" + ESC + "[K");
-        QTest::newRow("up clamps to the first paragraph") << QByteArray(text + ESC + "[2A") << 0 << 0;
-        QTest::newRow("down by two") << QByteArray(text + ESC + "[2B") << 2 << 0;
-        QTest::newRow("right by three") << QByteArray(text + ESC + "[3C") << 0 << 2;
-        QTest::newRow("next line to column 0") << QByteArray(text + ESC + "[E") << 0 << 0;
-        QTest::newRow("far down clamps to the last") << QByteArray(text + ESC + "[99B") << 2 << 0;
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<int>("block"); // block of the text cursor afterwards
+        QTest::addColumn<int>("column"); // position inside that block
+        QTest::newRow("up clamps to the first paragraph") << QByteArray("[2A") << 0 << 0;
+        QTest::newRow("down by two") << QByteArray("[2B") << 2 << 0;
+        QTest::newRow("right by three") << QByteArray("[3C") << 0 << 2;
+        QTest::newRow("next line to column 0") << QByteArray("[E") << 0 << 0;
+        QTest::newRow("far down clamps to the last") << QByteArray("[99B") << 2 << 0;
+        QTest::newRow("zero counts as one") << QByteArray("[0B") << 1 << 0;
+        QTest::newRow("only the first parameter counts") << QByteArray("[1;7B") << 1 << 0;
+        QTest::newRow("huge count") << QByteArray("[99999999999999999999B") << 2 << 0;
+        QTest::newRow("last command wins") << QByteArray("[2B" + ESC + "[1A") << 0 << 0;
     }
 
     void cursorCommand()
     {
-        QFETCH(QByteArray, chunk);
+        QFETCH(QByteArray, command);
         QFETCH(int, block);
         QFETCH(int, column);
         QTextEdit edit;
+        QByteArray chunk("alpha\nbeta\ngamma" + ESC + "[K" + ESC + command);
         MyCommon::getInstance()->LogAppend(&edit, &chunk);
         QCOMPARE(edit.toPlainText(), QString("alpha\nbeta\ngamma"));
         QCOMPARE(edit.textCursor().blockNumber(), block);
         QCOMPARE(edit.textCursor().positionInBlock(), column);
-    }
-
-    void scannerCount_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QChar>("final");
-        QTest::addColumn<int>("count");
-        QTest::newRow("default count") << QString("\x1b[A") << QChar('A') << 1;
-        QTest::newRow("real count") << QString("x\x1b[12B") << QChar('B') << 12;
-        QTest::newRow("zero counts as one") << QString("\x1b[0C") << QChar('C') << 1;
-        QTest::newRow("first parameter") << QString("\x1b[3;7G") << QChar('G') << 3;
-        QTest::newRow("non cursor final") << QString("\x1b[2K") << QChar() << 1;
-    }
-
-    void scannerCount()
-    {
-        QFETCH(QString, text);
-        QFETCH(QChar, final);
-        QFETCH(int, count);
-        const LogScanner::Result result = LogScanner::Scan(text);
-        QCOMPARE(result.cursorFinal, final);
-        if (!final.isNull())
-            QCOMPARE(result.cursorCount, count);
     }
 };
 

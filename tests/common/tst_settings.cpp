@@ -24,48 +24,15 @@ private slots:
         m_env = nullptr;
     }
 
-    void defaults_data()
+    void read_data()
     {
+        QTest::addColumn<QString>("fileText"); // null: no settings file
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("type");
         QTest::addColumn<QVariant>("expected");
-        QTest::newRow("mode") << "MODE/NO" << "int" << QVariant(0);
-        QTest::newRow("overwrite absent is false") << "OVERWRITE/OVERWRITE" << "bool" << QVariant(false);
-        QTest::newRow("emulator mode") << "DRVEMU/MODE" << "string" << QVariant("NORMAL");
-        QTest::newRow("x68k option") << "DRVEMU/X68KOPT" << "bool" << QVariant(true);
-        QTest::newRow("convert ext") << "CONVERT/EXT" << "string" << QVariant(".DIM");
-        QTest::newRow("last insert") << "LASTINSERT_FDIMAGE/DRIVE0" << "string" << QVariant(QString());
-        QTest::newRow("named set absent") << "DUMP/0" << "list" << QVariant(QStringList());
-        QTest::newRow("unknown int") << "NOPE/NOPE" << "int" << QVariant(0);
-    }
-
-    void defaults()
-    {
-        QFETCH(QString, key);
-        QFETCH(QString, type);
-        QFETCH(QVariant, expected);
-        QCOMPARE(read(key, type), expected);
-    }
-
-    void presetListKeepsBlanks()
-    {
-        const QStringList x68k = c()->GetSettingStringList("DUMP/X68KBTN");
-        QCOMPARE(x68k.size(), 14);
-        QCOMPARE(x68k.at(0), QString("ASSERT_PIN3/---"));
-        QCOMPARE(x68k.at(1), QString(" STEPS/1"));
-        QCOMPARE(x68k.at(13), QString(" DISKNO/1"));
-        const QStringList fm77 = c()->GetSettingStringList("UNFORMAT/FM77BTN");
-        QVERIFY(fm77.contains(" STEPS/2"));
-        const QStringList pc88 = c()->GetSettingStringList("RESTORE/PC88BTN");
-        QCOMPARE(pc88.at(0), QString("ASSERT_PIN3/12"));
-    }
-
-    void storedValues_data()
-    {
-        QTest::addColumn<QString>("fileText");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QVariant>("expected");
+        QTest::newRow("absent bool") << QString() << "OVERWRITE/OVERWRITE" << "bool" << QVariant(false);
+        QTest::newRow("absent string default") << QString() << "DRVEMU/MODE" << "string" << QVariant("NORMAL");
+        QTest::newRow("absent list is empty") << QString() << "DUMP/0" << "list" << QVariant(QStringList());
         QTest::newRow("section without entry") << "[MODE]\nOTHER=3\n" << "MODE/NO" << "int" << QVariant(0);
         QTest::newRow("int") << "[MODE]\nNO=1\n" << "MODE/NO" << "int" << QVariant(1);
         QTest::newRow("text read as int") << "[MODE]\nNO=abc\n" << "MODE/NO" << "int" << QVariant(0);
@@ -78,19 +45,30 @@ private slots:
                                              << QVariant(QStringList{"name/A"});
     }
 
-    void storedValues()
+    void read()
     {
         QFETCH(QString, fileText);
         QFETCH(QString, key);
         QFETCH(QString, type);
         QFETCH(QVariant, expected);
-        c()->DeleteSettingInstance();
-        QFile file(m_env->settingsPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(fileText.toUtf8());
-        file.close();
-        c()->OpenSettingInstance(m_env->settingsPath());
-        QCOMPARE(read(key, type), expected);
+        if (!fileText.isNull()) {
+            c()->DeleteSettingInstance();
+            QFile file(m_env->settingsPath());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(fileText.toUtf8());
+            file.close();
+            c()->OpenSettingInstance(m_env->settingsPath());
+        }
+        QVariant value;
+        if (type == "string")
+            value = c()->GetSettingString(key);
+        else if (type == "int")
+            value = c()->GetSettingInt(key);
+        else if (type == "bool")
+            value = c()->GetSettingBool(key);
+        else
+            value = c()->GetSettingStringList(key);
+        QCOMPARE(value, expected);
     }
 
     void everyWriteReachesTheFile()
@@ -99,6 +77,8 @@ private slots:
         c()->SetSettingInt("MODE/NO", 1);
         c()->SetSettingBool("STARTUP/STARTUP", true);
         c()->SetSettingStringList("DUMP/0", {"name/A", "DRIVES/1"});
+        c()->SetSettingBool("DRVEMU/HALFSTEP", true);
+        c()->RemoveSettingString("DRVEMU/HALFSTEP");
         // A second reader of the file sees every value without any further call.
         QSettings other(m_env->settingsPath(), QSettings::IniFormat);
         other.setIniCodec("UTF-8");
@@ -106,6 +86,7 @@ private slots:
         QCOMPARE(other.value("MODE/NO").toInt(), 1);
         QCOMPARE(other.value("STARTUP/STARTUP").toBool(), true);
         QCOMPARE(other.value("DUMP/0").toStringList(), (QStringList{"name/A", "DRIVES/1"}));
+        QVERIFY(!other.contains("DRVEMU/HALFSTEP"));
     }
 
     void readNeverWrites()
@@ -116,14 +97,6 @@ private slots:
         c()->GetSettingBool("OVERWRITE/OVERWRITE");
         QCOMPARE(c()->SettingWriteCount(), before);
         QVERIFY(!QFile::exists(m_env->settingsPath()));
-    }
-
-    void removeEntry()
-    {
-        c()->SetSettingBool("DRVEMU/HALFSTEP", true);
-        c()->RemoveSettingString("DRVEMU/HALFSTEP");
-        QSettings other(m_env->settingsPath(), QSettings::IniFormat);
-        QVERIFY(!other.contains("DRVEMU/HALFSTEP"));
     }
 
     void getFolderPath_data()
@@ -147,11 +120,10 @@ private slots:
         QDir(base).mkpath("d/x");
         QFile(base + "/x/y/file.HVR").open(QIODevice::WriteOnly);
         QFile(base + "/d/x/d").open(QIODevice::WriteOnly);
-        if (relative.isEmpty()) {
+        if (relative.isEmpty())
             QCOMPARE(MyCommon::GetFolderPath(QString()), QString());
-            return;
-        }
-        QCOMPARE(MyCommon::GetFolderPath(base + "/" + relative), base + "/" + expected);
+        else
+            QCOMPARE(MyCommon::GetFolderPath(base + "/" + relative), base + "/" + expected);
     }
 
     void folderPolicy_data()
@@ -171,37 +143,20 @@ private slots:
         QFETCH(int, policy);
         QFETCH(QString, specified);
         QFETCH(QString, expected);
-        KESTAconSettings record;
+        KESTAconSettings& record = c()->Settings();
         record.m_currentFolderPolicy = policy;
         record.m_specifiedFolder = specified;
         record.m_lastAccessFolder = "/last";
         QCOMPARE(record.GetSelectedCurrentFolderPath(), expected);
-    }
-
-    void fullPathUsesLastAccessFolder()
-    {
-        KESTAconSettings& record = c()->Settings();
-        record.m_lastAccessFolder = "/home/pi";
-        record.m_currentFolderPolicy = 2;
+        // Full paths are always made in the last access folder.
         QCOMPARE(c()->MakeFullPathByCurrentFolderPath(""), QString());
-        QCOMPARE(c()->MakeFullPathByCurrentFolderPath("a.HVR"), QString("/home/pi/a.HVR"));
+        QCOMPARE(c()->MakeFullPathByCurrentFolderPath("a.HVR"), QString("/last/a.HVR"));
         record.InitializeSettings();
     }
 
 private:
     TestEnv* m_env = nullptr;
     MyCommon* c() { return MyCommon::getInstance(); }
-    // Reads key with the accessor of the given type.
-    QVariant read(const QString& key, const QString& type)
-    {
-        if (type == "string")
-            return c()->GetSettingString(key);
-        if (type == "int")
-            return c()->GetSettingInt(key);
-        if (type == "bool")
-            return c()->GetSettingBool(key);
-        return c()->GetSettingStringList(key);
-    }
 };
 
 QTEST_MAIN(TestSettings)

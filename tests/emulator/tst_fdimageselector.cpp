@@ -1,20 +1,5 @@
-#include <QtTest/QTest>
-
-#include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QLabel>
-#include <QListView>
-#include <QLoggingCategory>
-#include <QMessageBox>
-#include <QMouseEvent>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QScroller>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 
@@ -27,24 +12,8 @@
 #include "myparameterbutton.h"
 #include "testenv.h"
 
-namespace {
-
-// Presses a message box's button and reports its title and text.
-QString pressButton(QWidget* modal, QMessageBox::StandardButton which)
-{
-    auto* box = qobject_cast<QMessageBox*>(modal);
-    if (!box) {
-        modal->close();
-        return QString();
-    }
-    const QString seen = box->windowTitle() + " / " + box->text();
-    box->button(which)->click();
-    return seen;
-}
-
-} // namespace
-
-// The image browser and the chooser dialog on folders made for each test.
+// The image browser, its chooser dialog and the folder marks, on folders
+// made for each test.
 class TestFDImageSelector : public QObject
 {
     Q_OBJECT
@@ -57,150 +26,50 @@ private slots:
         MarkManage::getInstance()->AllClear();
     }
 
-    void cleanup()
-    {
-        m_dir.reset();
-    }
+    void cleanup() { m_dir.reset(); }
 
-    void parent_data()
-    {
-        QTest::addColumn<QString>("start");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("nested folder") << "<tmp>/a/pi" << "<tmp>/a";
-        QTest::newRow("/home goes to the top") << "/home" << "";
-        QTest::newRow("/ goes to the top") << "/" << "";
-    }
-
-    void parent()
-    {
-        QFETCH(QString, start);
-        QFETCH(QString, expected);
-        if (start.startsWith("<tmp>")) {
-            start.replace("<tmp>", m_dir->path());
-            expected.replace("<tmp>", m_dir->path());
-            makeFolder("a/pi");
-        }
-        FDImageSelector selector;
-        selector.SetRootPath(start, false);
-        QSignalSpy changed(&selector, &FDImageSelector::currentPathChanged);
-        selector.findChild<QPushButton*>("BTN_WDG_PARENT")->click();
-        QCOMPARE(changed.count(), 1);
-        QCOMPARE(changed.first().first().toString(), expected);
-        QCOMPARE(selector.GetShownFolder(), expected);
-        QCOMPARE(selector.Model()->rootPath().isEmpty() || selector.Model()->rootPath() == ".", expected.isEmpty());
-    }
-
-    void tapEntersFolderAndSelectsFile()
+    // One tap enters a folder, a file is only selected; PARENT goes up, from
+    // /home to the top.  A file chooser lists files too; only the folder mode
+    // hides them.
+    void navigation()
     {
         const QString sub = makeFolder("disk images");
         const QString file = makeFile("disk images/game.hvr");
         makeFile("top.hvr");
-
         FDImageSelector selector;
         selector.resize(361, 391);
         selector.show();
         QVERIFY(QTest::qWaitForWindowExposed(&selector));
-        QSignalSpy changed(&selector, &FDImageSelector::currentPathChanged);
-        selector.SetRootPath(m_dir->path(), true);
-        QCOMPARE(changed.count(), 1);
-        QCOMPARE(changed.takeFirst().first().toString(), m_dir->path());
+        selector.SetSelectMode(FDImageSelector::FILE_SELECT_MODE);
+        selector.SetRootPath(m_dir->path(), false);
         waitForRows(selector, 2);
-
-        tap(selector, sub); // one tap enters
-        QCOMPARE(changed.count(), 1);
-        QCOMPARE(changed.takeFirst().first().toString(), sub);
-        QCOMPARE(selector.GetShownFolder(), sub);
-        QCOMPARE(selector.GetCurrentFilePath(), sub);
+        QSignalSpy changed(&selector, &FDImageSelector::currentPathChanged);
+        tap(selector, sub);
         waitForRows(selector, 1);
-
-        tap(selector, file); // a file is only selected
-        QCOMPARE(changed.count(), 0);
+        tap(selector, file);
         QCOMPARE(selector.GetShownFolder(), sub);
         QCOMPARE(selector.GetCurrentFilePath(), file);
-    }
-
-    void dialogResult_data()
-    {
-        QTest::addColumn<bool>("selectFile");
-        QTest::addColumn<bool>("ok");
-        QTest::newRow("OK with nothing selected gives the shown folder") << false << true;
-        QTest::newRow("OK with a file selected gives the file") << true << true;
-        QTest::newRow("Cancel keeps the path set") << true << false;
-    }
-
-    void dialogResult()
-    {
-        QFETCH(bool, selectFile);
-        QFETCH(bool, ok);
-        const QString folder = makeFolder("images");
-        const QString file = makeFile("images/a b.d88");
-        const QString preset = m_dir->filePath("images/preset.hvr");
-
-        FDImageSelectorDialog dialog(nullptr);
-        dialog.SetFullPath(folder);
-        QCOMPARE(dialog.Selector()->GetShownFolder(), folder);
-        dialog.SetFullPath(preset); // not a file yet: taken as it stands
-        dialog.SetFullPath(folder);
-        if (selectFile) {
-            dialog.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-            waitForRows(*dialog.Selector(), 1);
-            tap(*dialog.Selector(), file);
-        }
-        dialog.findChild<QPushButton*>(ok ? "BTN_SELECT_OK" : "BTN_SELECT_CANCEL")->click();
-        QCOMPARE(dialog.result(), ok ? int(QDialog::Accepted) : int(QDialog::Rejected));
-        const QString expected = !ok ? folder : selectFile ? file : folder;
-        QCOMPARE(dialog.GetFullPath(), expected);
-        QCOMPARE(dialog.IsFolder(), expected == folder);
-        QCOMPARE(dialog.GetFolderPath(), folder);
-    }
-
-    void dialogListing_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QStringList>("shown");
-        QTest::newRow("file chooser") << -1 << "File Select Dialog"
-                                      << QStringList{"a.hvr", "b.D88", "noext", "sub", "z.weird"};
-        QTest::newRow("folder chooser") << 1 << "Folder Select Dialog" << QStringList{"sub"};
-    }
-
-    void dialogListing()
-    {
-        QFETCH(int, mode);
-        QFETCH(QStringList, shown);
-        makeFolder("list/sub");
-        for (const char* name : {"a.hvr", "b.D88", "noext", "z.weird"})
-            makeFile(QStringLiteral("list/") + name);
-
-        std::unique_ptr<FDImageSelectorDialog> dialog(
-            mode < 0 ? new FDImageSelectorDialog(nullptr)
-                     : new FDImageSelectorDialog(nullptr, static_cast<FDImageSelector::SELECTOR_MODE>(mode)));
-        QTEST(dialog->findChild<QLabel*>("LBL_DIALOG_TITLE")->text(), "title");
-        dialog->SetFullPath(m_dir->filePath("list"));
-        waitForRows(*dialog->Selector(), shown.size());
-        QListView* v = view(*dialog->Selector());
-        QStringList names;
-        for (int row = 0; row < shown.size(); ++row)
-            names << v->model()->index(row, 0, v->rootIndex()).data().toString();
-        names.sort();
-        QCOMPARE(names, shown);
+        selector.findChild<QPushButton*>("BTN_WDG_PARENT")->click();
+        selector.SetSelectMode(FDImageSelector::FOLDER_SELECT_MODE);
+        waitForRows(selector, 1);
+        selector.SetRootPath("/home", false);
+        selector.findChild<QPushButton*>("BTN_WDG_PARENT")->click();
+        QCOMPARE(changed.count(), 3);
+        QCOMPARE(changed.at(0).first().toString(), sub);
+        QCOMPARE(changed.at(1).first().toString(), m_dir->path());
+        QCOMPARE(changed.at(2).first().toString(), QString());
     }
 
     void newFolder_data()
     {
-        QTest::addColumn<QString>("selected"); // relative; empty: the shown folder
+        QTest::addColumn<QString>("selected"); // empty: the shown folder
         QTest::addColumn<bool>("accept");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("created"); // relative; empty: nothing new
+        QTest::addColumn<QString>("created"); // empty: nothing new
         QTest::newRow("in the shown folder") << "" << true << "new one" << "shown/new one";
-        QTest::newRow("non-ASCII name") << "" << true << QString::fromUtf8("\xe3\x82\xb2\xe3\x83\xbc\xe3\x83\xa0")
-                                        << QString::fromUtf8("shown/\xe3\x82\xb2\xe3\x83\xbc\xe3\x83\xa0");
-        QTest::newRow("beside a selected file") << "shown/a.hvr" << true << "next" << "shown/next";
         QTest::newRow("inside a selected subfolder") << "shown/sub" << true << "deeper" << "shown/sub/deeper";
         QTest::newRow("keyboard closed") << "" << false << "never" << "";
         QTest::newRow("name climbing out") << "" << true << "../escaped" << "";
-        QTest::newRow("name with a separator") << "" << true << "a/b" << "";
     }
 
     void newFolder()
@@ -209,45 +78,28 @@ private slots:
         QFETCH(bool, accept);
         QFETCH(QString, typed);
         QFETCH(QString, created);
-        const QString shown = makeFolder("shown");
         makeFolder("shown/sub");
         makeFile("shown/a.hvr");
-        const auto listing = [this]() {
-            QStringList all;
-            for (const QString& dir : {m_dir->path(), m_dir->filePath("shown"), m_dir->filePath("shown/sub")})
-                for (const QString& name : QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
-                    all << QDir(m_dir->path()).relativeFilePath(dir + "/" + name);
-            all.sort();
-            return all;
-        };
-
         FDImageSelector selector;
-        selector.SetRootPath(shown, false);
+        selector.SetRootPath(m_dir->filePath("shown"), false);
         if (!selected.isEmpty())
             view(selector)->setCurrentIndex(selector.Model()->index(m_dir->filePath(selected)));
-        QStringList expected = listing();
-        if (!created.isEmpty()) {
+        QStringList expected = tree();
+        if (!created.isEmpty())
             expected << created;
-            expected.sort();
-        }
-
-        QWidget* keyboardParent = nullptr;
-        QPoint keyboardPos;
+        expected.sort();
         ModalAnswer answer([&](QWidget* modal) {
             auto* keyboard = qobject_cast<MyKeyboard*>(modal);
-            QVERIFY(keyboard); // the keyboard only; nothing is reported
-            keyboardParent = keyboard->parentWidget();
-            keyboardPos = keyboard->pos();
+            QVERIFY(keyboard);
             keyboard->setText(typed);
             accept ? keyboard->accept() : keyboard->reject();
         });
         selector.findChild<QPushButton*>("BTN_WDG_NEWFOLDER")->click();
         QCOMPARE(answer.answered(), 1);
-        QCOMPARE(keyboardParent, &selector);
-        QCOMPARE(keyboardPos, QPoint(0, 180));
-        QCOMPARE(listing(), expected);
+        QCOMPARE(tree(), expected);
     }
 
+    // Only a file goes, and only after an OK to a question that defaults to Cancel.
     void deleteEntry_data()
     {
         QTest::addColumn<QString>("entry");
@@ -255,7 +107,6 @@ private slots:
         QTest::addColumn<bool>("gone");
         QTest::newRow("file, OK") << "d/a b.hvr" << true << true;
         QTest::newRow("file, Cancel") << "d/a b.hvr" << false << false;
-        QTest::newRow("folder, OK") << "d/sub" << true << false;
         QTest::newRow("shown folder, OK") << "d" << true << false;
     }
 
@@ -264,110 +115,117 @@ private slots:
         QFETCH(QString, entry);
         QFETCH(bool, ok);
         QFETCH(bool, gone);
-        const QString shown = makeFolder("d");
-        makeFolder("d/sub");
         makeFile("d/sub/inner.hvr");
         makeFile("d/a b.hvr");
         const QString path = m_dir->filePath(entry);
-
         FDImageSelector selector;
-        selector.SetRootPath(shown, false);
-        if (entry != "d")
-            view(selector)->setCurrentIndex(selector.Model()->index(path));
+        selector.SetRootPath(m_dir->filePath("d"), false);
+        view(selector)->setCurrentIndex(selector.Model()->index(path));
         QCOMPARE(selector.GetCurrentFilePath(), path);
-
-        QString seen;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
         ModalAnswer answer([&](QWidget* modal) {
-            if (auto* box = qobject_cast<QMessageBox*>(modal))
-                defaultButton = box->standardButton(box->defaultButton());
-            seen = pressButton(modal, ok ? QMessageBox::Ok : QMessageBox::Cancel);
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box);
+            defaultButton = box->standardButton(box->defaultButton());
+            box->button(ok ? QMessageBox::Ok : QMessageBox::Cancel)->click();
         });
         selector.findChild<QPushButton*>("BTN_WDG_DELETE")->click();
-        QCOMPARE(seen, QStringLiteral("Delete confirmation. / Are you sure to want to Delete?"));
+        QCOMPARE(answer.answered(), 1);
         QCOMPARE(defaultButton, QMessageBox::Cancel);
         QCOMPARE(QFileInfo::exists(path), !gone);
         QVERIFY(QFileInfo::exists(m_dir->filePath("d/sub/inner.hvr")));
     }
 
-    void markFromBrowser()
+    // At most ten folder marks, no repeats and no files.  Saved on every
+    // addition, as the window does, which writes only the key that changed.
+    void marks()
     {
-        const QString folder = makeFolder("marks/games");
-        const QString file = makeFile("marks/games/a.hvr");
-        FDImageSelector selector;
-        selector.SetRootPath(folder, false);
-        QSignalSpy changed(MarkManage::getInstance(), &MarkManage::folderMarkChanged);
-        auto* markButton = selector.findChild<QPushButton*>("BTN_WDG_MARK");
-
-        markButton->click();
-        QCOMPARE(changed.count(), 1);
-        QCOMPARE(MarkManage::getInstance()->Get(0), folder);
-        QCOMPARE(markList(selector)->getItemList(), QStringList{"games"});
-
-        // Again the same folder, then a file: both refused with the same box.
-        for (const QString& current : {folder, file}) {
-            view(selector)->setCurrentIndex(selector.Model()->index(current));
-            QString seen;
-            ModalAnswer answer([&](QWidget* modal) { seen = pressButton(modal, QMessageBox::Ok); });
-            markButton->click();
-            QCOMPARE(seen, QStringLiteral("information. / The item you are trying to add is already registered."));
+        MarkManage* marks = MarkManage::getInstance();
+        MyCommon* common = MyCommon::getInstance();
+        connect(marks, &MarkManage::folderMarkChanged, this, [marks] { marks->SaveToSettings(); });
+        QStringList a;
+        for (int i = 0; i < 10; ++i) {
+            a << makeFolder(QStringLiteral("A%1").arg(i));
+            const quint64 writes = common->SettingWriteCount();
+            QVERIFY(marks->Add(a.last()));
+            QCOMPARE(common->SettingWriteCount(), writes + 1);
         }
-        QCOMPARE(changed.count(), 1);
-        QCOMPARE(markList(selector)->getItemList(), QStringList{"games"});
+        QSignalSpy changed(marks, &MarkManage::folderMarkChanged);
+        for (const QString& path : {a.at(3), makeFile("image.hvr"), m_dir->filePath("gone"), QString()})
+            QVERIFY2(!marks->Add(path), qPrintable(path));
+        QCOMPARE(changed.count(), 0);
+        // The eleventh pushes out the oldest, which may be marked again.
+        QVERIFY(marks->Add(makeFolder("B")));
+        QVERIFY(marks->Add(a.at(0)));
+        disconnect(marks, nullptr, this, nullptr);
+        QCOMPARE(marks->Count(), 10);
+        QCOMPARE(marks->Get(0), a.at(2));
+        QCOMPARE(marks->Get(10), QString());
+        QCOMPARE(common->GetSettingString("FOLDER_MARK/8"), makeFolder("B"));
+        QCOMPARE(common->GetSettingString("FOLDER_MARK/9"), a.at(0));
     }
 
+    // Loading stops at the first empty key and skips vanished folders and
+    // repeats; it only restores what the file holds and saves nothing back.
+    void loadMarks()
+    {
+        MyCommon* common = MyCommon::getInstance();
+        const QStringList stored{makeFolder("A"), m_dir->filePath("gone"), makeFolder("A"), makeFolder("B"), "",
+                                 makeFolder("C")};
+        for (int i = 0; i < stored.size(); ++i)
+            common->SetSettingString(MarkManage::SettingKey(i), stored.at(i));
+        MarkManage* marks = MarkManage::getInstance();
+        QSignalSpy changed(marks, &MarkManage::folderMarkChanged);
+        const quint64 writes = common->SettingWriteCount();
+        marks->LoadFromSettings();
+        QCOMPARE(common->SettingWriteCount(), writes);
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(marks->Count(), 2);
+        QCOMPARE(marks->Get(1), makeFolder("B"));
+    }
+
+    // A mark carries its folder's path, which stays valid when the tree changes.
     void markListChoice()
     {
         const QString one = makeFolder("m/one");
         const QString two = makeFolder("m/two two");
         QVERIFY(MarkManage::getInstance()->Add(one));
         QVERIFY(MarkManage::getInstance()->Add(two));
-
         FDImageSelector selector;
-        const QString start = makeFolder("m");
-        selector.SetRootPath(start, false);
+        selector.SetRootPath(m_dir->filePath("m"), false);
         QSignalSpy changed(&selector, &FDImageSelector::currentPathChanged);
-        // Rebuilding the list is no choice of the user.
-        selector.SetupMarkFolderList();
+        selector.SetupMarkFolderList(); // rebuilding the list is no choice of the user
         QCOMPARE(markList(selector)->getItemList(), (QStringList{"one", "two two"}));
         QCOMPARE(changed.count(), 0);
-        QCOMPARE(selector.GetShownFolder(), start);
+        QCOMPARE(selector.GetShownFolder(), m_dir->filePath("m"));
 
         emit markList(selector)->activated(1);
-        QCOMPARE(changed.count(), 1);
         QCOMPARE(changed.takeFirst().first().toString(), two);
-        QCOMPARE(selector.GetShownFolder(), two);
         QCOMPARE(selector.GetCurrentFilePath(), two);
-
         // A marked folder that has gone meanwhile: an empty list, no crash.
         QVERIFY(QDir(one).removeRecursively());
         emit markList(selector)->activated(0);
-        QCOMPARE(changed.count(), 1);
-        QCOMPARE(selector.GetShownFolder(), one);
+        QCOMPARE(changed.takeFirst().first().toString(), one);
     }
 
+    // A finger flicks the list and enters nothing; a sideways drag lifts a
+    // file out towards the drive panels instead.
     void fingerGesture_data()
     {
-        QTest::addColumn<QString>("pressOn");
         QTest::addColumn<QPoint>("step");
-        QTest::addColumn<bool>("scrolls");
-        QTest::addColumn<bool>("drags");
-        QTest::newRow("flick up on a folder scrolls, enters nothing") << "d05" << QPoint(0, -12) << true << false;
-        QTest::newRow("flick up on a file scrolls") << "f05.hvr" << QPoint(0, -12) << true << false;
-        QTest::newRow("sideways on a file lifts it out") << "f05.hvr" << QPoint(-12, 0) << false << true;
+        QTest::newRow("flick up on a folder") << QPoint(0, -12);
+        QTest::newRow("sideways on a file") << QPoint(-12, 0);
     }
 
     void fingerGesture()
     {
-        QFETCH(QString, pressOn);
         QFETCH(QPoint, step);
-        QFETCH(bool, scrolls);
-        QFETCH(bool, drags);
+        const bool scrolls = step.x() == 0;
         for (int i = 0; i < 30; ++i) {
             makeFolder(QStringLiteral("many/d%1").arg(i, 2, 10, QLatin1Char('0')));
             makeFile(QStringLiteral("many/f%1.hvr").arg(i, 2, 10, QLatin1Char('0')));
         }
-        const QString pressed = m_dir->filePath("many/" + pressOn);
+        const QString pressed = m_dir->filePath(scrolls ? "many/d05" : "many/f05.hvr");
         FDImageSelector selector;
         selector.resize(361, 391);
         selector.show();
@@ -388,14 +246,14 @@ private slots:
         QLoggingCategory::defaultCategory()->setEnabled(QtDebugMsg, true);
         static QtMessageHandler previous = nullptr;
         previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
-            if (text.startsWith(QLatin1String("Drag start:")))
+            if (text.startsWith("Drag start:"))
                 logged << text;
             else if (type != QtDebugMsg)
                 previous(type, context, text);
         });
 
-        // A finger at display rate: the scroller moves the content on its own
-        // animation ticks, so the moves come from a timer, not all at once.
+        // Moves at display rate: the scroller moves the content on its own
+        // animation ticks, so they come from a timer, not all at once.
         QWidget* viewport = list->viewport();
         QPoint at = list->visualRect(index).center();
         QElapsedTimer clock;
@@ -412,7 +270,7 @@ private slots:
             at += step;
             const bool moving = ++steps <= 12;
             send(moving ? QEvent::MouseMove : QEvent::MouseButtonRelease, at, moving ? Qt::LeftButton : Qt::NoButton);
-            if (steps > 12)
+            if (!moving)
                 finger.stop();
         });
         finger.start(16);
@@ -424,7 +282,7 @@ private slots:
         QLoggingCategory::defaultCategory()->setEnabled(QtDebugMsg, false);
 
         QCOMPARE(bar->value() != barBefore, scrolls);
-        QCOMPARE(logged, drags ? QStringList{"Drag start: file://" + pressed} : QStringList{});
+        QCOMPARE(logged, scrolls ? QStringList{} : QStringList{"Drag start: file://" + pressed});
         QCOMPARE(changed.count(), 0);
     }
 
@@ -441,8 +299,21 @@ private:
         f.open(QIODevice::WriteOnly);
         return m_dir->filePath(relative);
     }
+    // Every entry below the test folder, relative to it.
+    QStringList tree() const
+    {
+        QStringList all;
+        QDirIterator it(m_dir->path(), QDir::AllEntries | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            all << QDir(m_dir->path()).relativeFilePath(it.next());
+        all.sort();
+        return all;
+    }
     static QListView* view(FDImageSelector& s) { return s.findChild<QListView*>("LSV_WDG_FILELISTVEW"); }
-    static MyParameterButton* markList(FDImageSelector& s) { return s.findChild<MyParameterButton*>("BTN_WDG_MARKLIST"); }
+    static MyParameterButton* markList(FDImageSelector& s)
+    {
+        return s.findChild<MyParameterButton*>("BTN_WDG_MARKLIST");
+    }
     static void waitForRows(FDImageSelector& s, int rows)
     {
         QTRY_COMPARE_WITH_TIMEOUT(view(s)->model()->rowCount(view(s)->rootIndex()), rows, 10000);

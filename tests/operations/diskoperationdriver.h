@@ -2,17 +2,23 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDir>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <functional>
 
 #include "completedialog.h"
 #include "fdimageselectordialog.h"
+#include "mainwindow.h"
 #include "mycommon.h"
 #include "myfilesystmmodel.h"
+#include "myparameterbutton.h"
+#include "testenv.h"
+#include "ui_mainwindow.h" // the test source includes it too, so that the build makes it
 
 // Stands in for the user of a disk operation: answers the dialogs from a
 // polling timer and keeps the debug log.  "seen" lists what showed, in
@@ -96,4 +102,54 @@ private:
     QTimer m_timer;
     static inline QStringList s_log;
     static inline QtMessageHandler s_previous = nullptr;
+};
+
+// The main window in a private test world with the simulated board tools on
+// PATH and the folder "images" as the current folder.
+class DiskOperationFixture : public QObject
+{
+protected:
+    void setUp()
+    {
+        m_env = new TestEnv(true);
+        qputenv("KESTA_SIM_TRACK_MS", "0");
+        for (const char* name : {"KESTA_SIM_WEAK", "KESTA_SIM_BAD", "KESTA_SIM_SILENCE_MS", "KESTA_SIM_SILENCE_AT"})
+            qunsetenv(name);
+        MyCommon::SetApplicationInifilePathForTest(m_env->settingsPath());
+        m_window = new MainWindow;
+        ui = m_window->form();
+        m_window->show();
+        m_folder = m_env->path("images");
+        QDir().mkpath(m_folder);
+        m_window->CurrentPathChangedAll(m_folder, false);
+    }
+    void tearDown()
+    {
+        delete m_window;
+        MyCommon::getInstance()->SetInputGuard(false);
+        MyCommon::getInstance()->DeleteSettingInstance();
+        delete m_env;
+    }
+    // A tool that logs its arguments and runs the simulated one.
+    void wrapSimTool(const QString& name)
+    {
+        m_env->writeScript(name, QStringLiteral("echo \"%1 $*\" >> \"$KESTA_STUB_LOG\"\nexec '%2/%1' \"$@\"")
+                                     .arg(name, TestEnv::simBinDir()));
+    }
+    QStringList runsOf(const QString& tool) const
+    {
+        return m_env->stubLog().filter(QRegularExpression("^" + tool + "( |$)"));
+    }
+    // "BTN_X=value ...": sets the named parameter buttons.
+    void setButtons(const QString& settings)
+    {
+        for (const QString& pair : settings.split(' ', Qt::SkipEmptyParts))
+            m_window->findChild<MyParameterButton*>(pair.section('=', 0, 0))->setCurrentText(pair.section('=', 1));
+    }
+    QString imagePath(const QString& name) const { return m_folder + '/' + name + ".HVR"; }
+
+    TestEnv* m_env = nullptr;
+    MainWindow* m_window = nullptr;
+    Ui::MainWindow* ui = nullptr;
+    QString m_folder;
 };

@@ -1,20 +1,16 @@
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QtTest>
 
 #include "diskoperationdriver.h"
 #include "drvargs.h"
-#include "mainwindow.h"
-#include "mycommon.h"
 #include "mygraphicaldumpdisplay.h"
-#include "myparameterbutton.h"
-#include "testenv.h"
 #include "ui_mainwindow.h"
 
 namespace {
 
 const QString DUMPING = QString::fromUtf8("ダンプ中");
+const QStringList CLEAN_DUMP{"busy:" + DUMPING, "complete guard=1"};
 const QString WARNING = QStringLiteral("warning:Warning./Not a valid file name.");
 
 // Status byte of a track record in one of the simulator's 2HD images.
@@ -27,427 +23,361 @@ int trackStatus(const QString& image, int track)
     return file.getChar(&status) ? int(status) : -1;
 }
 
-DrvArgs::DumpPanel dumpPanel(const QString& settings)
-{
-    QMap<QString, QString> v;
-    for (const QString& pair : settings.split(' ', Qt::SkipEmptyParts))
-        v.insert(pair.section('=', 0, 0), pair.section('=', 1));
-    auto get = [&v](const char* key) { return v.value(key, MyCommon::NOT_GIVEN); };
-    DrvArgs::DumpPanel p;
-    p.drive = get("drive");
-    p.cylinders = get("cylinders");
-    p.heads = get("heads");
-    p.density = get("density");
-    p.begin = get("begin");
-    p.end = get("end");
-    p.steps = get("steps");
-    p.format = get("format");
-    p.pin1 = get("pin1");
-    p.pin2 = get("pin2");
-    p.pin3 = get("pin3");
-    p.retry = get("retry");
-    return p;
-}
-
 } // namespace
 
-class TestDumpOperation : public QObject
+class TestDumpOperation : public DiskOperationFixture
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void arguments_data();
-    void arguments();
-    void dumpRun_data();
-    void dumpRun();
-    void overwritePolicy_data();
-    void overwritePolicy();
-    void warningsStartNothing_data();
-    void warningsStartNothing();
-    void simulatedDump_data();
-    void simulatedDump();
-    void logPaneAfterRun();
-    void redumpKeepsItsImage_data();
-    void redumpKeepsItsImage();
-    void cancelSilentRedumpInFiveRuns();
-    void inputGuardRefuses_data();
-    void inputGuardRefuses();
-    void queuedTapsMeetTheGuard();
-
-private:
-    // drvdump (or another tool) that logs its arguments and runs the simulator.
-    void wrapSimTool(const QString& name);
-    QStringList runsOf(const QString& tool) const;
-    QString imagePath(const QString& name) const { return m_folder + '/' + name + ".HVR"; }
-    // A real dump of drive 0, cylinders 0 to 39, with the given bad tracks.
-    void dumpWithBadTracks(const QByteArray& bad);
-
-    TestEnv* m_env = nullptr;
-    MainWindow* m_window = nullptr;
-    Ui::MainWindow* ui = nullptr;
-    QString m_folder;
-};
-
-void TestDumpOperation::init()
-{
-    m_env = new TestEnv(true);
-    qputenv("KESTA_SIM_TRACK_MS", "0");
-    for (const char* name : {"KESTA_SIM_WEAK", "KESTA_SIM_BAD", "KESTA_SIM_SILENCE_MS", "KESTA_SIM_SILENCE_AT"})
-        qunsetenv(name);
-    MyCommon::SetApplicationInifilePathForTest(m_env->settingsPath());
-    m_window = new MainWindow;
-    ui = m_window->form();
-    m_window->show();
-    m_folder = m_env->path("images");
-    QDir().mkpath(m_folder);
-    m_window->CurrentPathChangedAll(m_folder, false);
-    ui->LEDT_DUMP_FILENAME->setText("game");
-}
-
-void TestDumpOperation::cleanup()
-{
-    delete m_window;
-    MyCommon::getInstance()->SetInputGuard(false);
-    MyCommon::getInstance()->DeleteSettingInstance();
-    delete m_env;
-}
-
-void TestDumpOperation::wrapSimTool(const QString& name)
-{
-    m_env->writeScript(name, QStringLiteral("echo \"%1 $*\" >> \"$KESTA_STUB_LOG\"\nexec '%2/%1' \"$@\"")
-                                 .arg(name, TestEnv::simBinDir()));
-}
-
-QStringList TestDumpOperation::runsOf(const QString& tool) const
-{
-    return m_env->stubLog().filter(QRegularExpression("^" + tool + "( |$)"));
-}
-
-void TestDumpOperation::dumpWithBadTracks(const QByteArray& bad)
-{
-    wrapSimTool("drvdump");
-    qputenv("KESTA_SIM_BAD", bad);
-    DiskOperationDriver driver;
-    ui->BTN_DUMP->click();
-    QCOMPARE(driver.seen, (QStringList{"busy:" + DUMPING, "complete guard=1"}));
-    QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
-    qunsetenv("KESTA_SIM_BAD");
-    m_env->clearStubLog();
-}
-
-void TestDumpOperation::arguments_data()
-{
-    QTest::addColumn<QString>("panel"); // buttons not named show "---"
-    QTest::addColumn<int>("track");     // -1: a whole dump
-    QTest::addColumn<QStringList>("expected");
-    const QString path = "/home/pi/game.HVR";
-    QTest::newRow("drive, cylinders, retry") << "drive=0 cylinders=80 retry=3" << -1
-                                             << QStringList{"-i", "0", "-c", "80", "-r", "3", path};
-    QTest::newRow("all ---") << "drive=1" << -1 << QStringList{"-i", "1", path};
-    QTest::newRow("begin without end") << "drive=0 begin=5" << -1 << QStringList{"-i", "0", "-b", "5", path};
-    QTest::newRow("every option, three pins")
-        << "drive=0 cylinders=80 heads=2 density=high begin=0 end=79 steps=1 format=raw pin1=2 pin2=4 pin3=12 retry=5"
-        << -1
-        << QStringList{"-i", "0", "-c", "80", "-h", "2", "-d", "high", "-b", "0", "-e", "79", "-s", "1", "-f", "raw",
-                       "-p2", "-p4", "-p12", "-r", "5", path};
-    QTest::newRow("second pin only") << "drive=0 format=encode pin2=12 retry=3" << -1
-                                     << QStringList{"-i", "0", "-f", "encode", "-p12", "-r", "3", path};
-    QTest::newRow("re-dump") << "drive=1 cylinders=80 pin1=2 retry=5" << 17
-                             << QStringList{"-i", "1", "-r", "5", "-t", "17", path};
-    QTest::newRow("re-dump, retry ---") << "drive=0 begin=3" << 40 << QStringList{"-i", "0", "-t", "40", path};
-}
-
-void TestDumpOperation::arguments()
-{
-    QFETCH(QString, panel);
-    QFETCH(int, track);
-    QFETCH(QStringList, expected);
-    const DrvArgs::DumpPanel p = dumpPanel(panel);
-    const QString path = "/home/pi/game.HVR";
-    QCOMPARE(track < 0 ? DrvArgs::Dump(p, path) : DrvArgs::ReDumpTrack(DrvArgs::ReDumpBase(p.drive, p.retry), track, path),
-             expected);
-}
-
-void TestDumpOperation::dumpRun_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::newRow("plain name") << "disk1";
-    QTest::newRow("typed with its extension") << "disk1.HVR";
-    QTest::newRow("blanks only") << "   ";
-}
-
-void TestDumpOperation::dumpRun()
-{
-    QFETCH(QString, name);
-    m_env->writeRecorder("drvdump"); // no progress reports at all
-    ui->LEDT_DUMP_FILENAME->setText(name);
-    DiskOperationDriver driver;
-    ui->BTN_DUMP->click();
-
-    QCOMPARE(runsOf("drvdump"), QStringList{"drvdump -i 0 -c 40 -h 2 -d double -b 0 -e 39 -s 1 -f encode -r 3 " +
-                                            imagePath(name)});
-    QCOMPARE(driver.seen, (QStringList{"busy:" + DUMPING, "complete guard=1"}));
-    QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
-    // Nothing reported: every track of the range is still to do.
-    QCOMPARE(ui->WDT_DUMPSTATUS->Mode(), 0);
-    QCOMPARE(ui->WDT_DUMPSTATUS->GetErrorAndTargetTrack(0, nullptr), 80);
-    QCOMPARE(ui->WDT_DUMPSTATUS->TrackState(80), int(MyGraphicalDumpDisplay::STATE_NON_TARGET));
-    QVERIFY(ui->BTN_REDUMP->isEnabled());
-    QCOMPARE(ui->BTN_REDUMP->styleSheet(), MyCommon::REDUMP_STYLE_HIGHLIGHT);
-    QVERIFY(!m_window->findChild<QProgressDialog*>());
-}
-
-void TestDumpOperation::overwritePolicy_data()
-{
-    QTest::addColumn<QString>("policy");
-    QTest::addColumn<bool>("setting");
-    QTest::addColumn<bool>("kept");
-    QTest::newRow("overwrite") << "overwrite" << false << false;
-    QTest::newRow("SETTING, flag on") << "SETTING" << true << false;
-    QTest::newRow("SETTING, flag off") << "SETTING" << false << true;
-    QTest::newRow("followKESTA") << "followKESTA" << true << true;
-}
-
-void TestDumpOperation::overwritePolicy()
-{
-    QFETCH(QString, policy);
-    QFETCH(bool, setting);
-    QFETCH(bool, kept);
-    m_env->writeRecorder("drvdump");
-    MyCommon::getInstance()->SetSettingBool("OVERWRITE/OVERWRITE", setting);
-    ui->BTN_DUMP_OVERWRITE->setCurrentText(policy);
-    QFile old(imagePath("game"));
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write("old image");
-    old.close();
-
-    DiskOperationDriver driver;
-    ui->BTN_DUMP->click();
-    QCOMPARE(QFile::exists(imagePath("game")), kept);
-    QCOMPARE(runsOf("drvdump").size(), 1); // started with the path either way
-    QVERIFY(runsOf("drvdump").first().endsWith(imagePath("game")));
-}
-
-void TestDumpOperation::warningsStartNothing_data()
-{
-    QTest::addColumn<bool>("folder");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("button");
-    QTest::newRow("dump, no folder") << false << "game" << "BTN_DUMP";
-    QTest::newRow("dump, no name") << true << "" << "BTN_DUMP";
-    QTest::newRow("re-dump, no image yet") << true << "game" << "BTN_REDUMP";
-}
-
-void TestDumpOperation::warningsStartNothing()
-{
-    QFETCH(bool, folder);
-    QFETCH(QString, name);
-    QFETCH(QString, button);
-    m_env->writeRecorder("drvdump");
-    if (!folder)
-        MyCommon::getInstance()->Settings().m_lastAccessFolder.clear();
-    ui->LEDT_DUMP_FILENAME->setText(name);
-    ui->WDT_DUMPSTATUS->InitialTrackState(0, 3, 3, 3, 40);
-    m_window->SetReDumpBtnEnabled(true);
-
-    DiskOperationDriver driver;
-    m_window->findChild<QPushButton*>(button)->click();
-    QCOMPARE(driver.seen, QStringList{WARNING});
-    QCOMPARE(m_env->stubLog(), QStringList{});
-    QVERIFY(ui->BTN_REDUMP->isEnabled());
-    int tracks[MyGraphicalDumpDisplay::TRACK_COUNT];
-    QCOMPARE(ui->WDT_DUMPSTATUS->GetErrorAndTargetTrack(0, tracks), 2);
-    QCOMPARE(tracks[0], 6);
-    QVERIFY(!MyCommon::getInstance()->isInputGuard());
-    QVERIFY(!QFile::exists(imagePath("game")));
-}
-
-void TestDumpOperation::simulatedDump_data()
-{
-    QTest::addColumn<QByteArray>("weak");
-    QTest::addColumn<QByteArray>("bad");
-    QTest::newRow("clean disk") << QByteArray() << QByteArray();
-    QTest::newRow("two weak tracks, one bad") << QByteArray("5:2,17:2") << QByteArray("40");
-}
-
-void TestDumpOperation::simulatedDump()
-{
-    QFETCH(QByteArray, weak);
-    QFETCH(QByteArray, bad);
-    wrapSimTool("drvdump");
-    qputenv("KESTA_SIM_WEAK", weak);
-    qputenv("KESTA_SIM_BAD", bad);
-    DiskOperationDriver driver;
-    ui->BTN_DUMP->click();
-    qunsetenv("KESTA_SIM_WEAK");
-    qunsetenv("KESTA_SIM_BAD");
-    QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
-
-    MyGraphicalDumpDisplay* map = ui->WDT_DUMPSTATUS;
-    for (int track = 0; track < MyGraphicalDumpDisplay::TRACK_COUNT; ++track) {
-        int expected = track < 80 ? 1 : -1;
-        if (!weak.isEmpty() && (track == 5 || track == 17))
-            expected = 2;
-        if (!bad.isEmpty() && track == 40)
-            expected = MyGraphicalDumpDisplay::STATE_ERROR;
-        QCOMPARE(map->TrackState(track), expected);
+    void init()
+    {
+        setUp();
+        ui->LEDT_DUMP_FILENAME->setText("game");
     }
-    QCOMPARE(ui->BTN_REDUMP->isEnabled(), !bad.isEmpty());
-    QVERIFY(ui->EDT_LOG_DISPLAY->toPlainText().contains("T079 C39 H1"));
-    QCOMPARE(trackStatus(imagePath("game"), 40), bad.isEmpty() ? 1 : 3);
+    void cleanup() { tearDown(); }
 
-    // REDUMP re-reads what failed, now that the disk reads again.
-    m_env->clearStubLog();
-    driver.seen.clear();
-    m_window->on_BTN_REDUMP_clicked();
-    if (bad.isEmpty()) {
+    void arguments_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QString>("panel"); // buttons not named show "---"
+        QTest::addColumn<QStringList>("expected");
+        const QString path = "/home/pi/game.HVR";
+        QTest::newRow("dump, drive, cylinders, retry") << "dump" << "drive=0 cylinders=80 retry=3"
+                                                       << QStringList{"-i", "0", "-c", "80", "-r", "3", path};
+        QTest::newRow("dump, all ---") << "dump" << "drive=1" << QStringList{"-i", "1", path};
+        QTest::newRow("dump, every option, three pins")
+            << "dump" << "drive=0 cylinders=80 heads=2 density=high begin=0 end=79 steps=1 format=raw pin1=2 pin2=4 pin3=12 retry=5"
+            << QStringList{"-i", "0", "-c", "80", "-h", "2", "-d", "high", "-b", "0", "-e", "79", "-s", "1", "-f", "raw",
+                           "-p2", "-p4", "-p12", "-r", "5", path};
+        QTest::newRow("dump, second pin only") << "dump" << "drive=0 format=encode pin2=12 retry=3"
+                                               << QStringList{"-i", "0", "-f", "encode", "-p12", "-r", "3", path};
+        QTest::newRow("re-dump track 17") << "redump17" << "drive=1 cylinders=80 pin1=2 retry=5"
+                                          << QStringList{"-i", "1", "-r", "5", "-t", "17", path};
+        QTest::newRow("re-dump, retry ---") << "redump40" << "drive=0 begin=3" << QStringList{"-i", "0", "-t", "40", path};
+        QTest::newRow("restore, every option")
+            << "restore" << "drive=1 diskNo=0 cylinders=80 heads=2 begin=10 end=12 steps=2 flag=1 pin1=2 pin2=4 pin3=12"
+            << QStringList{"-i", "1", "-n", "0", "-c", "80", "-h", "2", "-b", "10", "-e", "12", "-s", "2", "-u", "1",
+                           "-p2", "-p4", "-p12", path};
+        QTest::newRow("restore, all ---") << "restore" << "" << QStringList{path};
+        QTest::newRow("unformat, every option") << "unformat" << "drive=1 cylinders=40 heads=2 steps=1 pin1=4 pin3=2"
+                                                << QStringList{"-i", "1", "-c", "40", "-h", "2", "-s", "1", "-p4", "-p2"};
+        QTest::newRow("drvinfo, drive and pins") << "info" << "drive=0 cylinders=40 heads=2 pin1=2 pin2=12"
+                                                 << QStringList{"-i", "0", "-p2", "-p12"};
+        QTest::newRow("drvinfo, all ---") << "info" << "" << QStringList{};
+    }
+
+    void arguments()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QString, panel);
+        QFETCH(QStringList, expected);
+        QMap<QString, QString> v;
+        for (const QString& pair : panel.split(' ', Qt::SkipEmptyParts))
+            v.insert(pair.section('=', 0, 0), pair.section('=', 1));
+        auto get = [&v](const char* key) { return v.value(key, MyCommon::NOT_GIVEN); };
+        const QString path = "/home/pi/game.HVR";
+        const DrvArgs::DumpPanel d{get("drive"), get("cylinders"), get("heads"), get("density"),
+                                   get("begin"), get("end"),       get("steps"), get("format"),
+                                   get("pin1"),  get("pin2"),      get("pin3"),  get("retry")};
+        const DrvArgs::RestorePanel r{get("drive"), get("diskNo"), get("cylinders"), get("heads"),
+                                      get("begin"), get("end"),    get("steps"),     get("flag"),
+                                      get("pin1"),  get("pin2"),   get("pin3")};
+        const DrvArgs::UnformatPanel u{get("drive"), get("cylinders"), get("heads"), get("steps"),
+                                       get("pin1"),  get("pin2"),      get("pin3")};
+        QStringList args;
+        if (tool == "dump")
+            args = DrvArgs::Dump(d, path);
+        else if (tool.startsWith("redump"))
+            args = DrvArgs::ReDumpTrack(DrvArgs::ReDumpBase(d.drive, d.retry), tool.mid(6).toInt(), path);
+        else if (tool == "restore")
+            args = DrvArgs::Restore(r, path);
+        else
+            args = tool == "info" ? DrvArgs::Info(u) : DrvArgs::Unformat(u);
+        QCOMPARE(args, expected);
+    }
+
+    // A dump with a recording tool: the existing image goes or stays by the
+    // overwrite policy, the name gets ".HVR", and with nothing reported every
+    // track of the range is left for the re-dump.
+    void dumpRun_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("policy");
+        QTest::addColumn<bool>("setting");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("overwrite") << "game" << "overwrite" << false << false;
+        QTest::newRow("SETTING, flag on") << "game" << "SETTING" << true << false;
+        QTest::newRow("SETTING, flag off") << "game" << "SETTING" << false << true;
+        QTest::newRow("followKESTA") << "game" << "followKESTA" << true << true;
+        QTest::newRow("typed with its extension") << "game.HVR" << "overwrite" << false << true;
+        QTest::newRow("blanks only") << "   " << "overwrite" << false << true;
+    }
+
+    void dumpRun()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, policy);
+        QFETCH(bool, setting);
+        QFETCH(bool, kept);
+        m_env->writeRecorder("drvdump");
+        MyCommon::getInstance()->SetSettingBool("OVERWRITE/OVERWRITE", setting);
+        ui->BTN_DUMP_OVERWRITE->setCurrentText(policy);
+        ui->LEDT_DUMP_FILENAME->setText(name);
+        QFile old(imagePath("game"));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old image");
+        old.close();
+
+        DiskOperationDriver driver;
+        ui->BTN_DUMP->click();
+        QCOMPARE(QFile::exists(imagePath("game")), kept);
+        QCOMPARE(runsOf("drvdump"), QStringList{"drvdump -i 0 -c 40 -h 2 -d double -b 0 -e 39 -s 1 -f encode -r 3 " +
+                                                imagePath(name)});
+        QCOMPARE(driver.seen, CLEAN_DUMP);
+        QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
+        QCOMPARE(ui->WDT_DUMPSTATUS->GetErrorAndTargetTrack(0, nullptr), 80);
+        QCOMPARE(ui->WDT_DUMPSTATUS->TrackState(80), int(MyGraphicalDumpDisplay::STATE_NON_TARGET));
+        QVERIFY(ui->BTN_REDUMP->isEnabled());
+        QCOMPARE(ui->BTN_REDUMP->styleSheet(), MyCommon::REDUMP_STYLE_HIGHLIGHT);
+        QVERIFY(!m_window->findChild<QProgressDialog*>());
+    }
+
+    // A refused start warns, runs no tool, leaves the maps and the guard alone.
+    void refusedStarts_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("dump, no folder") << false << "game" << "BTN_DUMP";
+        QTest::newRow("dump, no name") << true << "" << "BTN_DUMP";
+        QTest::newRow("re-dump, no image yet") << true << "game" << "BTN_REDUMP";
+        QTest::newRow("restore, no name") << true << "" << "BTN_RESTORE";
+        QTest::newRow("restore, missing file") << true << "missing.HVR" << "BTN_RESTORE";
+        QTest::newRow("restore, a folder") << true << "sub" << "BTN_RESTORE";
+    }
+
+    void refusedStarts()
+    {
+        QFETCH(bool, folder);
+        QFETCH(QString, name);
+        QFETCH(QString, button);
+        for (const char* tool : {"drvdump", "drvrestore"})
+            m_env->writeRecorder(tool);
+        if (!folder)
+            MyCommon::getInstance()->Settings().m_lastAccessFolder.clear();
+        QDir(m_folder).mkdir("sub");
+        ui->LEDT_DUMP_FILENAME->setText(name);
+        ui->LEDT_RESTORE_FILENAME->setText(name);
+        ui->WDT_DUMPSTATUS->InitialTrackState(0, 3, 3, 3, 40);
+        ui->WDT_RESTORESTATUS->InitialTrackState(1, 3, 3, 2, 40);
+        m_window->SetReDumpBtnEnabled(true);
+
+        DiskOperationDriver driver;
+        m_window->findChild<QPushButton*>(button)->click();
+        QCOMPARE(driver.seen, QStringList{WARNING});
+        QCOMPARE(m_env->stubLog(), QStringList{});
+        QVERIFY(ui->BTN_REDUMP->isEnabled());
+        int tracks[MyGraphicalDumpDisplay::TRACK_COUNT];
+        QCOMPARE(ui->WDT_DUMPSTATUS->GetErrorAndTargetTrack(0, tracks), 2);
+        QCOMPARE(tracks[0], 6);
+        QCOMPARE(ui->WDT_RESTORESTATUS->GetErrorAndTargetTrack(0, nullptr), 2);
+        QVERIFY(!MyCommon::getInstance()->isInputGuard());
+        QVERIFY(!QFile::exists(imagePath("game")));
+    }
+
+    void simulatedDump_data()
+    {
+        QTest::addColumn<QByteArray>("weak");
+        QTest::addColumn<QByteArray>("bad");
+        QTest::newRow("clean disk") << QByteArray() << QByteArray();
+        QTest::newRow("two weak tracks, one bad") << QByteArray("5:2,17:2") << QByteArray("40");
+    }
+
+    void simulatedDump()
+    {
+        QFETCH(QByteArray, weak);
+        QFETCH(QByteArray, bad);
+        wrapSimTool("drvdump");
+        qputenv("KESTA_SIM_WEAK", weak);
+        qputenv("KESTA_SIM_BAD", bad);
+        ui->EDT_LOG_DISPLAY->setPlainText("earlier");
+        DiskOperationDriver driver;
+        ui->BTN_DUMP->click();
+        qunsetenv("KESTA_SIM_WEAK");
+        qunsetenv("KESTA_SIM_BAD");
+        QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
+
+        MyGraphicalDumpDisplay* map = ui->WDT_DUMPSTATUS;
+        for (int track = 0; track < MyGraphicalDumpDisplay::TRACK_COUNT; ++track) {
+            int expected = track < 80 ? 1 : -1;
+            if (!weak.isEmpty() && (track == 5 || track == 17))
+                expected = 2;
+            if (!bad.isEmpty() && track == 40)
+                expected = MyGraphicalDumpDisplay::STATE_ERROR;
+            QCOMPARE(map->TrackState(track), expected);
+        }
+        QCOMPARE(ui->BTN_REDUMP->isEnabled(), !bad.isEmpty());
+        // The log pane keeps what was there and adds the tool's reports.
+        const QStringList log = ui->EDT_LOG_DISPLAY->toPlainText().split('\n');
+        QCOMPARE(log.first(), QString("earlier"));
+        QVERIFY(log.filter("T079 C39 H1").size() >= 1);
+        QCOMPARE(trackStatus(imagePath("game"), 40), bad.isEmpty() ? 1 : 3);
+
+        // REDUMP re-reads what failed, now that the disk reads again.
+        m_env->clearStubLog();
+        driver.seen.clear();
+        m_window->on_BTN_REDUMP_clicked();
+        if (bad.isEmpty()) {
+            QCOMPARE(driver.seen, QStringList{});
+            QCOMPARE(m_env->stubLog(), QStringList{});
+            return;
+        }
+        QCOMPARE(runsOf("drvdump"), QStringList{"drvdump -i 0 -r 3 -t 40 " + imagePath("game")});
+        QCOMPARE(driver.seen, CLEAN_DUMP);
+        QCOMPARE(map->TrackState(40), 1);
+        QCOMPARE(map->TrackState(5), 2);
+        QVERIFY(!ui->BTN_REDUMP->isEnabled());
+        QCOMPARE(trackStatus(imagePath("game"), 40), 1);
+    }
+
+    // A re-dump reads into the image and from the drive of the dump that
+    // filled the map, whatever the panel shows now.
+    void redumpKeepsItsImage_data()
+    {
+        QTest::addColumn<QString>("newName");
+        QTest::addColumn<bool>("newFolder");
+        QTest::addColumn<bool>("newDrive");
+        QTest::newRow("name changed") << "other" << false << false;
+        QTest::newRow("folder changed") << "game" << true << false;
+        QTest::newRow("name cleared") << "" << false << false;
+        QTest::newRow("drive changed") << "game" << false << true;
+    }
+
+    void redumpKeepsItsImage()
+    {
+        QFETCH(QString, newName);
+        QFETCH(bool, newFolder);
+        QFETCH(bool, newDrive);
+        dumpWithBadTracks("40");
+        if (QTest::currentTestFailed())
+            return;
+        const QString image = imagePath("game");
+        ui->LEDT_DUMP_FILENAME->setText(newName);
+        const QString elsewhere = m_env->path("elsewhere");
+        if (newFolder) {
+            QDir().mkpath(elsewhere);
+            m_window->CurrentPathChangedAll(elsewhere, false);
+        }
+        if (newDrive)
+            ui->BTN_DUMP_DRIVE->setCurrentText("1");
+
+        DiskOperationDriver driver;
+        ui->BTN_REDUMP->click();
+        QCOMPARE(runsOf("drvdump"), QStringList{"drvdump -i 0 -r 3 -t 40 " + image});
+        if (newFolder || newName != "game")
+            QVERIFY(DiskOperationDriver::logged("has changed since the dump"));
+        QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{"game.HVR"});
+        QVERIFY(!QFile::exists(elsewhere + "/game.HVR"));
+        QCOMPARE(trackStatus(image, 40), 1);
+    }
+
+    // Cancel during a silent run ends it through pkill and runs no further track.
+    void cancelSilentRedumpInFiveRuns()
+    {
+        dumpWithBadTracks("10,11,12,13,14");
+        if (QTest::currentTestFailed())
+            return;
+        m_env->writeScript("pkill", QStringLiteral("exec '%1/pkill' \"$@\"").arg(KESTA_STUB_DIR));
+        // The second run falls silent for a minute, twice the runner's limit.
+        qputenv("KESTA_SIM_BAD", "10,11,12,13,14");
+        qputenv("KESTA_SIM_SILENCE_MS", "60000");
+        qputenv("KESTA_SIM_SILENCE_AT", "11");
+
+        DiskOperationDriver driver;
+        bool cancelled = false;
+        driver.onBusy = [&](QProgressDialog* busy) {
+            const bool running = !QDir(m_env->simDir() + "/pids").entryList({"drvdump.*"}, QDir::Files).isEmpty();
+            if (!cancelled && runsOf("drvdump").size() == 2 && running) {
+                cancelled = true;
+                busy->findChild<QPushButton*>()->click();
+            }
+        };
+        ui->BTN_REDUMP->click();
+
+        QVERIFY(cancelled);
+        QCOMPARE(runsOf("drvdump"), (QStringList{"drvdump -i 0 -r 3 -t 10 " + imagePath("game"),
+                                                 "drvdump -i 0 -r 3 -t 11 " + imagePath("game")}));
+        QCOMPARE(runsOf("pkill"), (QStringList{"pkill drvdump", "pkill drvrestore", "pkill drvunformat"}));
+        QCOMPARE(driver.seen, CLEAN_DUMP);
+        QVERIFY(ui->BTN_REDUMP->isEnabled());
+        QVERIFY(DiskOperationDriver::logged("void MainWindow::on_ProgressCanceled()"));
+        QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
+    }
+
+    void inputGuardRefuses_data()
+    {
+        QTest::addColumn<QString>("slot");
+        for (const char* slot : {"on_BTN_DUMP_clicked", "on_BTN_REDUMP_clicked", "on_BTN_DUMP_FILESELECT_clicked",
+                                 "on_BTN_RESTORE_clicked", "on_BTN_RESTORE_FILESELECT_clicked",
+                                 "on_BTN_UNFORMAT_clicked", "on_BTN_DRVINFO_clicked"})
+            QTest::newRow(slot) << slot;
+    }
+
+    void inputGuardRefuses()
+    {
+        QFETCH(QString, slot);
+        for (const char* tool : {"drvdump", "drvrestore", "drvunformat", "drvinfo"})
+            m_env->writeRecorder(tool);
+        QFile(imagePath("game")).open(QIODevice::WriteOnly);
+        ui->LEDT_RESTORE_FILENAME->setText("game.HVR");
+        QCoreApplication::postEvent(m_window, new QEvent(QEvent::Type(MyCommon::EVENT_INPUT_GUARD_ON)));
+        QTRY_VERIFY(MyCommon::getInstance()->isInputGuard());
+
+        DiskOperationDriver driver;
+        QVERIFY(QMetaObject::invokeMethod(m_window, slot.toLatin1().constData()));
+        const QStringList refusals = driver.debugLog().filter("void MainWindow::" + slot + "()");
+        QCOMPARE(refusals.size(), 1);
+        QVERIFY(refusals.first().endsWith(" INPUT GUARD!!"));
         QCOMPARE(driver.seen, QStringList{});
         QCOMPARE(m_env->stubLog(), QStringList{});
-        return;
     }
-    QCOMPARE(runsOf("drvdump"), QStringList{"drvdump -i 0 -r 3 -t 40 " + imagePath("game")});
-    QCOMPARE(driver.seen, (QStringList{"busy:" + DUMPING, "complete guard=1"}));
-    QCOMPARE(map->TrackState(40), 1);
-    QCOMPARE(map->TrackState(5), 2);
-    QVERIFY(!ui->BTN_REDUMP->isEnabled());
-    QCOMPARE(trackStatus(imagePath("game"), 40), 1);
-}
 
-void TestDumpOperation::logPaneAfterRun()
-{
-    m_env->writeScript("drvdump", "printf '\\033[2KP(T000 C00 H0) read ok\\n\\033[2KP(T001 C00 H1) read ok\\n'");
-    ui->EDT_LOG_DISPLAY->setPlainText("earlier");
-    DiskOperationDriver driver;
-    ui->BTN_DUMP->click();
-    QCOMPARE(ui->EDT_LOG_DISPLAY->toPlainText(), QString("earlier\nP(T000 C00 H0) read ok\nP(T001 C00 H1) read ok"));
-    QCOMPARE(ui->WDT_DUMPSTATUS->TrackState(0), 1);
-    QCOMPARE(ui->WDT_DUMPSTATUS->TrackState(1), 1);
-    QCOMPARE(ui->WDT_DUMPSTATUS->TrackState(2), 0);
-}
+    // Taps queued while the tool writes or while "Completed." shows are refused.
+    void queuedTapsMeetTheGuard()
+    {
+        wrapSimTool("drvdump");
+        auto queueTap = [this]() { QMetaObject::invokeMethod(ui->BTN_DUMP, "click", Qt::QueuedConnection); };
+        bool tapped = false;
+        const auto connection = connect(MyCommon::getInstance(), &MyCommon::commandOutputs, this, [&]() {
+            if (!tapped)
+                queueTap();
+            tapped = true;
+        });
+        DiskOperationDriver driver;
+        driver.onComplete = queueTap;
+        ui->BTN_DUMP->click();
+        disconnect(connection);
+        QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
 
-void TestDumpOperation::redumpKeepsItsImage_data()
-{
-    QTest::addColumn<QString>("newName");
-    QTest::addColumn<bool>("newFolder");
-    QTest::addColumn<bool>("newDrive");
-    QTest::newRow("name changed") << "other" << false << false;
-    QTest::newRow("folder changed") << "game" << true << false;
-    QTest::newRow("name cleared") << "" << false << false;
-    QTest::newRow("drive changed") << "game" << false << true;
-}
-
-void TestDumpOperation::redumpKeepsItsImage()
-{
-    QFETCH(QString, newName);
-    QFETCH(bool, newFolder);
-    QFETCH(bool, newDrive);
-    dumpWithBadTracks("40");
-    if (QTest::currentTestFailed())
-        return;
-    const QString image = imagePath("game");
-    ui->LEDT_DUMP_FILENAME->setText(newName);
-    const QString elsewhere = m_env->path("elsewhere");
-    if (newFolder) {
-        QDir().mkpath(elsewhere);
-        m_window->CurrentPathChangedAll(elsewhere, false);
+        QCOMPARE(runsOf("drvdump").size(), 1);
+        QCOMPARE(driver.debugLog().filter("void MainWindow::on_BTN_DUMP_clicked()  INPUT GUARD!!").size(), 2);
+        QCOMPARE(driver.seen, CLEAN_DUMP);
     }
-    if (newDrive)
-        ui->BTN_DUMP_DRIVE->setCurrentText("1");
 
-    DiskOperationDriver driver;
-    ui->BTN_REDUMP->click();
-    // Same image, same drive as the dump that filled the map.
-    QCOMPARE(runsOf("drvdump"), QStringList{"drvdump -i 0 -r 3 -t 40 " + image});
-    if (newFolder || newName != "game")
-        QVERIFY(DiskOperationDriver::logged("has changed since the dump"));
-    QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{"game.HVR"});
-    QVERIFY(!QFile::exists(elsewhere + "/game.HVR"));
-    QCOMPARE(trackStatus(image, 40), 1);
-}
-
-void TestDumpOperation::cancelSilentRedumpInFiveRuns()
-{
-    dumpWithBadTracks("10,11,12,13,14");
-    if (QTest::currentTestFailed())
-        return;
-    m_env->writeScript("pkill", QStringLiteral("exec '%1/pkill' \"$@\"").arg(KESTA_STUB_DIR));
-    // The second run falls silent for a minute, twice the runner's limit.
-    qputenv("KESTA_SIM_BAD", "10,11,12,13,14");
-    qputenv("KESTA_SIM_SILENCE_MS", "60000");
-    qputenv("KESTA_SIM_SILENCE_AT", "11");
-
-    DiskOperationDriver driver;
-    QElapsedTimer sinceCancel;
-    driver.onBusy = [&](QProgressDialog* busy) {
-        const bool running = !QDir(m_env->simDir() + "/pids").entryList({"drvdump.*"}, QDir::Files).isEmpty();
-        if (!sinceCancel.isValid() && runsOf("drvdump").size() == 2 && running) {
-            sinceCancel.start();
-            busy->findChild<QPushButton*>()->click();
-        }
-    };
-    ui->BTN_REDUMP->click();
-
-    QVERIFY(sinceCancel.isValid());
-    QVERIFY2(sinceCancel.elapsed() < 20000, "the silent tool was waited for");
-    QCOMPARE(runsOf("drvdump"), (QStringList{"drvdump -i 0 -r 3 -t 10 " + imagePath("game"),
-                                             "drvdump -i 0 -r 3 -t 11 " + imagePath("game")}));
-    QCOMPARE(runsOf("pkill"), (QStringList{"pkill drvdump", "pkill drvrestore", "pkill drvunformat"}));
-    QCOMPARE(driver.seen, (QStringList{"busy:" + DUMPING, "complete guard=1"}));
-    QVERIFY(ui->BTN_REDUMP->isEnabled());
-    QVERIFY(DiskOperationDriver::logged("void MainWindow::on_ProgressCanceled()"));
-    QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
-}
-
-void TestDumpOperation::inputGuardRefuses_data()
-{
-    QTest::addColumn<QString>("slot");
-    for (const char* slot : {"on_BTN_DUMP_clicked", "on_BTN_REDUMP_clicked", "on_BTN_DUMP_FILESELECT_clicked",
-                             "on_BTN_RESTORE_clicked", "on_BTN_RESTORE_FILESELECT_clicked", "on_BTN_UNFORMAT_clicked",
-                             "on_BTN_DRVINFO_clicked"})
-        QTest::newRow(slot) << slot;
-}
-
-void TestDumpOperation::inputGuardRefuses()
-{
-    QFETCH(QString, slot);
-    for (const char* tool : {"drvdump", "drvrestore", "drvunformat", "drvinfo"})
-        m_env->writeRecorder(tool);
-    QFile(imagePath("game")).open(QIODevice::WriteOnly);
-    ui->LEDT_RESTORE_FILENAME->setText("game.HVR");
-    QCoreApplication::postEvent(m_window, new QEvent(QEvent::Type(MyCommon::EVENT_INPUT_GUARD_ON)));
-    QTRY_VERIFY(MyCommon::getInstance()->isInputGuard());
-
-    DiskOperationDriver driver;
-    QVERIFY(QMetaObject::invokeMethod(m_window, slot.toLatin1().constData()));
-    const QStringList refusals = driver.debugLog().filter("void MainWindow::" + slot + "()");
-    QCOMPARE(refusals.size(), 1);
-    QVERIFY(refusals.first().endsWith(" INPUT GUARD!!"));
-    QCOMPARE(driver.seen, QStringList{});
-    QCOMPARE(m_env->stubLog(), QStringList{});
-}
-
-void TestDumpOperation::queuedTapsMeetTheGuard()
-{
-    wrapSimTool("drvdump");
-    auto queueTap = [this]() { QMetaObject::invokeMethod(ui->BTN_DUMP, "click", Qt::QueuedConnection); };
-    // One tap arrives while the tool writes, one while "Completed." is up.
-    bool tapped = false;
-    const auto connection = connect(MyCommon::getInstance(), &MyCommon::commandOutputs, this, [&]() {
-        if (!tapped)
-            queueTap();
-        tapped = true;
-    });
-    DiskOperationDriver driver;
-    driver.onComplete = queueTap;
-    ui->BTN_DUMP->click();
-    disconnect(connection);
-    QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
-
-    QCOMPARE(runsOf("drvdump").size(), 1);
-    QCOMPARE(driver.debugLog().filter("void MainWindow::on_BTN_DUMP_clicked()  INPUT GUARD!!").size(), 2);
-    QCOMPARE(driver.seen, (QStringList{"busy:" + DUMPING, "complete guard=1"}));
-}
+private:
+    // A real dump of drive 0, cylinders 0 to 39, with the given bad tracks.
+    void dumpWithBadTracks(const QByteArray& bad)
+    {
+        wrapSimTool("drvdump");
+        qputenv("KESTA_SIM_BAD", bad);
+        DiskOperationDriver driver;
+        ui->BTN_DUMP->click();
+        qunsetenv("KESTA_SIM_BAD");
+        QCOMPARE(driver.seen, CLEAN_DUMP);
+        QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
+        m_env->clearStubLog();
+    }
+};
 
 QTEST_MAIN(TestDumpOperation)
 #include "tst_dumpoperation.moc"

@@ -1,9 +1,7 @@
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QListView>
 #include <QSettings>
-#include <QTimer>
 #include <QtTest>
 
 #include "fdimageselector.h"
@@ -38,240 +36,187 @@ QByteArray readFile(const QString& path)
 
 } // namespace
 
-// Answers the keyboards that come up: accepts with the given text, or closes
-// them when it is empty; notes each one.
-class KeyboardDriver : public QObject
-{
-public:
-    explicit KeyboardDriver(QString text) : m_text(std::move(text))
-    {
-        connect(&m_timer, &QTimer::timeout, this, &KeyboardDriver::poll);
-        m_timer.start(20);
-    }
-    int opened = 0;
-
-private:
-    void poll()
-    {
-        auto* keyboard = qobject_cast<MyKeyboard*>(QApplication::activeModalWidget());
-        if (!keyboard)
-            return;
-        ++opened;
-        if (m_text.isEmpty()) {
-            keyboard->reject();
-        } else {
-            keyboard->setText(m_text);
-            keyboard->accept();
-        }
-    }
-    QString m_text;
-    QTimer m_timer;
-};
-
 class TestFileTools : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void tools_data();
-    void tools();
-    void rename_data();
-    void rename();
-    void renameButton_data();
-    void renameButton();
-    void drops_data();
-    void drops();
-    void keyboardOnVisiblePage_data();
-    void keyboardOnVisiblePage();
+    void init()
+    {
+        m_env = new TestEnv;
+        m_env->writeScript("hvrconv", BRACKET_RECORDER);
+        m_env->writeScript("hvrtool", BRACKET_RECORDER);
+        m_img = m_env->path("img dir");
+        QDir().mkpath(m_img + "/sub");
+        writeFile(m_img + "/a.HVR", "image a");
+        writeFile(m_img + "/b.HVR", "image b");
+        MyCommon::SetApplicationInifilePathForTest(m_env->settingsPath());
+        m_window = new MainWindow;
+        ui = m_window->form();
+        m_window->show();
+        select(m_img + "/a.HVR");
+    }
+
+    void cleanup()
+    {
+        delete m_window;
+        MyCommon::getInstance()->DeleteSettingInstance();
+        delete m_env;
+    }
+
+    void tools_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("choices"); // extension, disk number, format / disk name, type, rpm, protect
+        QTest::addColumn<QString>("expected");    // %1 is the image folder
+        QTest::newRow("convert to HVR") << "convert" << "b2" << QStringList{".HVR", "3", "raw"}
+                                        << "hvrconv [-i] [%1/a.HVR] [-n] [3] [-o] [%1/b2.HVR] [-f] [raw]";
+        QTest::newRow("convert to D88, no -f") << "convert" << "b2" << QStringList{".D88", "1", "encode"}
+                                               << "hvrconv [-i] [%1/a.HVR] [-n] [1] [-o] [%1/b2.D88] [encode]";
+        QTest::newRow("make HVR") << "make" << "blank1" << QStringList{"BLANK IMAGE", "2HD", "360", "off"}
+                                  << "hvrtool [-c] [-t] [2HD] [-r] [360] [-n] ['BLANK IMAGE'] [-p] [off] [%1/blank1.HVR]";
+        QTest::newRow("make HVR, empty disk name") << "make" << "blank1" << QStringList{"", "2D", "300", "on"}
+                                                   << "hvrtool [-c] [-t] [2D] [-r] [300] [-n] [''] [-p] [on] [%1/blank1.HVR]";
+    }
+
+    void tools()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QString, name);
+        QFETCH(QStringList, choices);
+        QFETCH(QString, expected);
+        const bool convert = tool == "convert";
+        MyLineEdit* field = convert ? ui->LEDT_CONVERT : ui->LEDT_MAKE_HVR;
+        QPushButton* run = convert ? ui->BTN_CONVERT : ui->BTN_MAKE_HVR;
+        QVERIFY(!run->isEnabled());
+        field->setText(name);
+        QVERIFY(run->isEnabled());
+        if (convert) {
+            ui->BTN_CONVERT_EXT->setCurrentText(choices[0]);
+            ui->BTN_CONVERT_DISKNO->setCurrentText(choices[1]);
+            ui->BTN_CONVERT_FORMAT->setCurrentText(choices[2]);
+        } else {
+            ui->LEDT_MAKE_HVR_DISKNAME->setText(choices[0]);
+            ui->BTN_MAKE_HVR_TYPE->setCurrentText(choices[1]);
+            ui->BTN_MAKE_HVR_RPM->setCurrentText(choices[2]);
+            ui->BTN_MAKE_HVR_PROTECT->setCurrentText(choices[3]);
+        }
+        m_env->clearStubLog();
+        run->click();
+        QCOMPARE(m_env->stubLog(), QStringList{expected.arg(m_img)});
+        QCOMPARE(field->styleSheet(), MainWindow::TOOL_FIELD_STYLE_DONE);
+        field->setText(name + "x");
+        QCOMPARE(field->styleSheet(), MainWindow::TOOL_FIELD_STYLE_EDITED);
+    }
+
+    void rename_data()
+    {
+        QTest::addColumn<QString>("newName");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("renamed");
+        QTest::newRow("free name") << "c.HVR" << true << true;
+        QTest::newRow("existing file") << "b.HVR" << true << false;
+        QTest::newRow("into a subfolder") << "sub/c.HVR" << true << false;
+        QTest::newRow("out of the folder") << "../c.HVR" << true << false;
+        QTest::newRow("the folder above") << ".." << true << false;
+        QTest::newRow("empty") << "" << false << false;
+        QTest::newRow("the selected name") << "a.HVR" << false << false;
+    }
+
+    void rename()
+    {
+        QFETCH(QString, newName);
+        QFETCH(bool, enabled);
+        QFETCH(bool, renamed);
+        ui->LEDT_RENAME->setText("seed");
+        ui->LEDT_RENAME->setText(newName);
+        QCOMPARE(ui->BTN_RENAME->isEnabled(), enabled);
+        ui->BTN_RENAME->click();
+        if (enabled)
+            QCOMPARE(ui->LEDT_RENAME->styleSheet(),
+                     renamed ? MainWindow::TOOL_FIELD_STYLE_DONE : MainWindow::TOOL_FIELD_STYLE_FAILED);
+        QCOMPARE(readFile(m_img + "/a.HVR"), renamed ? QByteArray("<missing>") : QByteArray("image a"));
+        QCOMPARE(readFile(m_img + "/b.HVR"), QByteArray("image b"));
+        QCOMPARE(readFile(m_img + "/c.HVR"), renamed ? QByteArray("image a") : QByteArray("<missing>"));
+        QVERIFY(!QFile::exists(m_img + "/sub/c.HVR"));
+        QVERIFY(!QFile::exists(m_env->path("c.HVR")));
+    }
+
+    void drops_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("convert") << "LEDT_CONVERT" << "/img/game.old.D88" << "game";
+        QTest::newRow("rename") << "LEDT_RENAME" << "/img/game.old.D88" << "game.old.D88";
+        QTest::newRow("make") << "LEDT_MAKE_HVR" << "/img/game.old.D88" << "game";
+        QTest::newRow("make, no folder") << "LEDT_MAKE_HVR" << "plain.x" << "plain";
+        QTest::newRow("rename, no folder") << "LEDT_RENAME" << "plain.x" << "plain.x";
+    }
+
+    void drops()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, path);
+        QFETCH(QString, text);
+        auto* edit = m_window->findChild<MyLineEdit*>(field);
+        emit edit->fileDroped(path);
+        QCOMPARE(edit->text(), text);
+        const QMap<QString, QPushButton*> buttons = {
+            {"LEDT_CONVERT", ui->BTN_CONVERT}, {"LEDT_RENAME", ui->BTN_RENAME}, {"LEDT_MAKE_HVR", ui->BTN_MAKE_HVR}};
+        QVERIFY(buttons[field]->isEnabled());
+    }
+
+    void keyboardOnVisiblePage_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("opened");
+        QTest::newRow("convert on its page") << "LEDT_CONVERT" << 0 << 1;
+        QTest::newRow("convert elsewhere") << "LEDT_CONVERT" << 2 << 0;
+        QTest::newRow("rename on its page") << "LEDT_RENAME" << 1 << 1;
+        QTest::newRow("make elsewhere") << "LEDT_MAKE_HVR" << 1 << 0;
+        QTest::newRow("disk name anywhere") << "LEDT_MAKE_HVR_DISKNAME" << 0 << 1;
+    }
+
+    void keyboardOnVisiblePage()
+    {
+        QFETCH(QString, field);
+        QFETCH(int, page);
+        QFETCH(int, opened);
+        ui->TAB_FILEOPERATION->setCurrentIndex(page);
+        m_window->on_TAB_FILEOPERATION_currentChanged(page);
+        ModalAnswer answer([](QWidget* modal) {
+            auto* keyboard = qobject_cast<MyKeyboard*>(modal);
+            QVERIFY(keyboard);
+            keyboard->setText("TYPED NAME");
+            keyboard->accept();
+        });
+        auto* edit = m_window->findChild<MyLineEdit*>(field);
+        emit edit->focused(true);
+        QCOMPARE(answer.answered(), opened);
+        QCOMPARE(edit->text() == "TYPED NAME", opened == 1);
+        if (field == "LEDT_MAKE_HVR_DISKNAME") {
+            // A name typed on the keyboard is kept like one typed on a keyboard.
+            QSettings file(m_env->settingsPath(), QSettings::IniFormat);
+            QCOMPARE(file.value("CONVERT/MAKEHVR").toString(), QString("TYPED NAME"));
+        }
+    }
 
 private:
-    void select(const QString& path);
+    void select(const QString& path)
+    {
+        FDImageSelector* browser = ui->WDT_EMU_FDIMAGESELECTOR;
+        browser->SetRootPath(m_img, false);
+        browser->findChild<QListView*>("LSV_WDG_FILELISTVEW")->setCurrentIndex(browser->Model()->index(path));
+        QCOMPARE(browser->GetCurrentFilePath(), path);
+    }
 
     TestEnv* m_env = nullptr;
     MainWindow* m_window = nullptr;
     Ui::MainWindow* ui = nullptr;
     QString m_img;
 };
-
-void TestFileTools::init()
-{
-    m_env = new TestEnv;
-    m_env->writeScript("hvrconv", BRACKET_RECORDER);
-    m_env->writeScript("hvrtool", BRACKET_RECORDER);
-    m_img = m_env->path("img dir");
-    QDir().mkpath(m_img + "/sub");
-    writeFile(m_img + "/a.HVR", "image a");
-    writeFile(m_img + "/b.HVR", "image b");
-    MyCommon::SetApplicationInifilePathForTest(m_env->settingsPath());
-    m_window = new MainWindow;
-    ui = m_window->form();
-    m_window->show();
-    select(m_img + "/a.HVR");
-}
-
-void TestFileTools::cleanup()
-{
-    delete m_window;
-    MyCommon::getInstance()->DeleteSettingInstance();
-    delete m_env;
-}
-
-void TestFileTools::select(const QString& path)
-{
-    FDImageSelector* browser = ui->WDT_EMU_FDIMAGESELECTOR;
-    browser->SetRootPath(m_img, false);
-    browser->findChild<QListView*>("LSV_WDG_FILELISTVEW")->setCurrentIndex(browser->Model()->index(path));
-    QCOMPARE(browser->GetCurrentFilePath(), path);
-}
-
-void TestFileTools::tools_data()
-{
-    QTest::addColumn<QString>("tool");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QStringList>("choices"); // extension, disk number, format / disk name, type, rpm, protect
-    QTest::addColumn<QString>("expected");    // %1 is the image folder
-    QTest::newRow("convert to HVR") << "convert" << "b2" << QStringList{".HVR", "3", "raw"}
-                                    << "hvrconv [-i] [%1/a.HVR] [-n] [3] [-o] [%1/b2.HVR] [-f] [raw]";
-    QTest::newRow("convert to D88, no -f") << "convert" << "b2" << QStringList{".D88", "1", "encode"}
-                                           << "hvrconv [-i] [%1/a.HVR] [-n] [1] [-o] [%1/b2.D88] [encode]";
-    QTest::newRow("make HVR") << "make" << "blank1" << QStringList{"BLANK IMAGE", "2HD", "360", "off"}
-                              << "hvrtool [-c] [-t] [2HD] [-r] [360] [-n] ['BLANK IMAGE'] [-p] [off] [%1/blank1.HVR]";
-    QTest::newRow("make HVR, empty disk name") << "make" << "blank1" << QStringList{"", "2D", "300", "on"}
-                                               << "hvrtool [-c] [-t] [2D] [-r] [300] [-n] [''] [-p] [on] [%1/blank1.HVR]";
-}
-
-void TestFileTools::tools()
-{
-    QFETCH(QString, tool);
-    QFETCH(QString, name);
-    QFETCH(QStringList, choices);
-    QFETCH(QString, expected);
-    const bool convert = tool == "convert";
-    MyLineEdit* field = convert ? ui->LEDT_CONVERT : ui->LEDT_MAKE_HVR;
-    QPushButton* run = convert ? ui->BTN_CONVERT : ui->BTN_MAKE_HVR;
-    QVERIFY(!run->isEnabled());
-    field->setText(name);
-    QVERIFY(run->isEnabled());
-    if (convert) {
-        ui->BTN_CONVERT_EXT->setCurrentText(choices[0]);
-        ui->BTN_CONVERT_DISKNO->setCurrentText(choices[1]);
-        ui->BTN_CONVERT_FORMAT->setCurrentText(choices[2]);
-    } else {
-        ui->LEDT_MAKE_HVR_DISKNAME->setText(choices[0]);
-        ui->BTN_MAKE_HVR_TYPE->setCurrentText(choices[1]);
-        ui->BTN_MAKE_HVR_RPM->setCurrentText(choices[2]);
-        ui->BTN_MAKE_HVR_PROTECT->setCurrentText(choices[3]);
-    }
-    m_env->clearStubLog();
-    run->click();
-    QCOMPARE(m_env->stubLog(), QStringList{expected.arg(m_img)});
-    QCOMPARE(field->styleSheet(), MainWindow::TOOL_FIELD_STYLE_DONE);
-    field->setText(name + "x");
-    QCOMPARE(field->styleSheet(), MainWindow::TOOL_FIELD_STYLE_EDITED);
-}
-
-void TestFileTools::rename_data()
-{
-    QTest::addColumn<QString>("newName");
-    QTest::addColumn<bool>("renamed");
-    QTest::newRow("free name") << "c.HVR" << true;
-    QTest::newRow("existing file") << "b.HVR" << false;
-    QTest::newRow("into a subfolder") << "sub/c.HVR" << false;
-    QTest::newRow("out of the folder") << "../c.HVR" << false;
-    QTest::newRow("the folder above") << ".." << false;
-}
-
-void TestFileTools::rename()
-{
-    QFETCH(QString, newName);
-    QFETCH(bool, renamed);
-    ui->LEDT_RENAME->setText(newName);
-    ui->BTN_RENAME->click();
-    QCOMPARE(ui->LEDT_RENAME->styleSheet(),
-             renamed ? MainWindow::TOOL_FIELD_STYLE_DONE : MainWindow::TOOL_FIELD_STYLE_FAILED);
-    QCOMPARE(readFile(m_img + "/a.HVR"), renamed ? QByteArray("<missing>") : QByteArray("image a"));
-    QCOMPARE(readFile(m_img + "/b.HVR"), QByteArray("image b"));
-    QCOMPARE(readFile(m_img + "/c.HVR"), renamed ? QByteArray("image a") : QByteArray("<missing>"));
-    QVERIFY(!QFile::exists(m_img + "/sub/c.HVR"));
-    QVERIFY(!QFile::exists(m_env->path("c.HVR")));
-}
-
-void TestFileTools::renameButton_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("enabled");
-    QTest::newRow("empty") << "" << false;
-    QTest::newRow("the selected name") << "a.HVR" << false;
-    QTest::newRow("another name") << "z.HVR" << true;
-}
-
-void TestFileTools::renameButton()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, enabled);
-    ui->LEDT_RENAME->setText("seed");
-    ui->LEDT_RENAME->setText(text);
-    QCOMPARE(ui->BTN_RENAME->isEnabled(), enabled);
-}
-
-void TestFileTools::drops_data()
-{
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("convert") << "LEDT_CONVERT" << "/img/game.old.D88" << "game";
-    QTest::newRow("rename") << "LEDT_RENAME" << "/img/game.old.D88" << "game.old.D88";
-    QTest::newRow("make") << "LEDT_MAKE_HVR" << "/img/game.old.D88" << "game";
-    QTest::newRow("make, no folder") << "LEDT_MAKE_HVR" << "plain.x" << "plain";
-    QTest::newRow("rename, no folder") << "LEDT_RENAME" << "plain.x" << "plain.x";
-}
-
-void TestFileTools::drops()
-{
-    QFETCH(QString, field);
-    QFETCH(QString, path);
-    QFETCH(QString, text);
-    auto* edit = m_window->findChild<MyLineEdit*>(field);
-    emit edit->fileDroped(path);
-    QCOMPARE(edit->text(), text);
-    const QMap<QString, QPushButton*> buttons = {
-        {"LEDT_CONVERT", ui->BTN_CONVERT}, {"LEDT_RENAME", ui->BTN_RENAME}, {"LEDT_MAKE_HVR", ui->BTN_MAKE_HVR}};
-    QVERIFY(buttons[field]->isEnabled());
-}
-
-void TestFileTools::keyboardOnVisiblePage_data()
-{
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<int>("page");
-    QTest::addColumn<int>("opened");
-    QTest::newRow("convert on its page") << "LEDT_CONVERT" << 0 << 1;
-    QTest::newRow("convert elsewhere") << "LEDT_CONVERT" << 2 << 0;
-    QTest::newRow("rename on its page") << "LEDT_RENAME" << 1 << 1;
-    QTest::newRow("rename elsewhere") << "LEDT_RENAME" << 0 << 0;
-    QTest::newRow("make on its page") << "LEDT_MAKE_HVR" << 2 << 1;
-    QTest::newRow("make elsewhere") << "LEDT_MAKE_HVR" << 1 << 0;
-    QTest::newRow("disk name anywhere") << "LEDT_MAKE_HVR_DISKNAME" << 0 << 1;
-}
-
-void TestFileTools::keyboardOnVisiblePage()
-{
-    QFETCH(QString, field);
-    QFETCH(int, page);
-    QFETCH(int, opened);
-    ui->TAB_FILEOPERATION->setCurrentIndex(page);
-    m_window->on_TAB_FILEOPERATION_currentChanged(page);
-    KeyboardDriver driver("TYPED NAME");
-    auto* edit = m_window->findChild<MyLineEdit*>(field);
-    emit edit->focused(true);
-    QCOMPARE(driver.opened, opened);
-    QCOMPARE(edit->text() == "TYPED NAME", opened == 1);
-    if (field == "LEDT_MAKE_HVR_DISKNAME") {
-        // A name typed on the keyboard is kept like one typed on a keyboard.
-        QSettings file(m_env->settingsPath(), QSettings::IniFormat);
-        QCOMPARE(file.value("CONVERT/MAKEHVR").toString(), QString("TYPED NAME"));
-    }
-}
 
 QTEST_MAIN(TestFileTools)
 #include "tst_filetools.moc"

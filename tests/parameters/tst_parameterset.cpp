@@ -1,154 +1,292 @@
-#include <QTemporaryDir>
 #include <QtTest>
 
+#include "cylinderrules.h"
 #include "mycommon.h"
-#include "parameterset.h"
+#include "parametermanage.h"
 
-using Pairs = QList<QPair<QString, QString>>;
-Q_DECLARE_METATYPE(Pairs)
+// Parameter sets: their text form, the store and its settings slots, and the
+// rules that keep BEGIN and END within the cylinders.
+
+Q_DECLARE_METATYPE(CylinderRules::Changed)
+
+namespace {
+
+const QString NG = QStringLiteral("---");
+
+ParameterSet* makeSet(const QString& name, const QString& cylinders)
+{
+    auto* set = new ParameterSet;
+    set->SetName(name);
+    set->SetValue("CYLINDERS", cylinders);
+    set->SetValue("HEADS", "2");
+    return set;
+}
+
+MyCommon* common()
+{
+    return MyCommon::getInstance();
+}
+
+QStringList namesAndCylinders(const ParameterManage& store)
+{
+    QStringList out;
+    for (int i = 0; i < store.Count(); ++i)
+        out << store.GetName(i) + ":" + store.GetParametersAt(i)->Value("CYLINDERS");
+    return out;
+}
+
+} // namespace
 
 class TestParameterSet : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void splitElement_data()
+    void init()
     {
-        QTest::addColumn<QString>("element");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-
-        QTest::newRow("plain") << "CYLINDERS/80" << true << "CYLINDERS" << "80";
-        QTest::newRow("blank after comma") << " STEPS/1" << true << "STEPS" << "1";
-        QTest::newRow("blanks round both") << "  HEADS  /  2  " << true << "HEADS" << "2";
-        QTest::newRow("slash in value") << "name/PC-98/2HD" << true << "name" << "PC-98/2HD";
-        QTest::newRow("value only slashes") << "name///" << true << "name" << "//";
-        QTest::newRow("empty value") << "DENSITY/" << true << "DENSITY" << "";
-        QTest::newRow("no slash") << "CYLINDERS80" << false << "" << "";
-        QTest::newRow("blank key") << "  /80" << false << "" << "";
+        m_dir.reset(new QTemporaryDir);
+        QVERIFY(m_dir->isValid());
+        common()->OpenSettingInstance(m_dir->filePath("KESTAcon.ini"));
     }
 
-    void splitElement()
+    void cleanup()
     {
-        QFETCH(QString, element);
-        QFETCH(bool, ok);
-        QFETCH(QString, key);
-        QFETCH(QString, value);
-        QString k, v;
-        QCOMPARE(ParameterSet::SplitElement(element, &k, &v), ok);
-        if (ok) {
-            QCOMPARE(k, key);
-            QCOMPARE(v, value);
-        }
+        common()->DeleteSettingInstance();
+        m_dir.reset();
     }
 
-    void roundTrip_data()
+    // Elements as earlier versions or a hand edit may leave them: blanks round
+    // key and value, slashes in the value, no slash or no key at all, and a
+    // key given twice (the later wins).  A key is held once.
+    void readsOddLists()
     {
-        QTest::addColumn<Pairs>("pairs");
-        QTest::addColumn<Pairs>("expected"); // what reading back gives
-
-        const Pairs full{{"DRIVES", "0"},      {"CYLINDERS", "80"},  {"HEADS", "2"},
-                         {"BEGIN", "0"},       {"END", "79"},        {"STEPS", "1"},
-                         {"DENSITY", "high"},  {"FORMAT", "encode"}, {"ASSERT_PIN1", "---"},
-                         {"ASSERT_PIN2", "---"}, {"ASSERT_PIN3", "---"}, {"RETRY", "3"},
-                         {"FLAG", "1"},        {"DISKNO", "1"},      {"OVERWRITE", "SETTING"},
-                         {"name", "X68000 games"}};
-        QTest::newRow("full named set") << full << full;
-        QTest::newRow("slash in name") << Pairs{{"name", "PC-98/2HD/b"}, {"HEADS", "2"}}
-                                       << Pairs{{"name", "PC-98/2HD/b"}, {"HEADS", "2"}};
-        QTest::newRow("empty name") << Pairs{{"name", ""}, {"CYLINDERS", "40"}}
-                                    << Pairs{{"name", ""}, {"CYLINDERS", "40"}};
-        QTest::newRow("outer blanks of name trimmed") << Pairs{{"name", "  padded  "}}
-                                                      << Pairs{{"name", "padded"}};
-        QTest::newRow("unknown key travels") << Pairs{{"EXTRA", "x/y"}, {"DRIVES", "1"}}
-                                             << Pairs{{"EXTRA", "x/y"}, {"DRIVES", "1"}};
-        QTest::newRow("comma in name") << Pairs{{"name", "a, b"}} << Pairs{{"name", "a, b"}};
+        QScopedPointer<ParameterSet> set(ParameterSet::FromTextForm(
+            {"STEPS/1", " name / PC-98/2HD// ", "  HEADS  /  1  ", "garbage", "", "  /80", "DENSITY/", "HEADS/2"}));
+        QCOMPARE(set->ToTextForm(), (QStringList{"HEADS/2", "STEPS/1", "DENSITY/", "name/PC-98/2HD//"}));
+        set->insert("DRIVES", "0"); // a caller that used the multi-map insert
+        set->insert("DRIVES", "1");
+        set->SetValue("DRIVES", "0");
+        QCOMPARE(set->values("DRIVES"), QStringList{"0"});
     }
 
-    void roundTrip()
-    {
-        QFETCH(Pairs, pairs);
-        QFETCH(Pairs, expected);
-        ParameterSet set;
-        for (const auto& p : pairs)
-            set.SetValue(p.first, p.second);
-        const QStringList text = set.ToTextForm();
-        QCOMPARE(text.size(), pairs.size());
-        QScopedPointer<ParameterSet> back(ParameterSet::FromTextForm(text));
-        QCOMPARE(back->size(), expected.size());
-        for (const auto& p : expected) {
-            QCOMPARE(back->count(p.first), 1);
-            QCOMPARE(back->Value(p.first), p.second);
-        }
-    }
-
-    void readsEarlierFiles()
-    {
-        // Lists as earlier versions wrote them (no "/" inside values, any order),
-        // together with elements a hand edit might leave.
-        const QStringList list{"STEPS/1", "name/old set", "CYLINDERS/77", "garbage", "", "END/76"};
-        QScopedPointer<ParameterSet> set(ParameterSet::FromTextForm(list));
-        QCOMPARE(set->size(), 4);
-        QCOMPARE(set->Name(), QString("old set"));
-        QCOMPARE(set->Value("CYLINDERS"), QString("77"));
-        QCOMPARE(set->Value("END"), QString("76"));
-        QCOMPARE(set->Value("STEPS"), QString("1"));
-        QCOMPARE(set->Value("HEADS"), QString()); // lacking key reads ""
-        QVERIFY(!set->contains("HEADS"));
-    }
-
-    void laterElementOfAKeyWins()
-    {
-        QScopedPointer<ParameterSet> set(
-            ParameterSet::FromTextForm({"HEADS/1", "name/a", "HEADS/2", "name/b"}));
-        QCOMPARE(set->count("HEADS"), 1);
-        QCOMPARE(set->Value("HEADS"), QString("2"));
-        QCOMPARE(set->count("name"), 1);
-        QCOMPARE(set->Name(), QString("b"));
-    }
-
-    void setValueKeepsOneEntry()
-    {
-        ParameterSet set;
-        set.insert("DRIVES", "0");
-        set.insert("DRIVES", "1"); // a caller that used the multi-map insert
-        set.SetValue("DRIVES", "0");
-        QCOMPARE(set.count("DRIVES"), 1);
-        QCOMPARE(set.ToTextForm(), QStringList{"DRIVES/0"});
-    }
-
-    void textFormOrderIsFixed()
-    {
-        ParameterSet set;
-        set.SetName("n");
-        set.SetValue("ZZZ", "1");
-        set.SetValue("OVERWRITE", "SETTING");
-        set.SetValue("DRIVES", "1");
-        set.SetValue("AAA", "2");
-        QCOMPARE(set.ToTextForm(),
-                 (QStringList{"DRIVES/1", "OVERWRITE/SETTING", "name/n", "AAA/2", "ZZZ/1"}));
-    }
-
-    // The preset strings of the default table, read as the preset buttons read
-    // them: every element splits despite the blank after each comma.
+    // The preset strings of the default table split despite the blank after each comma.
     void presetDefaults()
     {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        MyCommon::getInstance()->OpenSettingInstance(dir.filePath("KESTAcon.ini"));
         for (const QString op : {"DUMP", "RESTORE", "UNFORMAT"}) {
             for (const QString preset : {"X68KBTN", "PC88BTN", "X1BTN", "FM77BTN"}) {
-                const QStringList list = MyCommon::getInstance()->GetSettingStringList(op + "/" + preset);
-                QCOMPARE(list.size(), 14);
-                QScopedPointer<ParameterSet> set(ParameterSet::FromTextForm(list));
+                QScopedPointer<ParameterSet> set(
+                    ParameterSet::FromTextForm(common()->GetSettingStringList(op + "/" + preset)));
                 QCOMPARE(set->size(), 14);
-                QVERIFY(set->contains("STEPS") && set->contains("DISKNO") && !set->contains("name"));
                 QCOMPARE(set->Value("END").toInt(), set->Value("CYLINDERS").toInt() - 1);
             }
         }
-        MyCommon::getInstance()->DeleteSettingInstance();
     }
+
+    // Sets that share a name keep their own values, by position and through a save.
+    void duplicateNames()
+    {
+        ParameterManage store;
+        QVERIFY(store.Insert(makeSet("twin", "40")));
+        QVERIFY(store.Insert(makeSet("other", "77")));
+        QVERIFY(store.Insert(makeSet("twin", "80")));
+        ParameterSet src;
+        src.SetName("twin");
+        src.SetValue("CYLINDERS", "60");
+        store.SetParameters("twin", &src); // by name: the first of that name
+        QCOMPARE(namesAndCylinders(store), (QStringList{"twin:60", "other:77", "twin:80"}));
+
+        store.SaveToSettings(ParameterManage::SLOT_DUMP);
+        ParameterManage back;
+        QCOMPARE(back.LoadFromSettings(ParameterManage::SLOT_DUMP), 3);
+        QCOMPARE(namesAndCylinders(back), namesAndCylinders(store));
+    }
+
+    // Keys the source lacks are emptied, other keys of the target stay.
+    void copy()
+    {
+        QScopedPointer<ParameterSet> dst(
+            ParameterSet::FromTextForm({"CYLINDERS/80", "HEADS/2", "name/old", "EXTRA/x"}));
+        QScopedPointer<ParameterSet> src(ParameterSet::FromTextForm({"CYLINDERS/40", "name/new", "EXTRA2/y"}));
+        ParameterManage::Copy(dst.data(), src.data());
+        for (const QString& key : ParameterSet::ParameterKeys())
+            QCOMPARE(dst->values(key), QStringList{key == "CYLINDERS" ? "40" : ""});
+        QCOMPARE(dst->Name(), QString("new"));
+        QCOMPARE(dst->Value("EXTRA"), QString("x"));
+        QVERIFY(!dst->contains("EXTRA2"));
+        const ParameterSet before = *dst;
+        ParameterManage::Copy(dst.data(), dst.data());
+        QCOMPARE(*dst, before);
+    }
+
+    void storeKeepsAtMost32()
+    {
+        ParameterManage store;
+        for (int i = 0; i < ParameterManage::MAX_SETS; ++i)
+            QVERIFY(store.Insert(makeSet(QString("s%1").arg(i), "40")));
+        QVERIFY(!store.Insert(makeSet("one too many", "40"))); // deleted by the store
+        QCOMPARE(store.Count(), 32);
+        QCOMPARE(store.IndexOf("one too many"), -1);
+
+        QVERIFY(store.AllClear());
+
+        // A load only fills the store up.
+        for (int i = 0; i < 4; ++i)
+            common()->SetSettingStringList(ParameterManage::SlotKey("DUMP/%d", i), {"name/f", "CYLINDERS/40"});
+        for (int i = 0; i < 30; ++i)
+            store.Insert(makeSet("held", "80"));
+        QCOMPARE(store.LoadFromSettings(ParameterManage::SLOT_DUMP), 2);
+        QCOMPARE(store.Count(), 32);
+        QCOMPARE(store.GetName(29), QString("held"));
+        QCOMPARE(store.GetName(30), QString("f"));
+    }
+
+    void saveLoadRoundTrip_data()
+    {
+        QTest::addColumn<QString>("slotFormat");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("restore, slashes") << ParameterManage::SLOT_RESTORE
+                                          << QStringList{"PC-98/2HD", "/lead", "trail/"};
+        QTest::newRow("unformat, empty name in the middle") << ParameterManage::SLOT_UNFORMAT
+                                                            << QStringList{"first", "", "third"};
+        QTest::newRow("dump, commas, blanks, non-ASCII") << ParameterManage::SLOT_DUMP
+                                                         << QStringList{"a, b", " two  blanks ", "日本語", "x"};
+    }
+
+    void saveLoadRoundTrip()
+    {
+        QFETCH(QString, slotFormat);
+        QFETCH(QStringList, names);
+        ParameterManage store;
+        for (int i = 0; i < names.size(); ++i) {
+            ParameterSet* set = makeSet(names.at(i), QString::number(40 + i));
+            set->SetValue("DENSITY", "dens/" + QString::number(i));
+            set->SetValue("EXTRA", "x/y"); // an unknown key travels too
+            store.Insert(set);
+        }
+        store.SaveToSettings(slotFormat);
+        // Read through a fresh settings object, as at the next start.
+        common()->OpenSettingInstance(m_dir->filePath("KESTAcon.ini"));
+        ParameterManage back;
+        QCOMPARE(back.LoadFromSettings(slotFormat), names.size());
+        for (int i = 0; i < names.size(); ++i) {
+            QCOMPARE(back.GetName(i), names.at(i).trimmed());
+            QCOMPARE(back.GetParametersAt(i)->Value("DENSITY"), "dens/" + QString::number(i));
+            QCOMPARE(back.GetParametersAt(i)->Value("EXTRA"), QString("x/y"));
+        }
+    }
+
+    // Slots beyond the saved sets go, or deleted sets would come back; another operation's stay.
+    void saveRemovesStaleSlots_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::newRow("empty store") << 0;
+        QTest::newRow("three") << 3;
+    }
+
+    void saveRemovesStaleSlots()
+    {
+        QFETCH(int, count);
+        for (int i = 0; i < 32; ++i)
+            common()->SetSettingStringList(ParameterManage::SlotKey("DUMP/%d", i), {"name/stale", "CYLINDERS/1"});
+        common()->SetSettingStringList("RESTORE/5", {"name/keep", "CYLINDERS/2"});
+        ParameterManage store;
+        for (int i = 0; i < count; ++i)
+            store.Insert(makeSet("n" + QString::number(i), "40"));
+        store.SaveToSettings(ParameterManage::SLOT_DUMP);
+        for (int i = 0; i < 32; ++i)
+            QCOMPARE(common()->GetSettingInstance()->contains(ParameterManage::SlotKey("DUMP/%d", i)), i < count);
+        QVERIFY(common()->GetSettingInstance()->contains("RESTORE/5"));
+        ParameterManage back;
+        QCOMPARE(back.LoadFromSettings(ParameterManage::SLOT_DUMP), count);
+    }
+
+    // A missing slot, or one of a single element, ends the loading.
+    void loadStopsAtGap()
+    {
+        for (int i : {0, 1, 2, 4})
+            common()->SetSettingStringList(ParameterManage::SlotKey("RESTORE/%d", i), {"name/s", "CYLINDERS/40"});
+        common()->SetSettingStringList("UNFORMAT/0", {"name/alone", "HEADS/1"});
+        common()->SetSettingString("UNFORMAT/1", "name/damaged");
+        common()->SetSettingStringList("UNFORMAT/2", {"name/after", "HEADS/1"});
+        ParameterManage store;
+        QCOMPARE(store.LoadFromSettings(ParameterManage::SLOT_RESTORE), 3);
+        ParameterManage unformat;
+        QCOMPARE(unformat.LoadFromSettings(ParameterManage::SLOT_UNFORMAT), 1);
+    }
+
+    // A set with only a name, or nothing at all, is still written as a slot that loads.
+    void nameOnlySetSurvives()
+    {
+        ParameterManage store;
+        auto* bare = new ParameterSet;
+        bare->SetName("bare");
+        store.Insert(bare);
+        store.Insert(new ParameterSet);
+        store.Insert(makeSet("after", "40"));
+        store.SaveToSettings(ParameterManage::SLOT_DUMP);
+        ParameterManage back;
+        QCOMPARE(back.LoadFromSettings(ParameterManage::SLOT_DUMP), 3);
+        QCOMPARE(namesAndCylinders(back), (QStringList{"bare:", ":", "after:40"}));
+    }
+
+    void apply_data()
+    {
+        QTest::addColumn<QString>("c");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<QString>("e");
+        QTest::addColumn<CylinderRules::Changed>("changed");
+        QTest::addColumn<QString>("written"); // "BEGIN/END" as written, "-" for not written
+        const auto C = CylinderRules::CylindersChanged, B = CylinderRules::BeginChanged, E = CylinderRules::EndChanged;
+        QTest::newRow("cylinders to 1") << "1" << "0" << "39" << C << "-/0";
+        QTest::newRow("cylinders down, begin beyond") << "40" << "60" << "79" << C << "39/39";
+        QTest::newRow("cylinders not given reads 40") << NG << "0" << "79" << C << "-/39";
+        QTest::newRow("begin above end") << "80" << "50" << "20" << B << "20/-";
+        QTest::newRow("end below begin") << "80" << "50" << "20" << E << "-/50";
+        QTest::newRow("all not given") << NG << NG << NG << E << "-/-";
+        QTest::newRow("begin not given above end reads 0") << "40" << NG << "0" << B << "-/-";
+    }
+
+    void apply()
+    {
+        QFETCH(QString, c);
+        QFETCH(QString, b);
+        QFETCH(QString, e);
+        QFETCH(CylinderRules::Changed, changed);
+        const CylinderRules::Result r = CylinderRules::Apply(c, b, e, changed);
+        QTEST(QString(r.writeBegin ? r.begin : "-") + "/" + (r.writeEnd ? r.end : "-"), "written");
+    }
+
+    // After the writes of any rule the values are in order and no rule asks
+    // for anything more, so the rules settle whatever order values arrive in.
+    void resultIsSettled()
+    {
+        const QList<int> picks{-1, 0, 1, 2, 10, 38, 39, 40, 41, 60, 78, 79, 80, 82, 83};
+        const auto text = [](int v) { return v < 0 ? NG : QString::number(v); };
+        const QList<CylinderRules::Changed> rules{CylinderRules::CylindersChanged, CylinderRules::BeginChanged,
+                                                  CylinderRules::EndChanged};
+        for (int c = 0; c <= 84; ++c) {
+            const QString ct = c == 0 ? NG : QString::number(c);
+            for (int b : picks) {
+                for (int e : picks) {
+                    for (auto changed : rules) {
+                        const auto r = CylinderRules::Apply(ct, text(b), text(e), changed);
+                        const QString nb = r.writeBegin ? r.begin : text(b);
+                        const QString ne = r.writeEnd ? r.end : text(e);
+                        bool okB = false, okE = false;
+                        const int bn = nb.toInt(&okB), en = ne.toInt(&okE);
+                        if (c > 0 && okB && okE && !(bn <= en && en <= c - 1))
+                            QFAIL(qPrintable(QString("%1/%2/%3 out of order").arg(ct, nb, ne)));
+                        for (auto again : rules)
+                            if (!CylinderRules::Apply(ct, nb, ne, again).NothingToWrite())
+                                QFAIL(qPrintable(QString("%1/%2/%3 not settled").arg(ct, nb, ne)));
+                    }
+                }
+            }
+        }
+    }
+
+private:
+    QScopedPointer<QTemporaryDir> m_dir;
 };
 
 QTEST_GUILESS_MAIN(TestParameterSet)

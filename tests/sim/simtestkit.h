@@ -17,14 +17,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
 #include <memory>
 #include <vector>
 
-#include <sys/types.h>
-
 #include "trackreportparser.h"
-#include <signal.h>
 
 namespace simtest {
 
@@ -37,7 +33,6 @@ struct Result {
     QByteArray out;
     QByteArray err;
     int exitCode = -1;
-    bool crashed = false;
     bool finished = false;
 };
 
@@ -59,7 +54,8 @@ inline QMap<int, int> reportCounts(const QList<Report>& reports)
     return counts;
 }
 
-// The drive panel's reading of a listing: pieces split at line feeds.
+// The drive panel's reading of a listing: pieces split at line feeds, a row
+// per drive from the fourth piece on, fields split at bars.
 inline QList<QByteArray> listingPieces(const QByteArray& out) { return out.split('\n'); }
 
 inline QStringList listingRow(const QByteArray& out, int drive)
@@ -177,7 +173,6 @@ public:
         r.out = p.readAllStandardOutput();
         r.err = p.readAllStandardError();
         r.exitCode = p.exitCode();
-        r.crashed = p.exitStatus() == QProcess::CrashExit;
         return r;
     }
 
@@ -210,11 +205,6 @@ public:
 
     bool emulatorRunning() const { return listingPieces(run("drvctl", {"-l"}).out).size() > 5; }
 
-    QString pidFile(const QString& tool, qint64 pid) const
-    {
-        return stateDir() + "/pids/" + tool + "." + QString::number(pid);
-    }
-
     QStringList stubLog() const
     {
         return QString::fromUtf8(fileBytes(work("stub.log"))).split('\n', Qt::SkipEmptyParts);
@@ -225,10 +215,5 @@ private:
     QTemporaryDir m_work;
     std::vector<std::unique_ptr<QProcess>> m_procs;
 };
-
-inline QString processName(qint64 pid)
-{
-    return QString::fromUtf8(fileBytes(QString("/proc/%1/comm").arg(pid))).trimmed();
-}
 
 }  // namespace simtest

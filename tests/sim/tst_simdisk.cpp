@@ -1,10 +1,8 @@
 // The simulator's disk tools as the controller sees them: progress reports
-// that the track map can read, one per attempt, images that survive a round
-// trip, single-track re-dumps, faults on demand, and refusals that change
-// nothing.
+// that the track map can read, one per attempt, single-track re-dumps, faults
+// on demand, and refusals that change nothing.
 
 #include "simtestkit.h"
-#include "testenv.h"
 
 #include <algorithm>
 
@@ -136,38 +134,6 @@ private slots:
         QCOMPARE(all.contains('\0'), env.contains("KESTA_SIM_GARBAGE"));
     }
 
-    void roundTrip_data()
-    {
-        QTest::addColumn<int>("restoreDrive");
-        QTest::newRow("onto the other drive") << 1;
-        QTest::newRow("onto the unformatted drive") << 0;
-    }
-
-    // dump, restore, dump again: the second image equals the first.
-    void roundTrip()
-    {
-        QFETCH(int, restoreDrive);
-        const QString first = m_sim->work("first.HVR"), second = m_sim->work("second.HVR");
-        const QStringList dumpArgs{"-c", "80", "-h", "2", "-d", "high", "-f", "encode", "-r", "3"};
-        QCOMPARE(m_sim->run("drvdump", QStringList{"-i", "0"} + dumpArgs + QStringList{first}).exitCode, 0);
-        const Image a = Image::load(first);
-        QVERIFY(a.valid);
-        QCOMPARE(a.status(79, 1), 1);
-
-        const QString drive = QString::number(restoreDrive);
-        if (restoreDrive == 0) {
-            QCOMPARE(m_sim->run("drvunformat", {"-i", "0"}).exitCode, 0);
-            const Result blank = m_sim->run("drvdump", {"-i", "0", "-e", "0", "-r", "2", m_sim->work("blank.HVR")});
-            QCOMPARE(reportCounts(parseReports(blank.out)), (Counts{{0, 2}, {1, 2}}));
-            QCOMPARE(Image::load(m_sim->work("blank.HVR")).status(0, 0), 3);
-        }
-        const Result restore = m_sim->run("drvrestore", {"-i", drive, first});
-        QCOMPARE(restore.exitCode, 0);
-        QCOMPARE(reportCounts(parseReports(restore.out)), range(0, 159));
-        QCOMPARE(m_sim->run("drvdump", QStringList{"-i", drive} + dumpArgs + QStringList{second}).exitCode, 0);
-        QVERIFY(fileBytes(first) == fileBytes(second));
-    }
-
     // "-t N" reads one track into an existing image and leaves every other byte alone.
     void singleTrackRedump()
     {
@@ -239,16 +205,11 @@ private slots:
         QTest::addColumn<QStringList>("args");
         const QString out = "%OUT";
         QTest::newRow("dump, unknown option") << "drvdump" << QStringList{"-x", out};
-        QTest::newRow("dump, missing value") << "drvdump" << QStringList{out, "-r"};
         QTest::newRow("dump, drive 2") << "drvdump" << QStringList{"-i", "2", out};
         QTest::newRow("dump, begin after end") << "drvdump" << QStringList{"-b", "5", "-e", "3", out};
-        QTest::newRow("dump, two paths") << "drvdump" << QStringList{out, "%IMG"};
         QTest::newRow("restore, flag") << "drvrestore" << QStringList{"-u", "2", "%IMG"};
         QTest::newRow("unformat, a path") << "drvunformat" << QStringList{"-i", "0", out};
-        QTest::newRow("drvinfo, missing value") << "drvinfo" << QStringList{"-i"};
-        QTest::newRow("drvemu, step mode") << "drvemu" << QStringList{"-squarter"};
         QTest::newRow("drvctl, verb") << "drvctl" << QStringList{"-i", "0", "-c", "fly"};
-        QTest::newRow("drvctl, insert without path") << "drvctl" << QStringList{"-i", "0", "insert"};
         QTest::newRow("hvrconv, no output") << "hvrconv" << QStringList{"-i", "%IMG", "-n", "1"};
         QTest::newRow("hvrtool, type") << "hvrtool" << QStringList{"-c", "-t", "3HD", out};
     }
@@ -268,92 +229,6 @@ private slots:
         QCOMPARE(r.err.count('\n'), 1);
         QVERIFY(r.err.endsWith('\n') && r.err.startsWith(tool.toUtf8() + ": "));
         QCOMPARE(snapshot({m_sim->stateDir(), m_sim->work()}), before);
-    }
-
-    // A crash ends the run abruptly; the image holds what was read before it.
-    void crashAtTrack()
-    {
-        const QString path = m_sim->work("crash.HVR");
-        const Result r = m_sim->run("drvdump", {"-i", "1", "-e", "5", path}, {{"KESTA_SIM_CRASH_AT", "4"}});
-        QVERIFY(r.finished);
-        QVERIFY(r.crashed);
-        QCOMPARE(reportCounts(parseReports(r.out)), range(0, 3));
-        const Image img = Image::load(path);
-        QVERIFY(img.valid);
-        QCOMPARE(img.status(1, 1), 1);
-        QCOMPARE(img.status(2, 0), 0);
-    }
-
-    void missingTool_data()
-    {
-        QTest::addColumn<QString>("tool");
-        QTest::addColumn<QStringList>("args");
-        QTest::newRow("drvdump") << "drvdump" << QStringList{"-i", "0", "%OUT"};
-        QTest::newRow("drvctl") << "drvctl" << QStringList{"-l"};
-    }
-
-    // A tool marked missing prints nothing and changes nothing.
-    void missingTool()
-    {
-        QFETCH(QString, tool);
-        QFETCH(QStringList, args);
-        const auto before = snapshot({m_sim->stateDir(), m_sim->work()});
-        const Result r = m_sim->run(tool, withPaths(args, *m_sim), {{"KESTA_SIM_MISSING", "drvinfo," + tool}});
-        QCOMPARE(r.exitCode, 127);
-        QVERIFY(r.out.isEmpty() && r.err.isEmpty());
-        QCOMPARE(snapshot({m_sim->stateDir(), m_sim->work()}), before);
-    }
-
-    void stopMidRun_data()
-    {
-        QTest::addColumn<QString>("tool");
-        QTest::addColumn<bool>("byStub");
-        QTest::newRow("dump, recording pkill") << "drvdump" << true;
-        QTest::newRow("unformat, SIGTERM") << "drvunformat" << false;
-    }
-
-    // Cancel stops a running tool; it leaves a valid image or disk behind and
-    // takes its pid file with it.
-    void stopMidRun()
-    {
-        QFETCH(QString, tool);
-        QFETCH(bool, byStub);
-        makeInputImage();
-        const QString path = m_sim->work("stopped.HVR");
-        QStringList args{"-i", "0"};
-        if (tool == "drvdump")
-            args << path;
-        else if (tool == "drvrestore")
-            args << m_sim->work("in.HVR");
-        QProcess* p = m_sim->start(tool, args, {{"KESTA_SIM_TRACK_MS", "50"}});
-        QVERIFY(p);
-        QSignalSpy finished(p, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished));
-        QByteArray output;
-        QTRY_VERIFY_WITH_TIMEOUT((output += p->readAllStandardOutput(), !parseReports(output).isEmpty()), 30000);
-        QVERIFY(QFile::exists(m_sim->pidFile(tool, p->processId())));
-        QCOMPARE(processName(p->processId()), tool);
-
-        if (byStub) {
-            const Result pk = m_sim->run(stubPath("pkill"), {tool});
-            QCOMPARE(pk.exitCode, 0);
-            QCOMPARE(m_sim->stubLog(), QStringList{"pkill " + tool});
-        } else {
-            QVERIFY(signalProcess(p->processId(), SIGTERM));
-        }
-        QVERIFY(finished.count() > 0 || finished.wait(30000));
-        output += p->readAllStandardOutput();
-        QCOMPARE(p->exitStatus(), QProcess::NormalExit);
-        QVERIFY(output.contains("interrupted") && !output.contains(": done,"));
-        QVERIFY(QDir(m_sim->stateDir() + "/pids").entryList(QDir::Files).isEmpty());
-
-        const Image img = Image::load(tool == "drvdump" ? path : m_sim->stateDir() + "/disks/drive0.hvr");
-        QVERIFY(img.valid);
-        if (tool == "drvdump") {
-            // Tracks reported as read are in the image; the rest are marked unread.
-            const QMap<int, int> done = reportCounts(parseReports(output));
-            for (int t = 0; t < 160; ++t)
-                QCOMPARE(img.status(t / 2, t % 2), done.contains(t) ? 1 : 0);
-        }
     }
 };
 

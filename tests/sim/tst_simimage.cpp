@@ -25,39 +25,31 @@ private slots:
     void makeBlank_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("rpm");
-        QTest::addColumn<QString>("protect");
+        QTest::addColumn<QStringList>("header"); // name, type, rpm, protect
         QTest::addColumn<int>("cylinders");
         QTest::addColumn<int>("trackSize");
-        QTest::newRow("quoted name, 2HD") << QStringList{"-c", "-t", "2HD", "-r", "360", "-n", "'BLANK IMAGE'", "-p",
-                                                         "off"}
-                                          << "BLANK IMAGE" << "2HD" << "360" << "off" << 77 << 8192;
+        QTest::newRow("quoted name, 2HD") << QStringList{"-c", "-t", "2HD", "-r", "360", "-n", "'BLANK IMAGE'", "-p", "off"}
+                                          << QStringList{"BLANK IMAGE", "2HD", "360", "off"} << 77 << 8192;
         QTest::newRow("empty quoted name, 2D") << QStringList{"-c", "-t", "2D", "-r", "300", "-n", "''", "-p", "on"}
-                                               << "" << "2D" << "300" << "on" << 40 << 4096;
-        QTest::newRow("options reordered, 2DD") << QStringList{"-p", "on", "-n", "GAME 'A'", "-r", "360", "-t", "2DD",
-                                                               "-c"}
-                                                << "GAME 'A'" << "2DD" << "360" << "on" << 80 << 4608;
+                                               << QStringList{"", "2D", "300", "on"} << 40 << 4096;
+        QTest::newRow("options reordered, 2DD")
+            << QStringList{"-p", "on", "-n", "GAME 'A'", "-r", "360", "-t", "2DD", "-c"}
+            << QStringList{"GAME 'A'", "2DD", "360", "on"} << 80 << 4608;
     }
 
     void makeBlank()
     {
         QFETCH(QStringList, args);
-        QFETCH(QString, name);
-        QFETCH(QString, type);
-        QFETCH(QString, rpm);
-        QFETCH(QString, protect);
+        QFETCH(QStringList, header);
         QFETCH(int, cylinders);
         QFETCH(int, trackSize);
         const QString path = m_sim->work("blank.HVR");
         QCOMPARE(m_sim->run("hvrtool", args + QStringList{path}).exitCode, 0);
         const Image img = Image::load(path);
         QVERIFY(img.valid);
-        QCOMPARE(img.header.value("name"), name);
-        QCOMPARE(img.header.value("type"), type);
-        QCOMPARE(img.header.value("rpm"), rpm);
-        QCOMPARE(img.header.value("protect"), protect);
+        const QStringList shown{img.header.value("name"), img.header.value("type"), img.header.value("rpm"),
+                                img.header.value("protect")};
+        QCOMPARE(shown, header);
         QCOMPARE(img.cylinders, cylinders);
         QCOMPARE(img.heads, 2);
         QCOMPARE(img.trackSize, trackSize);

@@ -1,0 +1,191 @@
+#include <QtTest>
+#include <QtWidgets>
+
+#include "mycommon.h"
+#include "myparameterbutton.h"
+#include "mypushbutton.h"
+#include "parameterselectdialog.h"
+#include "parameterset.h"
+
+// The value button, whose tap picks a value in the selection dialog, and the
+// preset button, whose long press records what its owner handed over.
+
+namespace {
+
+// Records both signals of a value button in their order, with the text and
+// list the button shows at that moment.
+struct SignalLog {
+    QStringList events;
+    explicit SignalLog(MyParameterButton* button)
+    {
+        QObject::connect(button, &MyParameterButton::currentIndexChanged, button, [this, button](int index) {
+            events << QStringLiteral("changed(%1) %2 [%3]")
+                          .arg(index)
+                          .arg(button->text(), button->getItemList().mid(0, 3).join(QLatin1Char(',')));
+        });
+        QObject::connect(button, &MyParameterButton::activated, button,
+                         [this](int index) { events << QStringLiteral("activated(%1)").arg(index); });
+    }
+};
+
+// Named as a form names it: the connections made in the constructor must outlive the renaming.
+MyParameterButton* makeButton(QWidget* parent, const QStringList& texts)
+{
+    auto* button = new MyParameterButton(parent);
+    button->setObjectName(QStringLiteral("BTN_DUMP_CYLINDERS"));
+    for (const QString& text : texts)
+        button->addItem(text);
+    return button;
+}
+
+void fire(QObject* target, int timerId)
+{
+    QTimerEvent event(timerId);
+    QCoreApplication::sendEvent(target, &event);
+}
+
+} // namespace
+
+class TestParameterButtons : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void entryChanges_data()
+    {
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QString>("text"); // "<clear>": clear() instead
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QStringList>("events");
+        const QStringList heads{"---", "1", "2"};
+        QTest::newRow("other entry") << heads << "2" << "2" << QStringList{"changed(2) 2 [---,1,2]", "activated(2)"};
+        QTest::newRow("unchanged") << heads << "1" << "1" << QStringList{};
+        QTest::newRow("case differs") << QStringList{"double", "high"} << "HIGH" << "high" << QStringList{};
+        QTest::newRow("first of two equal entries")
+            << QStringList{"a", "b", "a"} << "a" << "a" << QStringList{"changed(0) a [a,b,a]", "activated(0)"};
+        QTest::newRow("clear reports no entry")
+            << heads << "<clear>" << "" << QStringList{"changed(-1)  []", "activated(-1)"};
+    }
+
+    void entryChanges()
+    {
+        QFETCH(QStringList, items);
+        QFETCH(QString, text);
+        QWidget window;
+        MyParameterButton* button = makeButton(&window, items);
+        button->setCurrentText(items.at(1));
+        SignalLog log(button);
+        text == "<clear>" ? button->clear() : button->setCurrentText(text);
+        QTEST(log.events, "events");
+        QTEST(button->text(), "shown");
+        if (text == "<clear>") {
+            QCOMPARE(button->currentIndex(), -1);
+            log.events.clear();
+            button->addItem("A"); // filled again, the first entry is current again
+            QCOMPARE(log.events, (QStringList{"changed(0) A [A]", "activated(0)"}));
+        }
+    }
+
+    // Eighty-odd cylinders: the dialog opens with the current value selected
+    // and in view; a tap on a row picks it, CANCEL keeps the value.
+    void tapPicksValue_data()
+    {
+        QTest::addColumn<int>("row"); // -1: CANCEL
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("other value") << 81 << "81" << QStringList{"changed(81) 81 [---,1,2]", "activated(81)"};
+        QTest::newRow("value already shown") << 80 << "80" << QStringList{};
+        QTest::newRow("Cancel") << -1 << "80" << QStringList{};
+    }
+
+    void tapPicksValue()
+    {
+        QFETCH(int, row);
+        QStringList cylinders{"---"};
+        for (int n = 1; n <= 84; ++n)
+            cylinders << QString::number(n);
+        QWidget window;
+        window.resize(800, 480);
+        MyParameterButton* button = makeButton(&window, cylinders);
+        button->setCurrentText("80");
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        SignalLog log(button);
+        QString seen;
+        QTimer::singleShot(0, [&] {
+            QWidget* up = QApplication::activeModalWidget();
+            auto* dialog = qobject_cast<ParameterSelectDialog*>(up ? up : QApplication::activePopupWidget());
+            if (!dialog || dialog->parent() != button)
+                return;
+            auto* list = dialog->findChild<QTableWidget*>("TBLW_PARAMETER_NAMELIST");
+            const QRect current = list->visualItemRect(list->item(80, 0));
+            if (list->selectedItems() == QList<QTableWidgetItem*>{list->item(80, 0)} && current.top() >= 0
+                && current.bottom() <= list->viewport()->height())
+                seen = "current in view";
+            if (row < 0)
+                QTest::mouseClick(dialog->findChild<QPushButton*>("BTN_PARAMETER_SETTING_CANCEL"), Qt::LeftButton);
+            else
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                                  list->visualItemRect(list->item(row, 0)).center());
+        });
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(seen, QString("current in view"));
+        QTEST(log.events, "events");
+        QTEST(button->currentText(), "shown");
+    }
+
+    void presetHold()
+    {
+        MyPushButton button;
+        button.setText("X68K");
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        QSignalSpy registered(&button, &MyPushButton::parameterRegistered);
+        ParameterSet pressed;
+        pressed.SetValue(MyCommon::KEY_CYLINDERS, "80");
+
+        QTest::mousePress(&button, Qt::LeftButton);
+        const int id = button.holdTimerId();
+        QVERIFY(id > 0);
+        button.SetReserveParameters(&pressed);
+        fire(&button, id + 1000); // another timer
+        QCOMPARE(registered.count(), 0);
+        fire(&button, id);
+        fire(&button, id);
+        QCOMPARE(registered.count(), 1);
+        QCOMPARE(button.text(), MyPushButton::REGISTERED_TEXT);
+        QTest::mouseRelease(&button, Qt::LeftButton);
+        QCOMPARE(button.text(), QString("X68K"));
+        QCOMPARE(button.styleSheet(), MyPushButton::NORMAL_STYLE);
+        QCOMPARE(button.holdTimerId(), -1);
+        QCOMPARE(button.GetParameters()->Value(MyCommon::KEY_CYLINDERS), QString("80"));
+        // Keys the owner did not hand over are emptied, not kept.
+        QCOMPARE(button.GetParameters()->Value(MyCommon::KEY_DENSITY), QString());
+
+        // A press whose owner hands nothing over (a refused press) records
+        // nothing rather than the values of the earlier press; the hold goes
+        // on until a reserve arrives.
+        MyPushButton::SetDefault(button.GetParameters());
+        QTest::mousePress(&button, Qt::LeftButton);
+        fire(&button, button.holdTimerId());
+        QCOMPARE(button.GetParameters()->Value(MyCommon::KEY_CYLINDERS), QString("40"));
+        pressed.SetValue(MyCommon::KEY_CYLINDERS, "77");
+        button.SetReserveParameters(&pressed);
+        fire(&button, button.holdTimerId());
+        QTest::mouseRelease(&button, Qt::LeftButton);
+        QCOMPARE(registered.count(), 2);
+        QCOMPARE(button.GetParameters()->Value(MyCommon::KEY_CYLINDERS), QString("77"));
+
+        // Released before the hold: nothing changes.
+        const ParameterSet before = *button.GetParameters();
+        pressed.SetValue(MyCommon::KEY_CYLINDERS, "12");
+        QTest::mousePress(&button, Qt::LeftButton);
+        button.SetReserveParameters(&pressed);
+        QTest::mouseRelease(&button, Qt::LeftButton);
+        QCOMPARE(registered.count(), 2);
+        QCOMPARE(*button.GetParameters(), before);
+    }
+};
+
+QTEST_MAIN(TestParameterButtons)
+#include "tst_parameterbuttons.moc"
