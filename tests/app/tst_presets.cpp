@@ -15,16 +15,10 @@
 namespace {
 
 // Fires a hold timer at once instead of waiting seconds for it.
-void fire(QObject* target, int timerId)
-{
-    QTimerEvent event(timerId);
-    QCoreApplication::sendEvent(target, &event);
-}
-
 void hold(MyPushButton* button)
 {
     QTest::mousePress(button, Qt::LeftButton);
-    fire(button, button->holdTimerId());
+    fireTimer(button, button->holdTimerId());
     QTest::mouseRelease(button, Qt::LeftButton);
 }
 
@@ -105,7 +99,7 @@ private slots:
         QTest::mousePress(x68k, Qt::LeftButton);
         cylinders->setCurrentText("60");
         if (held)
-            fire(x68k, x68k->holdTimerId());
+            fireTimer(x68k, x68k->holdTimerId());
         QTest::mouseRelease(x68k, Qt::LeftButton);
         MyCommon::getInstance()->SetInputGuard(false);
 

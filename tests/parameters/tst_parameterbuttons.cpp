@@ -6,6 +6,7 @@
 #include "mypushbutton.h"
 #include "parameterselectdialog.h"
 #include "parameterset.h"
+#include "testenv.h"
 
 // The value button, whose tap picks a value in the selection dialog, and the
 // preset button, whose long press records what its owner handed over.
@@ -36,12 +37,6 @@ MyParameterButton* makeButton(QWidget* parent, const QStringList& texts)
     for (const QString& text : texts)
         button->addItem(text);
     return button;
-}
-
-void fire(QObject* target, int timerId)
-{
-    QTimerEvent event(timerId);
-    QCoreApplication::sendEvent(target, &event);
 }
 
 } // namespace
@@ -148,10 +143,10 @@ private slots:
         const int id = button.holdTimerId();
         QVERIFY(id > 0);
         button.SetReserveParameters(&pressed);
-        fire(&button, id + 1000); // another timer
+        fireTimer(&button, id + 1000); // another timer
         QCOMPARE(registered.count(), 0);
-        fire(&button, id);
-        fire(&button, id);
+        fireTimer(&button, id);
+        fireTimer(&button, id);
         QCOMPARE(registered.count(), 1);
         QCOMPARE(button.text(), MyPushButton::REGISTERED_TEXT);
         QTest::mouseRelease(&button, Qt::LeftButton);
@@ -167,11 +162,11 @@ private slots:
         // on until a reserve arrives.
         MyPushButton::SetDefault(button.GetParameters());
         QTest::mousePress(&button, Qt::LeftButton);
-        fire(&button, button.holdTimerId());
+        fireTimer(&button, button.holdTimerId());
         QCOMPARE(button.GetParameters()->Value(MyCommon::KEY_CYLINDERS), QString("40"));
         pressed.SetValue(MyCommon::KEY_CYLINDERS, "77");
         button.SetReserveParameters(&pressed);
-        fire(&button, button.holdTimerId());
+        fireTimer(&button, button.holdTimerId());
         QTest::mouseRelease(&button, Qt::LeftButton);
         QCOMPARE(registered.count(), 2);
         QCOMPARE(button.GetParameters()->Value(MyCommon::KEY_CYLINDERS), QString("77"));

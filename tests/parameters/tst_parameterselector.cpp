@@ -46,12 +46,6 @@ private:
     ModalAnswer m_poll{[this](QWidget* modal) { answer(modal); }, 1000};
 };
 
-void fire(QObject* target, int timerId)
-{
-    QTimerEvent event(timerId);
-    QCoreApplication::sendEvent(target, &event);
-}
-
 } // namespace
 
 class TestParameterSelector : public QObject
@@ -109,7 +103,7 @@ private slots:
             edit->SetReserveParameters(&pressed);
         QCOMPARE(m_selector->editTimerId() >= 0, !guard);
         if (held && !guard)
-            fire(m_selector, m_selector->editTimerId());
+            fireTimer(m_selector, m_selector->editTimerId());
         QTest::mouseRelease(edit, Qt::LeftButton);
 
         QTEST(answer.answered() == 1, "dialogOpens");
@@ -168,7 +162,7 @@ private slots:
         ParameterSet pressed;
         pressed.SetValue(MyCommon::KEY_CYLINDERS, "80");
         button->SetReserveParameters(&pressed);
-        fire(button, button->holdTimerId());
+        fireTimer(button, button->holdTimerId());
         QTest::mouseRelease(button, Qt::LeftButton);
         QCOMPARE(fixed.count(), 1);
         QCOMPARE(named.count(), 0);

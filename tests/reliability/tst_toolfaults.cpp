@@ -15,24 +15,19 @@
 // crashing, falling silent, printing junk or far too much.  Whatever it
 // does, the run ends the usual way, the map and the log hold only what was
 // reported, and the window goes on working.
-class TestToolFaults : public QObject
+class TestToolFaults : public DiskOperationFixture
 {
     Q_OBJECT
 private slots:
-    void init();
+    void init() { setUp(); }
     void cleanup();
     void faultyDump_data();
     void faultyDump();
 
 private:
-    QString imagePath(const QString& name) const { return m_folder + '/' + name + ".HVR"; }
     // One dump run from the DUMP button; the dialogs the driver saw.
     QStringList dump(const QString& name);
 
-    TestEnv* m_env = nullptr;
-    MainWindow* m_window = nullptr;
-    Ui::MainWindow* ui = nullptr;
-    QString m_folder;
     QStringList m_faultVars;
 };
 
@@ -53,29 +48,13 @@ int trackStatus(const QString& image, int track)
 
 } // namespace
 
-void TestToolFaults::init()
-{
-    m_env = new TestEnv(true);
-    qputenv("KESTA_SIM_TRACK_MS", "0");
-    MyCommon::SetApplicationInifilePathForTest(m_env->settingsPath());
-    m_window = new MainWindow;
-    ui = m_window->form();
-    m_window->show();
-    m_folder = m_env->path("images");
-    QDir().mkpath(m_folder);
-    m_window->CurrentPathChangedAll(m_folder, false);
-}
-
 void TestToolFaults::cleanup()
 {
     for (const QString& name : qAsConst(m_faultVars))
         qunsetenv(qPrintable(name));
     m_faultVars.clear();
     MyCommon::getInstance()->SetCommandSilenceLimit(MyCommon::TIME_COMMAND_SILENCE);
-    delete m_window;
-    MyCommon::getInstance()->SetInputGuard(false);
-    MyCommon::getInstance()->DeleteSettingInstance();
-    delete m_env;
+    tearDown();
 }
 
 QStringList TestToolFaults::dump(const QString& name)

@@ -123,3 +123,9 @@ bool signalProcess(qint64 pid, int sig)
         return false;
     return ::kill(static_cast<pid_t>(pid), sig) == 0;
 }
+
+void fireTimer(QObject* target, int timerId)
+{
+    QTimerEvent event(timerId);
+    QCoreApplication::sendEvent(target, &event);
+}

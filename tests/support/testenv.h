@@ -72,3 +72,6 @@ private:
 // Sends sig to one process.  Refuses pid 0 and below: kill(0, ...) would hit
 // the whole process group, the test runner and its shell included.
 bool signalProcess(qint64 pid, int sig);
+
+// Delivers a timer's event at once, as if it had run out.
+void fireTimer(QObject* target, int timerId);
