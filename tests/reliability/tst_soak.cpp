@@ -66,6 +66,10 @@ constexpr int SILENCE_LIMIT_MS = 1500;
 // Growth allowed after the warm-up of the heap the program holds (blocks
 // allocated and not freed): flat, give or take the log pane and caches.
 constexpr qint64 HEAP_GROWTH_LIMIT_KB = 16 * 1024;
+// The warm-up lasts a fifth of the run and at least this many actions (the
+// dialogs, models and font caches that the program builds once are made
+// along the first few hundred); a run has at least twice as many.
+constexpr int WARM_UP_ACTIONS = 300;
 #ifdef KESTA_SOAK_ASAN
 // Under AddressSanitizer the resident size also holds the sanitizer's own
 // books (a stack depot that grows with every new allocation stack, shadow
@@ -506,7 +510,8 @@ void TestSoak::soak()
     qint64 longestAction = 0;
     int actions = 0;
     QMap<QString, int> counts;
-    while (clock.elapsed() < total) {
+    // At least twice the warm-up, however slow the machine.
+    while (clock.elapsed() < total || actions < 2 * WARM_UP_ACTIONS) {
         if (coin(20))
             switchFaults();
         QElapsedTimer actionTime;
@@ -535,7 +540,7 @@ void TestSoak::soak()
         ++actions;
         keepInside();
         QTest::qWait(random.bounded(0, 30));
-        if (!warmRss && clock.elapsed() >= total / 5) {
+        if (!warmRss && clock.elapsed() >= total / 5 && actions >= WARM_UP_ACTIONS) {
             warmRss = residentKb();
             warmHeap = heapKb();
             qInfo("soak: warm-up done after %d actions, VmRSS %lld kB, heap %lld kB", actions, warmRss, warmHeap);
@@ -592,6 +597,9 @@ void TestSoak::soak()
     const qint64 endHeap = heapKb();
     qInfo("soak: after warm-up VmRSS %lld kB, heap %lld kB; at the end VmRSS %lld kB, heap %lld kB", warmRss,
           warmHeap, endRss, endHeap);
+    QVERIFY2(warmRss > 0, qPrintable(QStringLiteral("the run ended within the warm-up (%1 actions): nothing to "
+                                                    "compare memory with; soak longer")
+                                         .arg(actions)));
     QVERIFY2(endHeap - warmHeap < HEAP_GROWTH_LIMIT_KB,
              qPrintable(QStringLiteral("the heap grew by %1 kB").arg(endHeap - warmHeap)));
     if (RSS_GROWTH_LIMIT_KB > 0 && warmRss > 0 && endRss > 0)
