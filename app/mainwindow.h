@@ -128,6 +128,10 @@ private:
     void CloseBusyDialog();
     // Runs a tool with map (if any) following its output chunk by chunk.
     QByteArray RunTool(const QString& program, const QStringList& args, class MyGraphicalDumpDisplay* map);
+    // One guarded run of a panel's tool: busy dialog, run, output into log,
+    // guard lifted, "Completed." (restore, unformat, disk information).
+    void RunPanelTool(const QString& label, const QString& tool, const QStringList& args,
+                      class MyGraphicalDumpDisplay* map, class QTextEdit* log);
     // The folder + "/" + name + ".HVR" of the dump fields, "" when either is empty.
     QString CurrentDumpImagePath() const;
     // Asks the image browser for a file or folder; the chosen folder becomes

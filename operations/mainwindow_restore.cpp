@@ -39,6 +39,19 @@ DrvArgs::UnformatPanel unformatPanel(Ui::MainWindow* ui)
 
 } // namespace
 
+void MainWindow::RunPanelTool(const QString& label, const QString& tool, const QStringList& args,
+                              MyGraphicalDumpDisplay* map, QTextEdit* log)
+{
+    PostInputGuardEvent(true);
+    CreateBusyDialog(label);
+    ShowBusyDialog();
+    QByteArray output = RunTool(tool, args, map);
+    CloseBusyDialog();
+    common()->LogAppend(log, &output);
+    PostInputGuardEvent(false);
+    ShowCompleteDialog();
+}
+
 void MainWindow::on_BTN_RESTORE_clicked()
 {
     if (IsInputGuarded(Q_FUNC_INFO))
@@ -68,14 +81,7 @@ void MainWindow::on_BTN_RESTORE_clicked()
     const QStringList args = DrvArgs::Restore(panel, path);
     qDebug().noquote() << args.join(QLatin1Char(' '));
 
-    PostInputGuardEvent(true);
-    CreateBusyDialog(MyCommon::LABEL_RESTORING);
-    ShowBusyDialog();
-    QByteArray output = RunTool(MyCommon::TOOL_DRVRESTORE, args, ui->WDT_RESTORESTATUS);
-    CloseBusyDialog();
-    common()->LogAppend(ui->EDT_LOG_DISPLAY, &output);
-    PostInputGuardEvent(false);
-    ShowCompleteDialog();
+    RunPanelTool(MyCommon::LABEL_RESTORING, MyCommon::TOOL_DRVRESTORE, args, ui->WDT_RESTORESTATUS, ui->EDT_LOG_DISPLAY);
 }
 
 void MainWindow::on_BTN_UNFORMAT_clicked()
@@ -87,14 +93,7 @@ void MainWindow::on_BTN_UNFORMAT_clicked()
     const QStringList args = DrvArgs::Unformat(unformatPanel(ui));
     qDebug().noquote() << args.join(QLatin1Char(' '));
 
-    PostInputGuardEvent(true);
-    CreateBusyDialog(MyCommon::LABEL_UNFORMATTING);
-    ShowBusyDialog();
-    QByteArray output = RunTool(MyCommon::TOOL_DRVUNFORMAT, args, ui->WDT_UNFORMATSTATUS);
-    CloseBusyDialog();
-    common()->LogAppend(ui->EDT_LOG_DISPLAY, &output);
-    PostInputGuardEvent(false);
-    ShowCompleteDialog();
+    RunPanelTool(MyCommon::LABEL_UNFORMATTING, MyCommon::TOOL_DRVUNFORMAT, args, ui->WDT_UNFORMATSTATUS, ui->EDT_LOG_DISPLAY);
 }
 
 void MainWindow::on_BTN_DRVINFO_clicked()
@@ -105,14 +104,7 @@ void MainWindow::on_BTN_DRVINFO_clicked()
     const QStringList args = DrvArgs::Info(unformatPanel(ui));
     qDebug().noquote() << args.join(QLatin1Char(' '));
 
-    PostInputGuardEvent(true);
-    CreateBusyDialog(MyCommon::LABEL_MEASURING);
-    ShowBusyDialog();
-    QByteArray output = RunTool(MyCommon::TOOL_DRVINFO, args, nullptr);
-    CloseBusyDialog();
-    common()->LogAppend(ui->EDT_DRVINFO_DISPLAY, &output);
-    PostInputGuardEvent(false);
-    ShowCompleteDialog();
+    RunPanelTool(MyCommon::LABEL_MEASURING, MyCommon::TOOL_DRVINFO, args, nullptr, ui->EDT_DRVINFO_DISPLAY);
 }
 
 void MainWindow::on_BTN_RESTORE_FILESELECT_clicked()

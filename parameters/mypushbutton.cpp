@@ -6,6 +6,7 @@
 #include <QTimerEvent>
 
 #include "mycommon.h"
+#include "parametermanage.h"
 #include "parameterset.h"
 
 const QString MyPushButton::NORMAL_STYLE = QStringLiteral(
@@ -132,6 +133,7 @@ void MyPushButton::Copy(ParameterSet* dst, const ParameterSet* src)
 {
     if (!dst || !src || dst == src)
         return;
+    // The values only: dst keeps its name.
     RemoveParameters(dst);
     for (const QString& key : ParameterSet::ParameterKeys())
         dst->SetValue(key, src->Value(key));
@@ -139,10 +141,7 @@ void MyPushButton::Copy(ParameterSet* dst, const ParameterSet* src)
 
 void MyPushButton::RemoveParameters(ParameterSet* set)
 {
-    if (!set)
-        return;
-    for (const QString& key : ParameterSet::ParameterKeys())
-        set->remove(key);
+    ParameterManage::RemoveParameters(set);
 }
 
 void MyPushButton::on_MyPushButton_pressed()
