@@ -52,7 +52,6 @@ private slots:
                                          << "HALFSTEP" << false;
         QTest::newRow("1.04, no half step") << QVariantMap{{"SETTING/VERSION", "1.04"}, {"DRVEMU/HALFSTEP", false}}
                                             << "NORMAL" << false;
-        QTest::newRow("no version, half step") << QVariantMap{{"DRVEMU/HALFSTEP", true}} << "HALFSTEP" << false;
         QTest::newRow("fresh installation") << QVariantMap{} << "NORMAL" << false;
         QTest::newRow("1.05 untouched")
             << QVariantMap{{"SETTING/VERSION", "1.05"}, {"DRVEMU/HALFSTEP", true}, {"DRVEMU/MODE", "PC-9821"}}

@@ -1,5 +1,3 @@
-#include <QSettings>
-#include <QTimerEvent>
 #include <QtTest>
 
 #include "mainwindow.h"
@@ -14,7 +12,6 @@
 
 namespace {
 
-// Fires a hold timer at once instead of waiting seconds for it.
 void hold(MyPushButton* button)
 {
     QTest::mousePress(button, Qt::LeftButton);
@@ -48,32 +45,6 @@ private slots:
         MyCommon::getInstance()->DeleteSettingInstance();
         delete m_env;
         m_env = nullptr;
-    }
-
-    void presetTap_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<bool>("guard");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("dump X68K") << 0 << 1 << false << "CYLINDERS" << "80";
-        QTest::newRow("restore PC-88") << 1 << 2 << false << "ASSERT_PIN3" << "12";
-        QTest::newRow("unformat FM77") << 2 << 4 << false << "STEPS" << "2";
-        QTest::newRow("guarded dump X68K") << 0 << 1 << true << "CYLINDERS" << "40";
-    }
-
-    void presetTap()
-    {
-        QFETCH(int, mode);
-        QFETCH(int, number);
-        QFETCH(bool, guard);
-        QFETCH(QString, key);
-        QFETCH(QString, value);
-        m_window->ResetPresetButtons();
-        MyCommon::getInstance()->SetInputGuard(guard);
-        QTest::mouseClick(selector(mode)->GetButton(number), Qt::LeftButton);
-        QCOMPARE(panelButton(mode, key)->currentText(), value);
     }
 
     void presetHold_data()
@@ -136,32 +107,25 @@ private slots:
     void loadedDefaultsAndReset_data()
     {
         QTest::addColumn<bool>("reset");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("after");
-        QTest::newRow("loaded X68K lacks OVERWRITE") << false << 1 << "OVERWRITE" << "overwrite" << "overwrite";
-        QTest::newRow("reset X68K has OVERWRITE") << true << 1 << "OVERWRITE" << "overwrite" << "SETTING";
-        QTest::newRow("loaded X1 pin 2") << false << 3 << "ASSERT_PIN2" << "12" << "---";
-        QTest::newRow("reset X1 pin 2") << true << 3 << "ASSERT_PIN2" << "12" << "4";
+        QTest::newRow("loaded X68K lacks OVERWRITE") << false << "overwrite";
+        QTest::newRow("reset X68K has OVERWRITE") << true << "SETTING";
     }
 
     void loadedDefaultsAndReset()
     {
         QFETCH(bool, reset);
-        QFETCH(int, number);
-        QFETCH(QString, key);
-        QFETCH(QString, before);
-        QFETCH(QString, after);
-        insertSet(0, "A", "20");
+        auto* set = new ParameterSet;
+        set->SetName("A");
+        selector(0)->getParameterManage()->Insert(set);
         m_window->LoadPresetButtons();
         if (reset)
             m_window->ResetPresetButtons();
         // The reset also empties the named sets.
         QCOMPARE(selector(0)->getParameterManage()->Count(), reset ? 0 : 1);
-        panelButton(0, key)->setCurrentText(before);
-        QTest::mouseClick(selector(0)->GetButton(number), Qt::LeftButton);
-        QCOMPARE(panelButton(0, key)->currentText(), after);
+        panelButton(0, "OVERWRITE")->setCurrentText("overwrite");
+        QTest::mouseClick(selector(0)->GetButton(1), Qt::LeftButton);
+        QTEST(panelButton(0, "OVERWRITE")->currentText(), "after");
     }
 
 private:
@@ -174,13 +138,6 @@ private:
     MyParameterButton* panelButton(int mode, const QString& key) const
     {
         return m_window->findChild<MyParameterButton*>("BTN_" + kSections.at(mode) + "_" + key);
-    }
-    void insertSet(int mode, const QString& name, const QString& cylinders)
-    {
-        auto* set = new ParameterSet;
-        set->SetName(name);
-        set->SetValue("CYLINDERS", cylinders);
-        selector(mode)->getParameterManage()->Insert(set);
     }
     void restart()
     {

@@ -18,18 +18,12 @@ private slots:
             QTest::newRow(name) << before << chunks << QString(after);
         };
         row("two paragraphs", "", {"abc" + ESC + "[2Adef"}, "abc\ndef");
-        row("bracket in plain text stays", "", {"Track [12] done"}, "Track [12] done");
         row("bracket before a sequence", "", {"Track [12]" + ESC + "[K done"}, "Track [12]\ndone");
-        row("two parameters keep the rest", "", {"top" + ESC + "[1;5Hhello world"}, "top\nhello world");
         row("private marker", "", {ESC + "[?25lProgress" + ESC + "[?25h"}, "Progress");
-        row("paragraphs trimmed", "", {"  abc \r\n" + ESC + "[2K\r  def  "}, "abc\ndef");
         row("blanks and ESC give an empty paragraph", "x", {"   " + ESC + "[Kabc"}, "x\n\nabc");
         row("empty paragraph vanishes in an empty pane", "", {"   " + ESC + "[Kabc"}, "abc");
-        row("appends after last paragraph", "one\ntwo", {"three"}, "one\ntwo\nthree");
         row("markup stays text", "", {"<b>bold</b> & <i>"}, "<b>bold</b> & <i>");
         row("stops at NUL", "", {QByteArray("abc\0def", 7)}, "abc");
-        row("lone ESC removed", "", {"a" + ESC + "7b"}, "a7b");
-        row("line breaks inside a paragraph", "", {"l1\nl2" + ESC + "[K"}, "l1\nl2");
         row("progress report", "", {ESC + "[2K" + ESC + "[1AP(T004 C02 H0) OK\r\n" + ESC + "[2KP(T005 C02 H1) OK\n"},
             "P(T004 C02 H0) OK\nP(T005 C02 H1) OK");
         row("each chunk starts as text", "", {"abc" + ESC + "[", "2Adef"}, "abc\n2Adef");
@@ -55,14 +49,10 @@ private slots:
         QTest::addColumn<int>("block"); // block of the text cursor afterwards
         QTest::addColumn<int>("column"); // position inside that block
         QTest::newRow("up clamps to the first paragraph") << QByteArray("[2A") << 0 << 0;
-        QTest::newRow("down by two") << QByteArray("[2B") << 2 << 0;
         QTest::newRow("right by three") << QByteArray("[3C") << 0 << 2;
-        QTest::newRow("next line to column 0") << QByteArray("[E") << 0 << 0;
         QTest::newRow("far down clamps to the last") << QByteArray("[99B") << 2 << 0;
         QTest::newRow("zero counts as one") << QByteArray("[0B") << 1 << 0;
-        QTest::newRow("only the first parameter counts") << QByteArray("[1;7B") << 1 << 0;
         QTest::newRow("huge count") << QByteArray("[99999999999999999999B") << 2 << 0;
-        QTest::newRow("last command wins") << QByteArray("[2B" + ESC + "[1A") << 0 << 0;
     }
 
     void cursorCommand()

@@ -40,8 +40,7 @@ private slots:
         QFETCH(bool, guard);
         QFETCH(bool, closed);
         TestEnv env;
-        // Whenever the poll runs, its listing agrees with the state set below:
-        // six pieces mean running, no drvctl at all means stopped.
+        // A poll's listing agrees with the emulator state set below.
         if (emulator == 1)
             env.writeScript("drvctl", "printf '1\\n2\\n3\\n4\\n5\\n'");
         MyCommon::SetApplicationInifilePathForTest(env.settingsPath());

@@ -21,9 +21,8 @@ QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Answers the next modal windows in order, noting "class:title" of each:
-// "ok"/"cancel" for a message box, "choose:PATH" (or "choose:" for the shown
-// folder) for the file chooser, anything else rejects a dialog.
+// Answers modal windows in order, noting "class:title": "ok"/"cancel",
+// "choose:PATH" ("choose:" for the shown folder), else reject.
 class Answers
 {
 public:
@@ -165,8 +164,7 @@ private slots:
         const QString backup = m_folder + "/" + backups.first();
         QCOMPARE(readFile(backup), saved);
 
-        // Everything changes.  A file that is no settings file of this program
-        // is refused; the backup is restored.
+        // Changes; files that are no settings file are refused; the backup restores.
         ui->BTN_CONVERT_EXT->setCurrentText(".IMG");
         common->SetSettingInt("MODE/NO", 0);
         addDumpSet("later");
@@ -196,24 +194,6 @@ private slots:
         QCOMPARE(dumpSets(), 1);
         QCOMPARE(common->Settings().m_mode, 1);
         QVERIFY(dialog.findChild<QRadioButton*>("RDO_SET_MODE_EXPERT")->isChecked());
-    }
-
-    void settingButtons_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<bool>("guard");
-        QTest::newRow("emulator page") << "BTN_EMU_SETTING" << false;
-        QTest::newRow("controller page, guarded") << "BTN_EMU_SETTING_2" << true;
-    }
-
-    void settingButtons()
-    {
-        QFETCH(QString, button);
-        QFETCH(bool, guard);
-        MyCommon::getInstance()->SetInputGuard(guard);
-        Answers answers({"reject"});
-        QMetaObject::invokeMethod(m_window, QString("on_" + button + "_clicked").toLatin1().constData());
-        QCOMPARE(answers.seen, guard ? QStringList{} : QStringList{"SettingDialog:Dialog"});
     }
 
 private:

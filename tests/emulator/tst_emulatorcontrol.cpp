@@ -33,9 +33,7 @@ private slots:
         delete m_env;
     }
 
-    // START, a poll that finds the emulator, an image with a blank and a
-    // non-ASCII name inserted into drive 0, STOP.  With KESTA_SCREENSHOT_DIR
-    // set, the running page is kept there as the README's picture.
+    // START, insert an image with a blank and non-ASCII name, STOP; KESTA_SCREENSHOT_DIR keeps a picture.
     void startInsertStop()
     {
         Ui::MainWindow* ui = m_window->form();

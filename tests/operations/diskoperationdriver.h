@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -20,9 +21,8 @@
 #include "testenv.h"
 #include "ui_mainwindow.h" // the test source includes it too, so that the build makes it
 
-// Stands in for the user of a disk operation: answers the dialogs from a
-// polling timer and keeps the debug log.  "seen" lists what showed, in
-// order: "busy:LABEL", "complete guard=0|1", "warning:TITLE/TEXT", "browser".
+// Answers the dialogs of a disk operation from a polling timer and keeps the
+// debug log.  "seen": "busy:LABEL", "complete guard=0|1", "warning:TITLE/TEXT", "browser".
 class DiskOperationDriver : public QObject
 {
 public:
@@ -52,14 +52,11 @@ public:
     static bool logged(const QString& text) { return s_log.filter(text).size() > 0; }
 
     QStringList seen;
-    // Called on every poll while a busy dialog shows.
-    std::function<void(QProgressDialog*)> onBusy;
-    // Called before OK of the completion dialog is pressed.
-    std::function<void()> onComplete;
-    // Chooses in the image browser: a path to select and accept, or "" to cancel.
-    QString browserChoice;
+    std::function<void(QProgressDialog*)> onBusy; // on every poll while busy
+    std::function<void()> onComplete;              // before OK of "Completed."
+    QString browserChoice;                         // path to choose, "" cancels
 
-    // A busy dialog may come and go between two polls; its showing is caught here.
+    // A busy dialog may come and go between two polls.
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Show) {
@@ -104,8 +101,18 @@ private:
     static inline QtMessageHandler s_previous = nullptr;
 };
 
-// The main window in a private test world with the simulated board tools on
-// PATH and the folder "images" as the current folder.
+// The main window in a test world with the simulated tools on PATH and
+// "images" as the current folder.
+// Status byte of a track record in one of the simulator's 2HD images.
+inline int trackStatus(const QString& image, int track)
+{
+    QFile file(image);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(512 + qint64(track) * (1 + 8192)))
+        return -1;
+    char status = 0;
+    return file.getChar(&status) ? int(status) : -1;
+}
+
 class DiskOperationFixture : public QObject
 {
 protected:
@@ -140,7 +147,7 @@ protected:
     {
         return m_env->stubLog().filter(QRegularExpression("^" + tool + "( |$)"));
     }
-    // "BTN_X=value ...": sets the named parameter buttons.
+    // "BTN_X=value ..."
     void setButtons(const QString& settings)
     {
         for (const QString& pair : settings.split(' ', Qt::SkipEmptyParts))

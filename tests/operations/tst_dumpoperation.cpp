@@ -13,16 +13,6 @@ const QString DUMPING = QString::fromUtf8("ダンプ中");
 const QStringList CLEAN_DUMP{"busy:" + DUMPING, "complete guard=1"};
 const QString WARNING = QStringLiteral("warning:Warning./Not a valid file name.");
 
-// Status byte of a track record in one of the simulator's 2HD images.
-int trackStatus(const QString& image, int track)
-{
-    QFile file(image);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(512 + qint64(track) * (1 + 8192)))
-        return -1;
-    char status = 0;
-    return file.getChar(&status) ? int(status) : -1;
-}
-
 } // namespace
 
 class TestDumpOperation : public DiskOperationFixture
@@ -42,8 +32,6 @@ private slots:
         QTest::addColumn<QString>("panel"); // buttons not named show "---"
         QTest::addColumn<QStringList>("expected");
         const QString path = "/home/pi/game.HVR";
-        QTest::newRow("dump, drive, cylinders, retry") << "dump" << "drive=0 cylinders=80 retry=3"
-                                                       << QStringList{"-i", "0", "-c", "80", "-r", "3", path};
         QTest::newRow("dump, all ---") << "dump" << "drive=1" << QStringList{"-i", "1", path};
         QTest::newRow("dump, every option, three pins")
             << "dump" << "drive=0 cylinders=80 heads=2 density=high begin=0 end=79 steps=1 format=raw pin1=2 pin2=4 pin3=12 retry=5"
@@ -51,8 +39,6 @@ private slots:
                            "-p2", "-p4", "-p12", "-r", "5", path};
         QTest::newRow("dump, second pin only") << "dump" << "drive=0 format=encode pin2=12 retry=3"
                                                << QStringList{"-i", "0", "-f", "encode", "-p12", "-r", "3", path};
-        QTest::newRow("re-dump track 17") << "redump17" << "drive=1 cylinders=80 pin1=2 retry=5"
-                                          << QStringList{"-i", "1", "-r", "5", "-t", "17", path};
         QTest::newRow("re-dump, retry ---") << "redump40" << "drive=0 begin=3" << QStringList{"-i", "0", "-t", "40", path};
         QTest::newRow("restore, every option")
             << "restore" << "drive=1 diskNo=0 cylinders=80 heads=2 begin=10 end=12 steps=2 flag=1 pin1=2 pin2=4 pin3=12"
@@ -61,9 +47,6 @@ private slots:
         QTest::newRow("restore, all ---") << "restore" << "" << QStringList{path};
         QTest::newRow("unformat, every option") << "unformat" << "drive=1 cylinders=40 heads=2 steps=1 pin1=4 pin3=2"
                                                 << QStringList{"-i", "1", "-c", "40", "-h", "2", "-s", "1", "-p4", "-p2"};
-        QTest::newRow("drvinfo, drive and pins") << "info" << "drive=0 cylinders=40 heads=2 pin1=2 pin2=12"
-                                                 << QStringList{"-i", "0", "-p2", "-p12"};
-        QTest::newRow("drvinfo, all ---") << "info" << "" << QStringList{};
     }
 
     void arguments()
@@ -92,13 +75,12 @@ private slots:
         else if (tool == "restore")
             args = DrvArgs::Restore(r, path);
         else
-            args = tool == "info" ? DrvArgs::Info(u) : DrvArgs::Unformat(u);
+            args = DrvArgs::Unformat(u);
         QCOMPARE(args, expected);
     }
 
-    // A dump with a recording tool: the existing image goes or stays by the
-    // overwrite policy, the name gets ".HVR", and with nothing reported every
-    // track of the range is left for the re-dump.
+    // The old image goes or stays by the overwrite policy; the name gets
+    // ".HVR"; with nothing reported every track is left for the re-dump.
     void dumpRun_data()
     {
         QTest::addColumn<QString>("name");
@@ -217,13 +199,12 @@ private slots:
             QCOMPARE(map->TrackState(track), expected);
         }
         QCOMPARE(ui->BTN_REDUMP->isEnabled(), !bad.isEmpty());
-        // The log pane keeps what was there and adds the tool's reports.
+        // The log pane keeps what was there.
         const QStringList log = ui->EDT_LOG_DISPLAY->toPlainText().split('\n');
         QCOMPARE(log.first(), QString("earlier"));
         QVERIFY(log.filter("T079 C39 H1").size() >= 1);
         QCOMPARE(trackStatus(imagePath("game"), 40), bad.isEmpty() ? 1 : 3);
 
-        // REDUMP re-reads what failed, now that the disk reads again.
         m_env->clearStubLog();
         driver.seen.clear();
         m_window->on_BTN_REDUMP_clicked();
@@ -240,8 +221,7 @@ private slots:
         QCOMPARE(trackStatus(imagePath("game"), 40), 1);
     }
 
-    // A re-dump reads into the image and from the drive of the dump that
-    // filled the map, whatever the panel shows now.
+    // A re-dump uses the image and drive of the dump that filled the map.
     void redumpKeepsItsImage_data()
     {
         QTest::addColumn<QString>("newName");
@@ -249,7 +229,6 @@ private slots:
         QTest::addColumn<bool>("newDrive");
         QTest::newRow("name changed") << "other" << false << false;
         QTest::newRow("folder changed") << "game" << true << false;
-        QTest::newRow("name cleared") << "" << false << false;
         QTest::newRow("drive changed") << "game" << false << true;
     }
 
@@ -288,7 +267,7 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         m_env->writeScript("pkill", QStringLiteral("exec '%1/pkill' \"$@\"").arg(KESTA_STUB_DIR));
-        // The second run falls silent for a minute, twice the runner's limit.
+        // The second run falls silent for a minute.
         qputenv("KESTA_SIM_BAD", "10,11,12,13,14");
         qputenv("KESTA_SIM_SILENCE_MS", "60000");
         qputenv("KESTA_SIM_SILENCE_AT", "11");
@@ -365,7 +344,6 @@ private slots:
     }
 
 private:
-    // A real dump of drive 0, cylinders 0 to 39, with the given bad tracks.
     void dumpWithBadTracks(const QByteArray& bad)
     {
         wrapSimTool("drvdump");

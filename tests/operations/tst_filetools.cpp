@@ -116,7 +116,6 @@ private slots:
         QTest::addColumn<bool>("renamed");
         QTest::newRow("free name") << "c.HVR" << true << true;
         QTest::newRow("existing file") << "b.HVR" << true << false;
-        QTest::newRow("into a subfolder") << "sub/c.HVR" << true << false;
         QTest::newRow("out of the folder") << "../c.HVR" << true << false;
         QTest::newRow("the folder above") << ".." << true << false;
         QTest::newRow("empty") << "" << false << false;
@@ -149,9 +148,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("convert") << "LEDT_CONVERT" << "/img/game.old.D88" << "game";
         QTest::newRow("rename") << "LEDT_RENAME" << "/img/game.old.D88" << "game.old.D88";
-        QTest::newRow("make") << "LEDT_MAKE_HVR" << "/img/game.old.D88" << "game";
         QTest::newRow("make, no folder") << "LEDT_MAKE_HVR" << "plain.x" << "plain";
-        QTest::newRow("rename, no folder") << "LEDT_RENAME" << "plain.x" << "plain.x";
     }
 
     void drops()
@@ -174,8 +171,6 @@ private slots:
         QTest::addColumn<int>("opened");
         QTest::newRow("convert on its page") << "LEDT_CONVERT" << 0 << 1;
         QTest::newRow("convert elsewhere") << "LEDT_CONVERT" << 2 << 0;
-        QTest::newRow("rename on its page") << "LEDT_RENAME" << 1 << 1;
-        QTest::newRow("make elsewhere") << "LEDT_MAKE_HVR" << 1 << 0;
         QTest::newRow("disk name anywhere") << "LEDT_MAKE_HVR_DISKNAME" << 0 << 1;
     }
 
@@ -197,7 +192,7 @@ private slots:
         QCOMPARE(answer.answered(), opened);
         QCOMPARE(edit->text() == "TYPED NAME", opened == 1);
         if (field == "LEDT_MAKE_HVR_DISKNAME") {
-            // A name typed on the keyboard is kept like one typed on a keyboard.
+            // The disk name typed on the screen keyboard is saved.
             QSettings file(m_env->settingsPath(), QSettings::IniFormat);
             QCOMPARE(file.value("CONVERT/MAKEHVR").toString(), QString("TYPED NAME"));
         }

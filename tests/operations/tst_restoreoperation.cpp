@@ -126,7 +126,6 @@ private slots:
         QTest::newRow("dump, folder") << "BTN_DUMP_FILESELECT" << "d" << "kept" << "d";
         QTest::newRow("dump, cancelled") << "BTN_DUMP_FILESELECT" << "" << "kept" << "images";
         QTest::newRow("restore, file") << "BTN_RESTORE_FILESELECT" << "d/x.HVR" << "x.HVR" << "d";
-        QTest::newRow("restore, cancelled") << "BTN_RESTORE_FILESELECT" << "" << "kept" << "images";
     }
 
     void browse()

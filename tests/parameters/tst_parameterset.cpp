@@ -4,9 +4,6 @@
 #include "mycommon.h"
 #include "parametermanage.h"
 
-// Parameter sets: their text form, the store and its settings slots, and the
-// rules that keep BEGIN and END within the cylinders.
-
 Q_DECLARE_METATYPE(CylinderRules::Changed)
 
 namespace {
@@ -55,9 +52,7 @@ private slots:
         m_dir.reset();
     }
 
-    // Elements as earlier versions or a hand edit may leave them: blanks round
-    // key and value, slashes in the value, no slash or no key at all, and a
-    // key given twice (the later wins).  A key is held once.
+    // Hand-edited elements: blanks, slashes in the value, no slash or key, a key twice (the later wins).
     void readsOddLists()
     {
         QScopedPointer<ParameterSet> set(ParameterSet::FromTextForm(
@@ -67,19 +62,6 @@ private slots:
         set->insert("DRIVES", "1");
         set->SetValue("DRIVES", "0");
         QCOMPARE(set->values("DRIVES"), QStringList{"0"});
-    }
-
-    // The preset strings of the default table split despite the blank after each comma.
-    void presetDefaults()
-    {
-        for (const QString op : {"DUMP", "RESTORE", "UNFORMAT"}) {
-            for (const QString preset : {"X68KBTN", "PC88BTN", "X1BTN", "FM77BTN"}) {
-                QScopedPointer<ParameterSet> set(
-                    ParameterSet::FromTextForm(common()->GetSettingStringList(op + "/" + preset)));
-                QCOMPARE(set->size(), 14);
-                QCOMPARE(set->Value("END").toInt(), set->Value("CYLINDERS").toInt() - 1);
-            }
-        }
     }
 
     // Sets that share a name keep their own values, by position and through a save.
@@ -99,23 +81,6 @@ private slots:
         ParameterManage back;
         QCOMPARE(back.LoadFromSettings(ParameterManage::SLOT_DUMP), 3);
         QCOMPARE(namesAndCylinders(back), namesAndCylinders(store));
-    }
-
-    // Keys the source lacks are emptied, other keys of the target stay.
-    void copy()
-    {
-        QScopedPointer<ParameterSet> dst(
-            ParameterSet::FromTextForm({"CYLINDERS/80", "HEADS/2", "name/old", "EXTRA/x"}));
-        QScopedPointer<ParameterSet> src(ParameterSet::FromTextForm({"CYLINDERS/40", "name/new", "EXTRA2/y"}));
-        ParameterManage::Copy(dst.data(), src.data());
-        for (const QString& key : ParameterSet::ParameterKeys())
-            QCOMPARE(dst->values(key), QStringList{key == "CYLINDERS" ? "40" : ""});
-        QCOMPARE(dst->Name(), QString("new"));
-        QCOMPARE(dst->Value("EXTRA"), QString("x"));
-        QVERIFY(!dst->contains("EXTRA2"));
-        const ParameterSet before = *dst;
-        ParameterManage::Copy(dst.data(), dst.data());
-        QCOMPARE(*dst, before);
     }
 
     void storeKeepsAtMost32()
@@ -146,8 +111,6 @@ private slots:
         QTest::addColumn<QStringList>("names");
         QTest::newRow("restore, slashes") << ParameterManage::SLOT_RESTORE
                                           << QStringList{"PC-98/2HD", "/lead", "trail/"};
-        QTest::newRow("unformat, empty name in the middle") << ParameterManage::SLOT_UNFORMAT
-                                                            << QStringList{"first", "", "third"};
         QTest::newRow("dump, commas, blanks, non-ASCII") << ParameterManage::SLOT_DUMP
                                                          << QStringList{"a, b", " two  blanks ", "日本語", "x"};
     }
@@ -164,7 +127,7 @@ private slots:
             store.Insert(set);
         }
         store.SaveToSettings(slotFormat);
-        // Read through a fresh settings object, as at the next start.
+        // A fresh settings object, as at the next start.
         common()->OpenSettingInstance(m_dir->filePath("KESTAcon.ini"));
         ParameterManage back;
         QCOMPARE(back.LoadFromSettings(slotFormat), names.size());
@@ -214,21 +177,6 @@ private slots:
         QCOMPARE(unformat.LoadFromSettings(ParameterManage::SLOT_UNFORMAT), 1);
     }
 
-    // A set with only a name, or nothing at all, is still written as a slot that loads.
-    void nameOnlySetSurvives()
-    {
-        ParameterManage store;
-        auto* bare = new ParameterSet;
-        bare->SetName("bare");
-        store.Insert(bare);
-        store.Insert(new ParameterSet);
-        store.Insert(makeSet("after", "40"));
-        store.SaveToSettings(ParameterManage::SLOT_DUMP);
-        ParameterManage back;
-        QCOMPARE(back.LoadFromSettings(ParameterManage::SLOT_DUMP), 3);
-        QCOMPARE(namesAndCylinders(back), (QStringList{"bare:", ":", "after:40"}));
-    }
-
     void apply_data()
     {
         QTest::addColumn<QString>("c");
@@ -237,7 +185,6 @@ private slots:
         QTest::addColumn<CylinderRules::Changed>("changed");
         QTest::addColumn<QString>("written"); // "BEGIN/END" as written, "-" for not written
         const auto C = CylinderRules::CylindersChanged, B = CylinderRules::BeginChanged, E = CylinderRules::EndChanged;
-        QTest::newRow("cylinders to 1") << "1" << "0" << "39" << C << "-/0";
         QTest::newRow("cylinders down, begin beyond") << "40" << "60" << "79" << C << "39/39";
         QTest::newRow("cylinders not given reads 40") << NG << "0" << "79" << C << "-/39";
         QTest::newRow("begin above end") << "80" << "50" << "20" << B << "20/-";
@@ -254,35 +201,6 @@ private slots:
         QFETCH(CylinderRules::Changed, changed);
         const CylinderRules::Result r = CylinderRules::Apply(c, b, e, changed);
         QTEST(QString(r.writeBegin ? r.begin : "-") + "/" + (r.writeEnd ? r.end : "-"), "written");
-    }
-
-    // After the writes of any rule the values are in order and no rule asks
-    // for anything more, so the rules settle whatever order values arrive in.
-    void resultIsSettled()
-    {
-        const QList<int> picks{-1, 0, 1, 2, 10, 38, 39, 40, 41, 60, 78, 79, 80, 82, 83};
-        const auto text = [](int v) { return v < 0 ? NG : QString::number(v); };
-        const QList<CylinderRules::Changed> rules{CylinderRules::CylindersChanged, CylinderRules::BeginChanged,
-                                                  CylinderRules::EndChanged};
-        for (int c = 0; c <= 84; ++c) {
-            const QString ct = c == 0 ? NG : QString::number(c);
-            for (int b : picks) {
-                for (int e : picks) {
-                    for (auto changed : rules) {
-                        const auto r = CylinderRules::Apply(ct, text(b), text(e), changed);
-                        const QString nb = r.writeBegin ? r.begin : text(b);
-                        const QString ne = r.writeEnd ? r.end : text(e);
-                        bool okB = false, okE = false;
-                        const int bn = nb.toInt(&okB), en = ne.toInt(&okE);
-                        if (c > 0 && okB && okE && !(bn <= en && en <= c - 1))
-                            QFAIL(qPrintable(QString("%1/%2/%3 out of order").arg(ct, nb, ne)));
-                        for (auto again : rules)
-                            if (!CylinderRules::Apply(ct, nb, ne, again).NothingToWrite())
-                                QFAIL(qPrintable(QString("%1/%2/%3 not settled").arg(ct, nb, ne)));
-                    }
-                }
-            }
-        }
     }
 
 private:

@@ -36,16 +36,6 @@ namespace {
 const QStringList CLEAN_RUN{"busy:" + QString::fromUtf8("ダンプ中"), "complete guard=1"};
 constexpr int TRACKS = 80; // drive 0, cylinders 0 to 39, two heads
 
-// Status byte of a track record in the simulator's 2HD image.
-int trackStatus(const QString& image, int track)
-{
-    QFile file(image);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(512 + qint64(track) * (1 + 8192)))
-        return -1;
-    char status = 0;
-    return file.getChar(&status) ? int(status) : -1;
-}
-
 } // namespace
 
 void TestToolFaults::cleanup()
