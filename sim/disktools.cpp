@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <map>
 #include <set>
@@ -96,12 +97,29 @@ struct Faults {
     long silenceAt = -1;
     long crashAt = -1;
 
-    static Faults fromEnvironment()
+    // drive >= 0: the tool reads that drive's disk, whose wear
+    // (KESTA_SIM_DISK) adds weak and dead tracks; KESTA_SIM_WEAK and
+    // KESTA_SIM_BAD name further ones and win where both speak.
+    static Faults fromEnvironment(int drive = -1)
     {
         Faults f;
         f.trackMs = envLong("KESTA_SIM_TRACK_MS", 60);
-        f.bad = envIntSet("KESTA_SIM_BAD");
-        f.weak = envIntMap("KESTA_SIM_WEAK");
+        if (drive >= 0) {
+            const std::string disk = envString("KESTA_SIM_DISK", "clean");
+            for (int track = 0; track < kMaxCylinders * 2; ++track) {
+                const int needed = diskTriesNeeded(disk, seedValue(), drive, track);
+                if (needed == 0)
+                    f.bad.insert(track);
+                else if (needed > 1)
+                    f.weak[track] = needed;
+            }
+        }
+        for (int track : envIntSet("KESTA_SIM_BAD"))
+            f.bad.insert(track);
+        for (const auto& w : envIntMap("KESTA_SIM_WEAK")) {
+            f.weak[w.first] = w.second;
+            f.bad.erase(w.first);
+        }
         f.silenceMs = envLong("KESTA_SIM_SILENCE_MS", 0);
         f.silenceAt = envLong("KESTA_SIM_SILENCE_AT", -1);
         f.crashAt = envLong("KESTA_SIM_CRASH_AT", -1);
@@ -115,16 +133,29 @@ struct Faults {
 
 class Progress {
 public:
-    Progress(const char* verb, int total) : m_verb(verb), m_total(total) { flood(); }
+    Progress(const char* verb, int total, int drive) : m_verb(verb), m_total(total)
+    {
+        flood();
+        if (noisy())
+            out("\x1b[?25lPlease wait [drive " + std::to_string(drive) + "] spinning up...\r\x1b[K\x1b[1;36m"
+                "[drive " + std::to_string(drive) + "] ready\x1b[0m\nPass 1 of 1 [" + m_verb + "]\n");
+    }
 
     void attempt(int shownTrack, int cyl, int head, int attempt, int maxAttempts, bool ok)
     {
         std::string text = attempt > 1 ? "\r\x1b[2K\x1b[1A\x1b[2K" : "\r\x1b[2K";
-        char report[96];
         const char* result = ok ? "ok" : (attempt < maxAttempts ? "retry" : "ERROR");
-        std::snprintf(report, sizeof report, "P(T%03d C%02d H%d) %s %-5s try %d/%d\n", shownTrack, cyl,
-                      head, m_verb, result, attempt, maxAttempts);
-        text += report;
+        char field[32];
+        std::snprintf(field, sizeof field, "P(T%03d C%02d H%d) %s ", shownTrack, cyl, head, m_verb);
+        text += field;
+        char word[16];
+        std::snprintf(word, sizeof word, "%-5s", result);
+        if (noisy())  // the result word in colour, as a terminal program shows it
+            text += std::string(ok ? "\x1b[1;32m" : (attempt < maxAttempts ? "\x1b[1;33m" : "\x1b[1;31m")) + result
+                    + "\x1b[0m" + std::string(std::strlen(word) - std::strlen(result), ' ');
+        else
+            text += word;
+        text += " try " + std::to_string(attempt) + "/" + std::to_string(maxAttempts) + "\n";
         if (ok || attempt >= maxAttempts)
             ++m_done;
         text += garbage();
@@ -132,7 +163,10 @@ public:
         out(text);
     }
 
-    void finish(const std::string& summary) { out("\r\x1b[2K" + summary + "\n"); }
+    void finish(const std::string& summary)
+    {
+        out("\r\x1b[2K" + summary + "\n" + (noisy() ? "\x1b[0m\x1b[?25h" : ""));
+    }
 
 private:
     // KESTA_SIM_FLOOD_MB: a runaway tool that prints this many MiB of plain
@@ -152,6 +186,17 @@ private:
     }
 
     std::string bar() const
+    {
+        if (!noisy())
+            return plainBar();
+        // Drawn the busy way: the bar in brackets, redrawn after a carriage
+        // return, the count stepped back over and written again.
+        const std::string b = plainBar();
+        const std::string tail = b.size() >= 3 ? b.substr(b.size() - 3) : b;
+        return "\r  [" + b.substr(2) + "]\x1b[K\r" + b + "\x1b[K\x1b[3D" + tail + " Please wait";
+    }
+
+    std::string plainBar() const
     {
         const int width = 20;
         const int filled = m_total > 0 ? m_done * width / m_total : width;
@@ -180,7 +225,7 @@ struct TrackJob {
 
 // One track: the fault hooks, then up to maxAttempts attempts with a report each.
 Outcome runTrack(Progress& progress, const Faults& f, const TrackJob& job, bool silenceHere, int maxAttempts,
-                 bool mediumOk)
+                 bool mediumOk, int* attemptsMade = nullptr)
 {
     if (job.track == f.crashAt) {
         // Die the way a segfaulting tool does: half a line out, no cleanup.
@@ -197,6 +242,8 @@ Outcome runTrack(Progress& progress, const Faults& f, const TrackJob& job, bool 
             return Outcome::Stopped;
         const bool ok = !bad && a >= needed;
         progress.attempt(job.shownTrack, job.cyl, job.head, a, maxAttempts, ok);
+        if (attemptsMade)
+            *attemptsMade = a;
         if (ok)
             return Outcome::Ok;
     }
@@ -325,9 +372,9 @@ int drvdump(const ArgList& argv)
     if (!parseDiskArgs(tool, argv, "icdhbesfprt", 1, a, status))
         return status;
     PidFile pidFile(tool);
-    const Faults faults = Faults::fromEnvironment();
     const std::string path = a.positionals.front();
     const int drive = static_cast<int>(intOption(a, 'i', 0));
+    const Faults faults = Faults::fromEnvironment(drive);
     const int attempts = static_cast<int>(std::max(1L, intOption(a, 'r', 3)));
 
     DriveSession s;
@@ -372,6 +419,7 @@ int drvdump(const ArgList& argv)
             if (!image.open(path, true, error) || image.header().cylinders != cylinders
                 || image.header().heads != heads || image.header().trackSize != disk.trackSize)
                 return fail(tool, path + " exists and is not a matching HVR image; not overwritten");
+            h.tries = image.header().tries;  // what earlier runs met stays known
             image.header() = h;
             if (!image.writeHeader())
                 return fail(tool, "cannot write " + path);
@@ -386,20 +434,23 @@ int drvdump(const ArgList& argv)
             + " tries per track\n");
     }
 
-    Progress progress("read", static_cast<int>(jobs.size()));
+    Progress progress("read", static_cast<int>(jobs.size()), drive);
     int good = 0, failed = 0;
     for (size_t i = 0; i < jobs.size(); ++i) {
         const TrackJob& job = jobs[i];
         unsigned char st = kTrackMissing;
         std::string data;
         const bool medium = s.disk.readTrack(job.cyl, job.head, st, data) && st == kTrackGood;
-        const Outcome o = runTrack(progress, faults, job, silenceBefore(faults, jobs, i), attempts, medium);
+        int made = 0;
+        const Outcome o = runTrack(progress, faults, job, silenceBefore(faults, jobs, i), attempts, medium, &made);
         if (o == Outcome::Stopped) {
             progress.finish(tool + ": interrupted");
             return kStoppedStatus;
         }
         const bool ok = o == Outcome::Ok;
-        if (!image.writeTrack(job.cyl, job.head, ok ? kTrackGood : kTrackBad, ok ? data : std::string()))
+        image.header().setTries(job.cyl, job.head, made);
+        if (!image.writeTrack(job.cyl, job.head, ok ? kTrackGood : kTrackBad, ok ? data : std::string())
+            || !image.writeHeader())
             return fail(tool, "cannot write " + path);
         ok ? ++good : ++failed;
     }
@@ -471,7 +522,7 @@ int drvrestore(const ArgList& argv)
     const std::vector<TrackJob> jobs = trackRange(begin, end, heads, 0);
     out(tool + ": " + path + " to drive " + std::to_string(drive) + ", cylinders " + std::to_string(begin) + "-"
         + std::to_string(end) + ", " + std::to_string(heads) + " heads, pins " + pinsText(a) + "\n");
-    Progress progress("write", static_cast<int>(jobs.size()));
+    Progress progress("write", static_cast<int>(jobs.size()), drive);
     int good = 0, failed = 0;
     for (size_t i = 0; i < jobs.size(); ++i) {
         const TrackJob& job = jobs[i];
@@ -518,7 +569,7 @@ int drvunformat(const ArgList& argv)
     const std::vector<TrackJob> jobs = trackRange(0, cylinders - 1, heads, 1);
     out(tool + ": drive " + std::to_string(drive) + ", " + std::to_string(cylinders) + " cylinders, "
         + std::to_string(heads) + " heads, pins " + pinsText(a) + "\n");
-    Progress progress("erase", static_cast<int>(jobs.size()));
+    Progress progress("erase", static_cast<int>(jobs.size()), drive);
     int good = 0, failed = 0;
     for (size_t i = 0; i < jobs.size(); ++i) {
         const TrackJob& job = jobs[i];
@@ -549,6 +600,8 @@ int drvinfo(const ArgList& argv)
 
     std::string text = tool + ": drive " + std::to_string(drive) + "\n";
     text += "asserted pins : " + pinsText(a) + "\n";
+    if (noisy())
+        text += "\x1b[?25lPlease wait [drive " + std::to_string(drive) + "] measuring\x1b[5m...\x1b[0m\r\x1b[K";
     out(text + garbage());
     // Measuring the spindle takes a few revolutions.
     if (!sleepMs(pace * 5))
@@ -586,6 +639,8 @@ int drvinfo(const ArgList& argv)
     text += "formatted     : " + std::to_string(good) + " of " + std::to_string(h.cylinders * h.heads)
             + " tracks\n";
     text += "format guess  : " + guess + "\n";
+    if (noisy())
+        text += "\x1b[1;32m[drive " + std::to_string(drive) + "] Pass 1 done\x1b[0m\x1b[?25h\n";
     out(text);
     return 0;
 }

@@ -225,4 +225,19 @@ int hvrtool(const ArgList& argv)
     return 0;
 }
 
+int printTrackOutcomes(const std::string& image)
+{
+    std::vector<TrackInfo> tracks;
+    std::string error;
+    if (!readTrackOutcomes(image, tracks, error)) {
+        errLine("kesta-sim", error);
+        return 1;
+    }
+    std::string text;
+    for (const TrackInfo& t : tracks)
+        text += std::to_string(t.track) + " " + outcomeName(t.outcome) + " " + std::to_string(t.tries) + "\n";
+    out(text);
+    return 0;
+}
+
 }  // namespace sim
