@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <map>
@@ -89,8 +90,40 @@ bool ensureDisk(int drive, std::string& error)
 // ---------------------------------------------------------------------------
 // Pace and faults
 
+// How long the drive takes: one revolution per attempt (200 ms at 300 rpm,
+// 167 ms at 360 rpm) and 3 ms per cylinder the head steps. A fixed
+// KESTA_SIM_TRACK_MS per attempt (no step time) overrides the disk's pace;
+// KESTA_SIM_SPEED divides both.
+class Pace {
+public:
+    explicit Pace(int rpm)
+    {
+        const long long speed = speedDivisor();
+        const long fixedMs = envLong("KESTA_SIM_TRACK_MS", -1);
+        if (fixedMs >= 0) {
+            m_attemptUs = fixedMs * 1000LL / speed;
+        } else {
+            m_attemptUs = 60000000LL / std::max(1, rpm) / speed;
+            m_stepUs = 3000LL / speed;
+        }
+    }
+    long long attemptUs() const { return m_attemptUs; }
+    // Moves the head to the cylinder; false when stopped meanwhile.
+    bool seek(int cylinder)
+    {
+        const long long steps = std::abs(cylinder - m_cylinder);
+        m_cylinder = cylinder;
+        return sleepUs(steps * m_stepUs);
+    }
+    bool revolution() const { return sleepUs(m_attemptUs); }
+
+private:
+    long long m_attemptUs = 0;
+    long long m_stepUs = 0;
+    int m_cylinder = 0;  // the drive recalibrates to cylinder 0 first
+};
+
 struct Faults {
-    long trackMs = 60;
     std::set<int> bad;
     std::map<int, int> weak;
     long silenceMs = 0;
@@ -103,7 +136,6 @@ struct Faults {
     static Faults fromEnvironment(int drive = -1)
     {
         Faults f;
-        f.trackMs = envLong("KESTA_SIM_TRACK_MS", 60);
         if (drive >= 0) {
             const std::string disk = envString("KESTA_SIM_DISK", "clean");
             for (int track = 0; track < kMaxCylinders * 2; ++track) {
@@ -120,7 +152,7 @@ struct Faults {
             f.weak[w.first] = w.second;
             f.bad.erase(w.first);
         }
-        f.silenceMs = envLong("KESTA_SIM_SILENCE_MS", 0);
+        f.silenceMs = envMs("KESTA_SIM_SILENCE_MS", 0);
         f.silenceAt = envLong("KESTA_SIM_SILENCE_AT", -1);
         f.crashAt = envLong("KESTA_SIM_CRASH_AT", -1);
         return f;
@@ -224,21 +256,21 @@ struct TrackJob {
 };
 
 // One track: the fault hooks, then up to maxAttempts attempts with a report each.
-Outcome runTrack(Progress& progress, const Faults& f, const TrackJob& job, bool silenceHere, int maxAttempts,
-                 bool mediumOk, int* attemptsMade = nullptr)
+Outcome runTrack(Progress& progress, Pace& pace, const Faults& f, const TrackJob& job, bool silenceHere,
+                 int maxAttempts, bool mediumOk, int* attemptsMade = nullptr)
 {
     if (job.track == f.crashAt) {
         // Die the way a segfaulting tool does: half a line out, no cleanup.
         out("\r\x1b[2KP(T0");
         std::raise(SIGKILL);
     }
-    if (silenceHere && f.silenceMs > 0 && !sleepMs(f.silenceMs))
+    if ((silenceHere && f.silenceMs > 0 && !sleepMs(f.silenceMs)) || !pace.seek(job.cyl))
         return Outcome::Stopped;
     const auto weak = f.weak.find(job.track);
     const int needed = weak == f.weak.end() ? 1 : weak->second;
     const bool bad = !mediumOk || f.bad.count(job.track) != 0;
     for (int a = 1; a <= maxAttempts; ++a) {
-        if (!sleepMs(f.trackMs))
+        if (!pace.revolution())
             return Outcome::Stopped;
         const bool ok = !bad && a >= needed;
         progress.attempt(job.shownTrack, job.cyl, job.head, a, maxAttempts, ok);
@@ -435,6 +467,7 @@ int drvdump(const ArgList& argv)
     }
 
     Progress progress("read", static_cast<int>(jobs.size()), drive);
+    Pace pace(disk.rpm);
     int good = 0, failed = 0;
     for (size_t i = 0; i < jobs.size(); ++i) {
         const TrackJob& job = jobs[i];
@@ -442,7 +475,7 @@ int drvdump(const ArgList& argv)
         std::string data;
         const bool medium = s.disk.readTrack(job.cyl, job.head, st, data) && st == kTrackGood;
         int made = 0;
-        const Outcome o = runTrack(progress, faults, job, silenceBefore(faults, jobs, i), attempts, medium, &made);
+        const Outcome o = runTrack(progress, pace, faults, job, silenceBefore(faults, jobs, i), attempts, medium, &made);
         if (o == Outcome::Stopped) {
             progress.finish(tool + ": interrupted");
             return kStoppedStatus;
@@ -523,6 +556,7 @@ int drvrestore(const ArgList& argv)
     out(tool + ": " + path + " to drive " + std::to_string(drive) + ", cylinders " + std::to_string(begin) + "-"
         + std::to_string(end) + ", " + std::to_string(heads) + " heads, pins " + pinsText(a) + "\n");
     Progress progress("write", static_cast<int>(jobs.size()), drive);
+    Pace pace(s.disk.header().rpm);
     int good = 0, failed = 0;
     for (size_t i = 0; i < jobs.size(); ++i) {
         const TrackJob& job = jobs[i];
@@ -532,7 +566,7 @@ int drvrestore(const ArgList& argv)
             st = kTrackUnformatted;  // nothing readable in the image: the track stays blank
             data.clear();
         }
-        const Outcome o = runTrack(progress, faults, job, silenceBefore(faults, jobs, i), 2, true);
+        const Outcome o = runTrack(progress, pace, faults, job, silenceBefore(faults, jobs, i), 2, true);
         if (o == Outcome::Stopped) {
             progress.finish(tool + ": interrupted");
             return kStoppedStatus;
@@ -570,10 +604,11 @@ int drvunformat(const ArgList& argv)
     out(tool + ": drive " + std::to_string(drive) + ", " + std::to_string(cylinders) + " cylinders, "
         + std::to_string(heads) + " heads, pins " + pinsText(a) + "\n");
     Progress progress("erase", static_cast<int>(jobs.size()), drive);
+    Pace pace(s.disk.header().rpm);
     int good = 0, failed = 0;
     for (size_t i = 0; i < jobs.size(); ++i) {
         const TrackJob& job = jobs[i];
-        const Outcome o = runTrack(progress, faults, job, silenceBefore(faults, jobs, i), 2, true);
+        const Outcome o = runTrack(progress, pace, faults, job, silenceBefore(faults, jobs, i), 2, true);
         if (o == Outcome::Stopped) {
             progress.finish(tool + ": interrupted");
             return kStoppedStatus;
@@ -596,7 +631,14 @@ int drvinfo(const ArgList& argv)
         return status;
     PidFile pidFile(tool);
     const int drive = static_cast<int>(intOption(a, 'i', 0));
-    const long pace = envLong("KESTA_SIM_TRACK_MS", 60);
+    int rpm = factoryDisk(drive).rpm;
+    {
+        HvrFile disk;
+        std::string ignored;
+        if (disk.open(diskPath(drive), false, ignored))
+            rpm = disk.header().rpm;
+    }
+    const Pace pace(rpm);
 
     std::string text = tool + ": drive " + std::to_string(drive) + "\n";
     text += "asserted pins : " + pinsText(a) + "\n";
@@ -604,8 +646,9 @@ int drvinfo(const ArgList& argv)
         text += "\x1b[?25lPlease wait [drive " + std::to_string(drive) + "] measuring\x1b[5m...\x1b[0m\r\x1b[K";
     out(text + garbage());
     // Measuring the spindle takes a few revolutions.
-    if (!sleepMs(pace * 5))
-        return kStoppedStatus;
+    for (int i = 0; i < 5; ++i)
+        if (!pace.revolution())
+            return kStoppedStatus;
     if (driveEmpty(drive)) {
         out("disk          : none\n");
         return 1;

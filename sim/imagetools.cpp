@@ -163,7 +163,7 @@ int hvrconv(const ArgList& argv)
 
     // A real conversion takes a while on the board; the pace knob lets a run
     // last as long as a scenario needs.
-    if (!sleepMs(envLong("KESTA_SIM_CONV_MS", 0)))
+    if (!sleepMs(envMs("KESTA_SIM_CONV_MS", 0)))
         return kStoppedStatus;
 
     std::string content;

@@ -40,13 +40,18 @@ void installSignalHandlers()
 
 bool sleepMs(long ms)
 {
+    return sleepUs(static_cast<long long>(ms) * 1000);
+}
+
+bool sleepUs(long long us)
+{
     if (stopRequested())
         return false;
-    if (ms <= 0)
+    if (us <= 0)
         return true;
     struct timespec left;
-    left.tv_sec = ms / 1000;
-    left.tv_nsec = (ms % 1000) * 1000000L;
+    left.tv_sec = static_cast<time_t>(us / 1000000);
+    left.tv_nsec = static_cast<long>(us % 1000000) * 1000L;
     while (!stopRequested()) {
         struct timespec rem;
         if (nanosleep(&left, &rem) == 0)

@@ -17,8 +17,9 @@ extern volatile std::sig_atomic_t g_stop;
 void installSignalHandlers();
 inline bool stopRequested() { return g_stop != 0; }
 
-// Sleeps in small slices; returns false as soon as a stop was requested.
+// Sleeps; returns false as soon as a stop was requested.
 bool sleepMs(long ms);
+bool sleepUs(long long us);
 
 // --- environment -----------------------------------------------------------
 std::string envString(const char* name, const std::string& fallback = std::string());
