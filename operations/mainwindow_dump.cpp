@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 
+#include "busybar.h"
 #include "completedialog.h"
 #include "drvargs.h"
 #include "fdimageselectordialog.h"
@@ -51,6 +52,7 @@ void MainWindow::CreateBusyDialog(const QString& label)
     CloseBusyDialog();
     m_progressCanceled = false;
     m_busyDialog = new QProgressDialog(label, QStringLiteral("Cancel"), 0, 0, this);
+    m_busyDialog->setBar(new BusyBar); // a calm busy bar; the style's animation repaints at display rate
     connect(m_busyDialog, &QProgressDialog::canceled, this, &MainWindow::on_ProgressCanceled);
     m_busyDialog->setAttribute(Qt::WA_DeleteOnClose);
     m_busyDialog->setStyleSheet(MyCommon::PROGRESS_STYLE);
