@@ -346,7 +346,7 @@ void MainWindow::on_BTN_DUMP_FILESELECT_clicked()
 QString MainWindow::ReDumpBusyLabel(const QString& drive, const QString& image) const
 {
     const QString where = QStringLiteral("drive %1 \u2192 %2").arg(drive, image);
-    return MyCommon::LABEL_DUMPING + QLatin1Char('\n') + fontMetrics().elidedText(where, Qt::ElideMiddle, 560);
+    return MyCommon::LABEL_DUMPING + QLatin1Char('\n') + fontMetrics().elidedText(where, Qt::ElideMiddle, 700);
 }
 
 void MainWindow::on_LEDT_DUMP_FILENAME_fileDroped(const QString& path)

@@ -12,10 +12,12 @@ namespace {
 const QString DUMPING = QString::fromUtf8("ダンプ中");
 const QStringList CLEAN_DUMP{"busy:" + DUMPING, "complete guard=1"};
 const QString WARNING = QStringLiteral("warning:Warning./Not a valid file name.");
-// A re-dump's busy dialog names the drive and the image it reads.
-QStringList redumpSeen(const QString& image)
+// A re-dump's busy dialog names the drive and the image it reads (a long
+// folder shortened in the middle).
+bool isRedump(const QStringList& seen)
 {
-    return {"busy:" + DUMPING + "\ndrive 0 \u2192 " + image, "complete guard=1"};
+    return seen.size() == 2 && seen[0].startsWith("busy:" + DUMPING + "\ndrive 0 \u2192 /") &&
+           seen[0].endsWith("/images/game.HVR") && seen[1] == "complete guard=1";
 }
 
 } // namespace
@@ -222,7 +224,7 @@ private slots:
             return;
         }
         QCOMPARE(runsOf("drvdump"), QStringList{"drvdump -i 0 -r 3 -t 40 " + imagePath("game")});
-        QCOMPARE(driver.seen, redumpSeen(imagePath("game")));
+        QVERIFY(isRedump(driver.seen));
         QCOMPARE(map->TrackState(40), 1);
         QCOMPARE(map->TrackState(5), 2);
         QVERIFY(!ui->BTN_REDUMP->isEnabled());
@@ -295,7 +297,7 @@ private slots:
         QCOMPARE(runsOf("drvdump"), (QStringList{"drvdump -i 0 -r 3 -t 10 " + imagePath("game"),
                                                  "drvdump -i 0 -r 3 -t 11 " + imagePath("game")}));
         QCOMPARE(runsOf("pkill"), (QStringList{"pkill drvdump", "pkill drvrestore", "pkill drvunformat"}));
-        QCOMPARE(driver.seen, redumpSeen(imagePath("game")));
+        QVERIFY(isRedump(driver.seen));
         QVERIFY(ui->BTN_REDUMP->isEnabled());
         QVERIFY(DiskOperationDriver::logged("void MainWindow::on_ProgressCanceled()"));
         QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
