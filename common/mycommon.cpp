@@ -464,6 +464,7 @@ QByteArray MyCommon::RunCaptured(const QString& program, const QStringList& args
     bool failedToStart = false;
     bool inGrace = false;
     bool silent = false;
+    bool reading = true; // the silence timer runs only while the loop reads
 
     // Only the runs of the operations can be cancelled; a poll that runs
     // nested inside one leaves it cancellable.
@@ -478,7 +479,7 @@ QByteArray MyCommon::RunCaptured(const QString& program, const QStringList& args
         if (chunk.isEmpty())
             return;
         result.append(chunk);
-        if (!ended) {
+        if (reading) {
             // Speaking again ends a grace period: the tool is alive.
             inGrace = false;
             silence.start(silenceLimitMs);
@@ -518,6 +519,7 @@ QByteArray MyCommon::RunCaptured(const QString& program, const QStringList& args
         loop.exec();
     }
     m_activeRun = outer;
+    reading = false;
     silence.stop();
     drain();
     const bool cancelled = run.cancelled;

@@ -76,10 +76,12 @@ void MainWindow::SetupImageToolButtons()
     }
 }
 
-bool MainWindow::RunImageTool(const QString& tool, const QStringList& args, const QString& newPath, QLineEdit* field)
+bool MainWindow::RunImageTool(const QString& program, const QStringList& args, const QString& newPath,
+                              QLineEdit* field)
 {
+    const QString& tool = program;
     MyCommon* common = MyCommon::getInstance();
-    QByteArray output = common->CommandBlocked(tool, args);
+    auto output = common->CommandBlocked(program, args);
     const RunOutcome outcome = common->LastOutcome();
     common->LogAppend(ui->EDT_LOG_DISPLAY, &output);
     // Done only when the tool says so and the file is there to prove it.
