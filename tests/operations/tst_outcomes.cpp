@@ -22,9 +22,8 @@ private slots:
     void init() { setUp(), ui->LEDT_DUMP_FILENAME->setText("game"); }
     void cleanup()
     {
-        for (const QByteArray& name : qAsConst(m_vars))
-            qunsetenv(name.constData());
-        m_vars.clear();
+        for (const char* name : {"KESTA_SIM_WEAK", "KESTA_SIM_BAD", "KESTA_SIM_EMPTY", "KESTA_SIM_MISSING", "KESTA_SIM_CRASH_AT", "KESTA_SIM_SILENCE_MS", "KESTA_SIM_SILENCE_AT", "KESTA_SIM_PROTECT"})
+            qunsetenv(name);
         MyCommon::getInstance()->SetCommandSilenceLimit(MyCommon::TIME_COMMAND_SILENCE);
         tearDown();
     }
@@ -105,11 +104,16 @@ private slots:
                 busy->findChild<QPushButton*>()->click();
             }
         };
+        driver.onComplete = [&]() { // the box holds every line on the panel, its OK under a finger
+            auto* box = qobject_cast<CompleteDialog*>(QApplication::activeModalWidget());
+            QVERIFY(box && box->Lines().size() == m_window->LastCompletion().size() && box->height() <= 480 &&
+                    box->findChild<QPushButton*>("BTN_COMPLETE_OK")->height() >= 44);
+        };
         (operation == "restore" ? ui->BTN_RESTORE : ui->BTN_DUMP)->click();
         QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
 
         const QString shown = image + " (" + QLocale::c().formattedDataSize(QFileInfo(image).size()) + ")";
-        QCOMPARE(m_window->LastCompletion(), lines.arg(shown).split('|'));
+        QCOMPARE(m_window->LastCompletion(), (lines.contains("%1") ? lines.arg(shown) : lines).split('|'));
         QTEST(ui->BTN_REDUMP->isEnabled(), "redump");
         DumpRecord kept;
         QCOMPARE(DumpRecord::Read(image, &kept, nullptr), !record.isEmpty());
@@ -243,12 +247,9 @@ private slots:
 private:
     void setVars(const QString& pairs)
     {
-        for (const QString& pair : pairs.split(' ', Qt::SkipEmptyParts)) {
-            m_vars << pair.section('=', 0, 0).toUtf8();
-            qputenv(m_vars.last().constData(), pair.section('=', 1).toUtf8());
-        }
+        for (const QString& pair : pairs.split(' ', Qt::SkipEmptyParts))
+            qputenv(pair.section('=', 0, 0).toUtf8().constData(), pair.section('=', 1).toUtf8());
     }
-    QList<QByteArray> m_vars;
 };
 
 QTEST_MAIN(TestOutcomes)
