@@ -74,7 +74,7 @@ private slots:
         QTest::newRow("missing") << "dump" << "KESTA_SIM_MISSING=drvdump" << "Failed.|drvdump is not installed" + none << "not started" << false;
         QTest::newRow("crashed") << "dump" << "KESTA_SIM_CRASH_AT=10"
             << "Failed.|drvdump was killed by signal 9|10 read, 0 retried, 0 failed, 70 not reached|%1" << "crashed" << true;
-        QTest::newRow("silent") << "dump" << silence << "Failed.|drvdump was silent for 0.3 s and was stopped" + at20 << "silent" << true;
+        QTest::newRow("silent") << "dump" << silence << "Failed.|drvdump was silent for 2 s and was stopped" + at20 << "silent" << true;
         QTest::newRow("cancelled") << "cancel" << silence << "Cancelled." + at20 << "cancelled" << true;
         QTest::newRow("restore, protected") << "restore" << "KESTA_SIM_PROTECT=0"
             << "Failed.|drvrestore stopped with status 1: drive 0: disk is write protected" + none << "" << false;
@@ -95,7 +95,7 @@ private slots:
         }
         setVars(vars);
         if (vars.contains("SILENCE") && operation != "cancel")
-            MyCommon::getInstance()->SetCommandSilenceLimit(300);
+            MyCommon::getInstance()->SetCommandSilenceLimit(2000);
         DiskOperationDriver driver;
         bool cancelled = false;
         driver.onBusy = [&](QProgressDialog* busy) {
