@@ -12,8 +12,8 @@
 
 #include "fdimageselector.h"
 #include "fdimageselectordialog.h"
-#include "mainwindow.h"
 #include "kestalog.h"
+#include "mainwindow.h"
 #include "mycommon.h"
 #include "mykeyboard.h"
 
