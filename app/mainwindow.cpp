@@ -411,7 +411,9 @@ void MainWindow::on_BTN_LOG_SAVE_clicked()
     dialog.SetFullPath(common()->Settings().m_lastAccessFolder);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    SaveLogToFolder(dialog.GetFolderPath());
+    const QString saved = SaveLogToFolder(dialog.GetFolderPath());
+    if (!saved.isEmpty())
+        QMessageBox::information(this, QStringLiteral("information."), QStringLiteral("The log was saved as\n") + saved);
 }
 
 QString MainWindow::SaveLogToFolder(const QString& folder)

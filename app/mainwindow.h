@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 class QLineEdit;
 class QProcess;
@@ -10,6 +11,9 @@ class DrvctlPoller;
 class ParameterSet;
 class ParameterSelector;
 class MyParameterButton;
+class QDateTime;
+struct RunOutcome;
+struct TrackCounts;
 
 namespace Ui {
 class MainWindow;
@@ -116,6 +120,8 @@ public:
     // The image the last dump wrote ("" before the first dump); re-dumps
     // read into it whatever the path fields show now.
     QString DumpImagePath() const { return m_dumpImagePath; }
+    // The lines of the last completion dialog, headline first.
+    QStringList LastCompletion() const { return m_lastCompletion; }
 
 private:
     // Writes signature and " INPUT GUARD!!" to the debug log and returns
@@ -138,7 +144,18 @@ private:
     // the current folder.  Returns the chosen path, "" when cancelled.
     QString SelectImageFile(const char* logLabel);
     void ShowNotValidFileName();
-    void ShowCompleteDialog();
+    // The completion dialog with its headline and the lines under it.
+    void ShowCompleteDialog(const QStringList& lines);
+    static struct TrackCounts MapCounts(const class MyGraphicalDumpDisplay* map);
+    // REDUMP on when the image of the dump exists and the map holds failed
+    // or unreached tracks.
+    void RefreshReDumpButton();
+    QStringList DumpCompletionLines(const struct RunOutcome& outcome) const;
+    QString ReDumpBusyLabel(const QString& drive, const QString& image) const;
+    // The record beside the dump's image: written after every dump and
+    // re-dump, read when Browse picks an image.
+    void WriteDumpRecord(const QStringList& args, const class QDateTime& started, const struct RunOutcome& outcome);
+    bool LoadDumpRecord(const QString& imagePath);
 
 public slots:
     // (end of disk operations)
@@ -226,6 +243,7 @@ private:
     QString m_dumpImagePath;
     // The drive that dump read; a re-dump reads the same drive.
     QString m_dumpDrive;
+    QStringList m_lastCompletion;
     // (end of disk operation members)
 
     // ---- members of the presets
@@ -241,6 +259,9 @@ private:
     // The browser's current entry split into folder part (up to and with the
     // last "/") and name; false when there is no current entry.
     bool SelectedImage(QString* fullPath, QString* folder, QString* name) const;
+    // Runs an image tool that must make newPath; field turns done or failed,
+    // the tool's words and any failure go to the log.
+    bool RunImageTool(const QString& tool, const QStringList& args, const QString& newPath, QLineEdit* field);
     // Stops a running emulator and the poll before the program ends.
     void StopBeforeLeaving();
     // (end of image tool members)

@@ -3,15 +3,37 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QPainter>
 #include <QPixmap>
 
+#include "completedialog.h"
 #include "mainwindow.h"
+#include "mygraphicaldumpdisplay.h"
+#include "runoutcome.h"
 
 namespace {
 bool save(MainWindow* window, const QString& folder, const QString& name)
 {
     QCoreApplication::processEvents();
     return window->grab().save(QDir(folder).filePath(name + QStringLiteral(".png")));
+}
+// The dump tab after a dump of 40 cylinders, with its completion box on top.
+bool saveDumpEnd(MainWindow* window, const QString& folder, const QString& name, const RunOutcome& outcome,
+                 const QVector<int>& states)
+{
+    Ui::MainWindow* ui = window->form();
+    ui->WDT_DUMPSTATUS->SetTrackStates(0, 3, 40, states.constData(), states.size());
+    const TrackCounts counts = TrackCounts::FromStates(states.constData(), states.size());
+    ui->LEDT_DUMP_PATH->setText(QStringLiteral("/home/pi/disks"));
+    ui->LEDT_DUMP_FILENAME->setText(QStringLiteral("game"));
+    window->SetReDumpBtnEnabled(counts.hasWork());
+    CompleteDialog dialog(window);
+    dialog.SetLines(OutcomeDialogLines(outcome, &counts, QStringLiteral("/home/pi/disks/game.HVR"), 655952));
+    QCoreApplication::processEvents();
+    QPixmap picture = window->grab();
+    const QPixmap box = dialog.grab();
+    QPainter(&picture).drawPixmap((picture.width() - box.width()) / 2, (picture.height() - box.height()) / 2, box);
+    return picture.save(QDir(folder).filePath(name + QStringLiteral(".png")));
 }
 } // namespace
 
@@ -34,6 +56,21 @@ bool Screenshots::SaveAll(MainWindow* window, const QString& folder)
         ok = save(window, folder, QString::fromLatin1(tabs[i])) && ok;
     }
     ui->TAB_CONTROLLER_MODE->setCurrentIndex(0);
+
+    QVector<int> states(MyGraphicalDumpDisplay::TRACK_COUNT, MyGraphicalDumpDisplay::STATE_NON_TARGET);
+    std::fill(states.begin(), states.begin() + 80, MyGraphicalDumpDisplay::STATE_COMPLETE);
+    RunOutcome outcome;
+    outcome.tool = QStringLiteral("drvdump");
+    outcome.kind = RunOutcome::Completed;
+    ok = saveDumpEnd(window, folder, QStringLiteral("dump-completed"), outcome, states) && ok;
+    states[5] = 2;
+    states[40] = MyGraphicalDumpDisplay::STATE_ERROR;
+    outcome.kind = RunOutcome::Failed;
+    outcome.exitStatus = 3;
+    outcome.lastLine = QStringLiteral("drvdump: done, 79 tracks ok, 1 failed");
+    ok = saveDumpEnd(window, folder, QStringLiteral("dump-failed"), outcome, states) && ok;
+    ui->WDT_DUMPSTATUS->InitialTrackState(0, 0, 39, 3, 40);
+    window->SetReDumpBtnEnabled(false);
     ui->STACKED_WIDGET->setCurrentIndex(0);
     return ok;
 }

@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -24,6 +25,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "kestalog.h"
 #include "logscanner.h"
 #include "myparameterbutton.h"
 #include "userinputblocker.h"
@@ -438,27 +440,50 @@ void endProcess(QProcess& proc)
 
 } // namespace
 
+struct MyCommon::ActiveRun {
+    QEventLoop* loop = nullptr;
+    bool cancelled = false;
+};
+
 QByteArray MyCommon::RunCaptured(const QString& program, const QStringList& args, int silenceLimitMs,
-                                 bool emitChunks)
+                                 bool emitChunks, int graceMs, bool withErrors)
 {
     QByteArray result;
     QProcess proc;
-    // Standard error is never read; send it nowhere so it cannot pile up.
-    proc.setStandardErrorFile(QProcess::nullDevice());
+    // Unless asked for, standard error is not read; send it nowhere so it
+    // cannot pile up.
+    if (withErrors)
+        proc.setProcessChannelMode(QProcess::MergedChannels);
+    else
+        proc.setStandardErrorFile(QProcess::nullDevice());
 
     QEventLoop loop;
     QTimer silence;
     silence.setSingleShot(true);
     bool ended = false;
+    bool failedToStart = false;
+    bool inGrace = false;
     bool silent = false;
+    bool reading = true; // the silence timer runs only while the loop reads
+
+    // Only the runs of the operations can be cancelled; a poll that runs
+    // nested inside one leaves it cancellable.
+    ActiveRun run;
+    run.loop = &loop;
+    ActiveRun* const outer = m_activeRun;
+    if (emitChunks)
+        m_activeRun = &run;
 
     auto drain = [&]() {
         const QByteArray chunk = proc.readAllStandardOutput();
         if (chunk.isEmpty())
             return;
         result.append(chunk);
-        if (!ended)
+        if (reading) {
+            // Speaking again ends a grace period: the tool is alive.
+            inGrace = false;
             silence.start(silenceLimitMs);
+        }
         if (emitChunks)
             emit commandOutputs(chunk);
     };
@@ -468,12 +493,22 @@ QByteArray MyCommon::RunCaptured(const QString& program, const QStringList& args
         loop.quit();
     });
     connect(&proc, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            failedToStart = true;
         if (error == QProcess::FailedToStart || proc.state() == QProcess::NotRunning) {
             ended = true;
             loop.quit();
         }
     });
     connect(&silence, &QTimer::timeout, &loop, [&]() {
+        if (!inGrace && graceMs > 0) {
+            // A tool working through a bad track may say nothing for a
+            // while; it gets time to finish before it is stopped.
+            inGrace = true;
+            qCDebug(lcTools) << program << "silent for" << silenceLimitMs << "ms; waiting" << graceMs << "ms more";
+            silence.start(graceMs);
+            return;
+        }
         silent = true;
         loop.quit();
     });
@@ -483,23 +518,67 @@ QByteArray MyCommon::RunCaptured(const QString& program, const QStringList& args
         silence.start(silenceLimitMs);
         loop.exec();
     }
+    m_activeRun = outer;
+    reading = false;
     silence.stop();
     drain();
+    const bool cancelled = run.cancelled;
     if (silent)
-        qDebug() << "Command: no output for" << silenceLimitMs << "ms, ending" << program;
+        qCDebug(lcTools) << "Command: no output for" << silenceLimitMs + graceMs << "ms, ending" << program;
     endProcess(proc);
+    drain();
+
+    RunOutcome outcome;
+    outcome.tool = program;
+    outcome.lastLine = RunOutcome::LastLineOf(result);
+    if (failedToStart) {
+        outcome.kind = RunOutcome::NotStarted;
+        outcome.exitStatus = QStandardPaths::findExecutable(program).isEmpty() ? 127 : 126;
+    } else if (cancelled) {
+        outcome.kind = RunOutcome::Cancelled;
+    } else if (silent) {
+        outcome.kind = RunOutcome::Silent;
+        outcome.silenceMs = silenceLimitMs;
+    } else if (proc.exitStatus() == QProcess::CrashExit) {
+        outcome.kind = RunOutcome::Crashed;
+        outcome.signal = proc.exitCode();
+    } else {
+        outcome.exitStatus = proc.exitCode();
+        // What a shell or an exec wrapper answers for a missing tool.
+        const bool missing = result.isEmpty() && (outcome.exitStatus == 126 || outcome.exitStatus == 127);
+        outcome.kind = outcome.exitStatus == 0 ? RunOutcome::Completed
+                       : missing                ? RunOutcome::NotStarted
+                                                : RunOutcome::Failed;
+    }
+    if (!outcome.ok())
+        qCDebug(lcTools) << program << RunOutcome::Name(outcome.kind) << outcome.Reason();
     proc.close();
+    m_lastOutcome = outcome;
     return result;
+}
+
+void MyCommon::CancelCommand()
+{
+    if (!m_activeRun)
+        return;
+    m_activeRun->cancelled = true;
+    m_activeRun->loop->quit();
 }
 
 QByteArray MyCommon::Command(const QString& program, const QStringList& args)
 {
-    return RunCaptured(program, args, m_silenceLimit, true);
+    return RunCaptured(program, args, m_silenceLimit, true, m_graceLimit);
 }
 
 QByteArray MyCommon::CommandQuiet(const QString& program, const QStringList& args, int silenceLimitMs)
 {
     return RunCaptured(program, args, silenceLimitMs < 0 ? m_silenceLimit : silenceLimitMs, false);
+}
+
+QByteArray MyCommon::CommandBlocked(const QString& program, const QStringList& args)
+{
+    UserInputBlocker blocker;
+    return RunCaptured(program, args, m_silenceLimit, false, m_graceLimit, true);
 }
 
 void MyCommon::RunBlocking(const QString& program, const QStringList& args)

@@ -8,6 +8,7 @@
 #include <QVariant>
 
 #include "kestaconsettings.h"
+#include "runoutcome.h"
 
 class QSettings;
 class QTextEdit;
@@ -155,6 +156,16 @@ public:
     // Like Command() but quiet: no commandOutputs() emission.  For the
     // emulator poll, whose listing must never reach a running operation's map.
     QByteArray CommandQuiet(const QString& program, const QStringList& args, int silenceLimitMs = -1);
+    // Like Command() without emissions, with input swallowed while the tool
+    // runs (the window keeps painting).  For the image tools, whose output
+    // and outcome the caller needs; standard error is read as well.
+    QByteArray CommandBlocked(const QString& program, const QStringList& args);
+    // How the last Command(), CommandQuiet() or CommandBlocked() ended.
+    const RunOutcome& LastOutcome() const { return m_lastOutcome; }
+    // Stops the running Command() at once; its outcome is Cancelled.  Does
+    // nothing when no Command() runs.
+    void CancelCommand();
+    bool IsCommandRunning() const { return m_activeRun != nullptr; }
     // Runs program with args and returns when it has ended.  The window keeps
     // painting but takes no input meanwhile.  Output goes to our own stdout/stderr.
     QByteArray Execute(const QString& program, const QStringList& args);
@@ -166,8 +177,12 @@ public:
     void UpdateDRVEMU_STATE(int state) { m_drvemuState = state; }
     int isDRVEMU_STATE() const { return m_drvemuState; }
 
-    // Silence limit of Command(); only tests shorten it.
-    void SetCommandSilenceLimit(int ms) { m_silenceLimit = ms; }
+    // Silence limit of Command(); only tests shorten it.  A tool silent that
+    // long gets as long again to end by itself before it is stopped.
+    void SetCommandSilenceLimit(int ms) { m_silenceLimit = m_graceLimit = ms; }
+    // The time a silent tool gets to end by itself (the silence limit unless
+    // set after it).
+    void SetCommandGraceLimit(int ms) { m_graceLimit = ms; }
     int CommandSilenceLimit() const { return m_silenceLimit; }
     // Time a version query of drvctl may take at start-up.
     void SetVersionQueryLimit(int ms) { m_versionLimit = ms; }
@@ -201,7 +216,9 @@ private:
     void InitialDefaultSettingInfo();
     QVariant ReadSetting(const QString& key, const QVariant& fallback);
     void WriteSetting(const QString& key, const QVariant* value);
-    QByteArray RunCaptured(const QString& program, const QStringList& args, int silenceLimitMs, bool emitChunks);
+    struct ActiveRun;
+    QByteArray RunCaptured(const QString& program, const QStringList& args, int silenceLimitMs, bool emitChunks,
+                           int graceMs = 0, bool withErrors = false);
     void RunBlocking(const QString& program, const QStringList& args);
 
     KESTAconSettings m_settings;
@@ -210,6 +227,9 @@ private:
     int m_drvemuState = 0;
     bool m_inputGuard = false;
     int m_silenceLimit = TIME_COMMAND_SILENCE;
+    int m_graceLimit = TIME_COMMAND_SILENCE;
     int m_versionLimit = 3000;
     quint64 m_settingWrites = 0;
+    RunOutcome m_lastOutcome;
+    ActiveRun* m_activeRun = nullptr; // the Command() that Cancel stops
 };

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -11,6 +12,7 @@
 
 #include "fdimageselector.h"
 #include "fdimageselectordialog.h"
+#include "kestalog.h"
 #include "mainwindow.h"
 #include "mycommon.h"
 #include "mykeyboard.h"
@@ -212,8 +214,24 @@ void SettingDialog::on_BTN_SET_BACKUP_clicked()
     if (dialog.exec() != QDialog::Accepted)
         return;
     // Two arguments, so that blanks in the paths do no harm.
-    common()->Execute(QStringLiteral("cp"),
-                      {MyCommon::GetApplicationInifilePath(), BackupPath(dialog.GetFolderPath())});
+    const QString source = MyCommon::GetApplicationInifilePath();
+    const QString target = BackupPath(dialog.GetFolderPath());
+    common()->Execute(QStringLiteral("cp"), {source, target});
+    // cp's word is not enough: the copy must hold what the file holds.
+    if (SameContents(source, target))
+        QMessageBox::information(this, QStringLiteral("information."),
+                                 QStringLiteral("The settings were backed up to\n") + target);
+    else
+        QMessageBox::warning(this, QStringLiteral("Warning."),
+                             QStringLiteral("The settings could not be backed up to\n") + target);
+}
+
+bool SettingDialog::SameContents(const QString& a, const QString& b)
+{
+    QFile first(a), second(b);
+    if (!first.open(QIODevice::ReadOnly) || !second.open(QIODevice::ReadOnly) || first.size() != second.size())
+        return false;
+    return first.readAll() == second.readAll();
 }
 
 bool SettingDialog::IsSettingsFile(const QString& path)
@@ -249,6 +267,13 @@ void SettingDialog::on_BTN_SET_RESTORE_clicked()
     }
     const QString settingsPath = MyCommon::GetApplicationInifilePath();
     common()->Execute(QStringLiteral("cp"), {source, settingsPath});
+    if (!SameContents(source, settingsPath)) {
+        qCWarning(lcSettings) << "restore: the copy of" << source << "to" << settingsPath << "failed";
+        QMessageBox::warning(this, QStringLiteral("Warning."),
+                             QStringLiteral("The settings could not be restored from\n%1\n"
+                                            "The current settings are kept.").arg(source));
+        return;
+    }
 
     common()->DeleteSettingInstance();
     common()->OpenSettingInstance(settingsPath);

@@ -25,6 +25,8 @@ public:
     // True when path is a regular readable INI file holding at least one
     // section of the controller's settings.
     static bool IsSettingsFile(const QString& path);
+    // Whether two files hold the same bytes (false when either is unreadable).
+    static bool SameContents(const QString& a, const QString& b);
 
 public slots:
     void on_BTN_SET_OK_clicked();

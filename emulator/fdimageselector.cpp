@@ -12,6 +12,7 @@
 #include <QScroller>
 #include <QScrollerProperties>
 
+#include "dumprecord.h"
 #include "markmanage.h"
 #include "mycommon.h"
 #include "myfilesystmmodel.h"
@@ -140,6 +141,13 @@ QString FDImageSelector::GetShownFolder() const
     return m_ui->LEDT_FDIMAGESELECTOR_PATH->text();
 }
 
+void FDImageSelector::SelectPath(const QString& path)
+{
+    const QModelIndex index = m_model->index(path);
+    if (index.isValid())
+        m_ui->LSV_WDG_FILELISTVEW->setCurrentIndex(index);
+}
+
 void FDImageSelector::on_LSV_WDG_FILELISTVEW_clicked(const QModelIndex& index)
 {
     qDebug() << "INDEX " << index.row();
@@ -192,8 +200,8 @@ void FDImageSelector::on_BTN_WDG_DELETE_clicked()
     if (answer != QMessageBox::Ok)
         return;
     // Only files go; a folder stays where it is.
-    if (QFileInfo(path).isFile())
-        QFile::remove(path);
+    if (QFileInfo(path).isFile() && QFile::remove(path))
+        DumpRecord::Remove(path); // the record of a dump goes with its image
 }
 
 void FDImageSelector::on_BTN_WDG_MARK_clicked()

@@ -47,6 +47,8 @@ public:
 
     // The folder shown in the path field.
     QString GetShownFolder() const;
+    // Makes the entry at path (in the shown folder) the current one.
+    void SelectPath(const QString& path);
     MyFileSystmModel* Model() const { return m_model; }
 
 signals:

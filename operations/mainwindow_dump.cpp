@@ -5,6 +5,7 @@
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDebug>
 #include <QEvent>
 #include <QFile>
@@ -15,10 +16,13 @@
 #include "busybar.h"
 #include "completedialog.h"
 #include "drvargs.h"
+#include "dumprecord.h"
 #include "fdimageselectordialog.h"
+#include "kestalog.h"
 #include "mycommon.h"
 #include "mygraphicaldumpdisplay.h"
 #include "myparameterbutton.h"
+#include "runoutcome.h"
 
 namespace {
 
@@ -90,10 +94,73 @@ void MainWindow::ShowNotValidFileName()
     QMessageBox::warning(this, QStringLiteral("Warning."), QStringLiteral("Not a valid file name."), QMessageBox::Ok);
 }
 
-void MainWindow::ShowCompleteDialog()
+void MainWindow::ShowCompleteDialog(const QStringList& lines)
 {
+    m_lastCompletion = lines;
     CompleteDialog dialog(this);
+    dialog.SetLines(lines);
     dialog.exec();
+}
+
+TrackCounts MainWindow::MapCounts(const MyGraphicalDumpDisplay* map)
+{
+    int states[MyGraphicalDumpDisplay::TRACK_COUNT];
+    for (int track = 0; track < MyGraphicalDumpDisplay::TRACK_COUNT; ++track)
+        states[track] = map->TrackState(track);
+    return TrackCounts::FromStates(states, MyGraphicalDumpDisplay::TRACK_COUNT);
+}
+
+void MainWindow::RefreshReDumpButton()
+{
+    // Re-reading needs the image the tracks belong to, and tracks to read.
+    const bool imageThere = !m_dumpImagePath.isEmpty() && QFileInfo(m_dumpImagePath).isFile();
+    SetReDumpBtnEnabled(imageThere && MapCounts(ui->WDT_DUMPSTATUS).hasWork());
+}
+
+QStringList MainWindow::DumpCompletionLines(const RunOutcome& outcome) const
+{
+    const TrackCounts counts = MapCounts(ui->WDT_DUMPSTATUS);
+    const QFileInfo image(m_dumpImagePath);
+    return OutcomeDialogLines(outcome, &counts, image.isFile() ? m_dumpImagePath : QString(),
+                              image.isFile() ? image.size() : -1);
+}
+
+void MainWindow::WriteDumpRecord(const QStringList& args, const QDateTime& started, const RunOutcome& outcome)
+{
+    DumpRecord record;
+    record.image = QFileInfo(m_dumpImagePath).absoluteFilePath();
+    record.tool = MyCommon::TOOL_DRVDUMP;
+    record.arguments = args;
+    record.started = started;
+    record.ended = QDateTime::currentDateTime();
+    record.outcome = RunOutcome::Name(outcome.kind);
+    record.retry = ui->WDT_DUMPSTATUS->RetryThreshold();
+    record.cylinders = ui->WDT_DUMPSTATUS->Cylinders();
+    for (int track = 0; track < DumpRecord::TRACK_COUNT; ++track)
+        record.tracks[track] = ui->WDT_DUMPSTATUS->TrackState(track);
+    QString error;
+    if (!record.Write(&error))
+        qCWarning(lcTools) << "could not write the dump record" << DumpRecord::PathFor(record.image) << ":" << error;
+}
+
+bool MainWindow::LoadDumpRecord(const QString& imagePath)
+{
+    DumpRecord record;
+    QString error;
+    if (!DumpRecord::Read(imagePath, &record, &error)) {
+        if (QFileInfo::exists(DumpRecord::PathFor(imagePath))) {
+            qCWarning(lcTools) << "dump record ignored:" << DumpRecord::PathFor(imagePath) << error;
+            ui->EDT_LOG_DISPLAY->append(QStringLiteral("The dump record %1 was ignored: %2")
+                                            .arg(DumpRecord::PathFor(imagePath), error));
+        }
+        return false;
+    }
+    ui->WDT_DUMPSTATUS->SetTrackStates(0, record.retry, record.cylinders, record.tracks.constData(),
+                                       record.tracks.size());
+    m_dumpImagePath = record.image;
+    m_dumpDrive = record.Drive();
+    RefreshReDumpButton();
+    return true;
 }
 
 QString MainWindow::SelectImageFile(const char* logLabel)
@@ -112,6 +179,8 @@ void MainWindow::on_ProgressCanceled()
 {
     qDebug() << "void MainWindow::on_ProgressCanceled()" << " START";
     m_progressCanceled = true;
+    // Our own run stops at once, whichever tool it is.
+    common()->CancelCommand();
     for (const QString& tool : {MyCommon::TOOL_DRVDUMP, MyCommon::TOOL_DRVRESTORE, MyCommon::TOOL_DRVUNFORMAT})
         common()->LinuxCommand(QStringLiteral("pkill ") + tool);
     qDebug() << "void MainWindow::on_ProgressCanceled()" << " END";
@@ -179,11 +248,14 @@ void MainWindow::on_BTN_DUMP_clicked()
     PostInputGuardEvent(true);
     CreateBusyDialog(MyCommon::LABEL_DUMPING);
     ShowBusyDialog();
+    const QDateTime started = QDateTime::currentDateTime();
     QByteArray output = RunTool(MyCommon::TOOL_DRVDUMP, args, ui->WDT_DUMPSTATUS);
-    SetReDumpBtnEnabled(ui->WDT_DUMPSTATUS->GetErrorAndTargetTrack(0, nullptr) >= 1);
+    const RunOutcome outcome = common()->LastOutcome();
+    RefreshReDumpButton();
     CloseBusyDialog();
     common()->LogAppend(ui->EDT_LOG_DISPLAY, &output);
-    ShowCompleteDialog();
+    WriteDumpRecord(args, started, outcome);
+    ShowCompleteDialog(DumpCompletionLines(outcome));
     PostInputGuardEvent(false);
 }
 
@@ -211,9 +283,14 @@ void MainWindow::StartDumpWithTrack(int count, int* tracks)
                  << "not into" << current;
     // drvdump -t only fills an image that is there; never start a new one.
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
-        ShowNotValidFileName();
+        QMessageBox::warning(this, QStringLiteral("Warning."),
+                             path.isEmpty() ? QStringLiteral("The image of the last dump is missing.")
+                                            : QStringLiteral("The image of the last dump is missing: ") + path,
+                             QMessageBox::Ok);
+        RefreshReDumpButton();
         return;
     }
+    m_dumpImagePath = path;
 
     const int retry = MyCommon::GetIntValueFromMyParameterButtonText(ui->BTN_DUMP_RETRY, 3);
     ui->WDT_DUMPSTATUS->SpecifyTrackState(0, retry, count, tracks);
@@ -224,20 +301,33 @@ void MainWindow::StartDumpWithTrack(int count, int* tracks)
         qDebug() << "REDUMP: reading drive" << drive << "of the dump, not drive" << ui->BTN_DUMP_DRIVE->currentText();
     const QStringList base = DrvArgs::ReDumpBase(drive, ui->BTN_DUMP_RETRY->currentText());
 
-    CreateBusyDialog(MyCommon::LABEL_DUMPING);
+    // The busy dialog says what is read where: the fields may show another
+    // name or drive by now.
+    CreateBusyDialog(ReDumpBusyLabel(drive, path));
     PostInputGuardEvent(true);
     ShowBusyDialog();
+    const QDateTime started = QDateTime::currentDateTime();
+    RunOutcome outcome;
+    outcome.kind = RunOutcome::Completed;
+    QStringList args;
     for (int i = 0; i < count; ++i) {
-        const QStringList args = DrvArgs::ReDumpTrack(base, tracks[i], path);
+        args = DrvArgs::ReDumpTrack(base, tracks[i], path);
         qDebug().noquote() << args.join(QLatin1Char(' '));
         QByteArray output = RunTool(MyCommon::TOOL_DRVDUMP, args, ui->WDT_DUMPSTATUS);
         common()->LogAppend(ui->EDT_LOG_DISPLAY, &output);
-        if (m_progressCanceled)
+        const RunOutcome run = common()->LastOutcome();
+        // The last trouble is the one the user hears of.
+        if (!run.ok())
+            outcome = run;
+        if (m_progressCanceled || run.kind == RunOutcome::NotStarted)
             break;
     }
-    SetReDumpBtnEnabled(ui->WDT_DUMPSTATUS->GetErrorAndTargetTrack(0, nullptr) >= 1);
+    if (m_progressCanceled)
+        outcome.kind = RunOutcome::Cancelled;
+    RefreshReDumpButton();
     CloseBusyDialog();
-    ShowCompleteDialog();
+    WriteDumpRecord(args, started, outcome);
+    ShowCompleteDialog(DumpCompletionLines(outcome));
     PostInputGuardEvent(false);
 }
 
@@ -251,6 +341,14 @@ void MainWindow::on_BTN_DUMP_FILESELECT_clicked()
     // The base name: the last component up to its first ".".
     const QString name = fullPath.section(QLatin1Char('/'), -1).section(QLatin1Char('.'), 0, 0);
     ui->LEDT_DUMP_FILENAME->setText(name);
+    // An image dumped before shows what that dump left, ready for a re-dump.
+    LoadDumpRecord(fullPath);
+}
+
+QString MainWindow::ReDumpBusyLabel(const QString& drive, const QString& image) const
+{
+    const QString where = QStringLiteral("drive %1 \u2192 %2").arg(drive, image);
+    return MyCommon::LABEL_DUMPING + QLatin1Char('\n') + fontMetrics().elidedText(where, Qt::ElideMiddle, 700);
 }
 
 void MainWindow::on_LEDT_DUMP_FILENAME_fileDroped(const QString& path)

@@ -8,14 +8,18 @@
 #include <QFileInfo>
 #include <QLabel>
 
+#include "dumprecord.h"
 #include "fdimageselector.h"
 #include "fileoperationpage.h"
 #include "mycommon.h"
 #include "myparameterbutton.h"
+#include "runoutcome.h"
 
 const QString MainWindow::TOOL_FIELD_STYLE_EDITED = QStringLiteral("background-color: rgb(255, 255, 255);");
 const QString MainWindow::TOOL_FIELD_STYLE_DONE = QStringLiteral("background-color: rgb(170, 255, 255);");
-const QString MainWindow::TOOL_FIELD_STYLE_FAILED = QStringLiteral("background-color: rgb(200, 0, 0);");
+// White on the red: black text on it would fall short of a 4.5:1 contrast.
+const QString MainWindow::TOOL_FIELD_STYLE_FAILED =
+    QStringLiteral("background-color: rgb(200, 0, 0); color: rgb(255, 255, 255);");
 
 namespace {
 
@@ -72,6 +76,24 @@ void MainWindow::SetupImageToolButtons()
     }
 }
 
+bool MainWindow::RunImageTool(const QString& program, const QStringList& args, const QString& newPath,
+                              QLineEdit* field)
+{
+    const QString& tool = program;
+    MyCommon* common = MyCommon::getInstance();
+    auto output = common->CommandBlocked(program, args);
+    const RunOutcome outcome = common->LastOutcome();
+    common->LogAppend(ui->EDT_LOG_DISPLAY, &output);
+    // Done only when the tool says so and the file is there to prove it.
+    const bool done = outcome.ok() && QFileInfo(newPath).isFile();
+    if (!done) {
+        const QString reason = outcome.ok() ? QStringLiteral("%1 made no %2").arg(tool, newPath) : outcome.Reason();
+        ui->EDT_LOG_DISPLAY->append(QStringLiteral("%1 failed: %2").arg(tool, reason));
+    }
+    field->setStyleSheet(done ? TOOL_FIELD_STYLE_DONE : TOOL_FIELD_STYLE_FAILED);
+    return done;
+}
+
 bool MainWindow::SelectedImage(QString* fullPath, QString* folder, QString* name) const
 {
     *fullPath = ui->WDT_EMU_FDIMAGESELECTOR->GetCurrentFilePath();
@@ -93,14 +115,13 @@ void MainWindow::on_BTN_CONVERT_clicked()
     const QString extension = ui->BTN_CONVERT_EXT->currentText();
     const QString newPath = folder + ui->LEDT_CONVERT->text() + extension;
     qDebug() << "OLD:" << oldPath << "NEW:" << newPath;
-    ui->LEDT_CONVERT->setStyleSheet(TOOL_FIELD_STYLE_DONE);
 
     QStringList args = {MyCommon::OPT_I, oldPath, MyCommon::OPT_N, ui->BTN_CONVERT_DISKNO->currentText(),
                         MyCommon::OPT_O, newPath};
     if (extension == HVR_EXTENSION)
         args << MyCommon::OPT_F;
     args << ui->BTN_CONVERT_FORMAT->currentText();
-    MyCommon::getInstance()->Execute(MyCommon::TOOL_HVRCONV, args);
+    RunImageTool(MyCommon::TOOL_HVRCONV, args, newPath, ui->LEDT_CONVERT);
 }
 
 void MainWindow::on_BTN_RENAME_clicked()
@@ -119,6 +140,11 @@ void MainWindow::on_BTN_RENAME_clicked()
     if (isPlainName(newName) && !target.exists() && !target.isSymLink())
         renamed = QDir().rename(oldPath, newPath);
     ui->LEDT_RENAME->setStyleSheet(renamed ? TOOL_FIELD_STYLE_DONE : TOOL_FIELD_STYLE_FAILED);
+    if (!renamed)
+        return;
+    // The dump record goes with its image, and the browser keeps the file selected.
+    DumpRecord::Move(oldPath, newPath);
+    ui->WDT_EMU_FDIMAGESELECTOR->SelectPath(newPath);
 }
 
 void MainWindow::on_BTN_MAKE_HVR_clicked()
@@ -126,9 +152,13 @@ void MainWindow::on_BTN_MAKE_HVR_clicked()
     QString oldPath, folder, name;
     if (!SelectedImage(&oldPath, &folder, &name))
         return;
+    // The new image goes into the folder the browser shows, also right after
+    // entering it (then the current entry is that folder itself).
+    const QString shown = ui->WDT_EMU_FDIMAGESELECTOR->GetShownFolder();
+    if (!shown.isEmpty() && QFileInfo(shown).isDir())
+        folder = shown + QLatin1Char('/');
     const QString newPath = folder + ui->LEDT_MAKE_HVR->text() + HVR_EXTENSION;
     qDebug() << "OLD:" << oldPath << "NEW:" << newPath;
-    ui->LEDT_MAKE_HVR->setStyleSheet(TOOL_FIELD_STYLE_DONE);
 
     // No shell is involved: the quotes reach hvrtool as part of the name.
     const QStringList args = {MyCommon::OPT_C,
@@ -141,7 +171,7 @@ void MainWindow::on_BTN_MAKE_HVR_clicked()
                               MyCommon::OPT_P,
                               ui->BTN_MAKE_HVR_PROTECT->currentText(),
                               newPath};
-    MyCommon::getInstance()->Execute(MyCommon::TOOL_HVRTOOL, args);
+    RunImageTool(MyCommon::TOOL_HVRTOOL, args, newPath, ui->LEDT_MAKE_HVR);
 }
 
 // ---- fields ---------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include "mycommon.h"
 #include "mygraphicaldumpdisplay.h"
 #include "myparameterbutton.h"
+#include "runoutcome.h"
 
 namespace {
 
@@ -46,10 +47,14 @@ void MainWindow::RunPanelTool(const QString& label, const QString& tool, const Q
     CreateBusyDialog(label);
     ShowBusyDialog();
     QByteArray output = RunTool(tool, args, map);
+    RunOutcome outcome = common()->LastOutcome();
+    if (m_progressCanceled)
+        outcome.kind = RunOutcome::Cancelled;
     CloseBusyDialog();
     common()->LogAppend(log, &output);
     PostInputGuardEvent(false);
-    ShowCompleteDialog();
+    const TrackCounts counts = map ? MapCounts(map) : TrackCounts();
+    ShowCompleteDialog(OutcomeDialogLines(outcome, map ? &counts : nullptr));
 }
 
 void MainWindow::on_BTN_RESTORE_clicked()

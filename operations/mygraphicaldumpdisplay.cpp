@@ -158,6 +158,14 @@ void MyGraphicalDumpDisplay::InitialTrackState(int mode, int begin, int end, int
     repaint();
 }
 
+void MyGraphicalDumpDisplay::SetTrackStates(int mode, int retry, int cylinders, const int* states, int count)
+{
+    InitialTrackState(mode, 0, -1, retry, cylinders);
+    for (int i = 0; states && i < std::min(count, int(TRACK_COUNT)); ++i)
+        m_trackState[i] = states[i];
+    repaint();
+}
+
 void MyGraphicalDumpDisplay::SpecifyTrackState(int, int retry, int count, int* tracks)
 {
     m_retry = retry;

@@ -36,6 +36,9 @@ public:
     // become Target, all others Non target.  Cylinders beyond the 90 the map
     // holds are left out; rows are at most nine.
     void InitialTrackState(int mode, int begin, int end, int retry, int cylinders);
+    // Shows states kept from an earlier run (count entries, the rest Non
+    // target) as InitialTrackState would lay out the map for cylinders.
+    void SetTrackStates(int mode, int retry, int cylinders, const int* states, int count);
     // Sets the listed tracks (those from 0 to 168) back to Target before a
     // re-dump; the first argument is not used.
     void SpecifyTrackState(int unused, int retry, int count, int* tracks);

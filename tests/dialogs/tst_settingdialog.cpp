@@ -155,8 +155,9 @@ private slots:
         const QByteArray saved = readFile(m_env->settingsPath());
         SettingDialog dialog(m_window);
         {
-            Answers answers({"choose:"});
+            Answers answers({"choose:", "ok"});
             dialog.findChild<QPushButton*>("BTN_SET_BACKUP")->click();
+            QCOMPARE(answers.seen.value(1), QString("QMessageBox:information."));
         }
         const QStringList backups = QDir(m_folder).entryList({"KESTAcon_*.bak"}, QDir::Files);
         QCOMPARE(backups.size(), 1);

@@ -12,6 +12,13 @@ namespace {
 const QString DUMPING = QString::fromUtf8("ダンプ中");
 const QStringList CLEAN_DUMP{"busy:" + DUMPING, "complete guard=1"};
 const QString WARNING = QStringLiteral("warning:Warning./Not a valid file name.");
+// A re-dump's busy dialog names the drive and the image it reads (a long
+// folder shortened in the middle).
+bool isRedump(const QStringList& seen)
+{
+    return seen.size() == 2 && seen[0].startsWith("busy:" + DUMPING + "\ndrive 0 \u2192 /") &&
+           seen[0].endsWith("/images/game.HVR") && seen[1] == "complete guard=1";
+}
 
 } // namespace
 
@@ -119,8 +126,8 @@ private slots:
         QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
         QCOMPARE(ui->WDT_DUMPSTATUS->GetErrorAndTargetTrack(0, nullptr), 80);
         QCOMPARE(ui->WDT_DUMPSTATUS->TrackState(80), int(MyGraphicalDumpDisplay::STATE_NON_TARGET));
-        QVERIFY(ui->BTN_REDUMP->isEnabled());
-        QCOMPARE(ui->BTN_REDUMP->styleSheet(), MyCommon::REDUMP_STYLE_HIGHLIGHT);
+        // Re-reading needs the image: the recorder makes none.
+        QCOMPARE(ui->BTN_REDUMP->isEnabled(), QFile::exists(imagePath(name)));
         QVERIFY(!m_window->findChild<QProgressDialog*>());
     }
 
@@ -156,9 +163,12 @@ private slots:
 
         DiskOperationDriver driver;
         m_window->findChild<QPushButton*>(button)->click();
-        QCOMPARE(driver.seen, QStringList{WARNING});
+        const bool redump = button == "BTN_REDUMP";
+        QCOMPARE(driver.seen, QStringList{redump ? "warning:Warning./The image of the last dump is missing: " +
+                                                       imagePath("game")
+                                                 : WARNING});
         QCOMPARE(m_env->stubLog(), QStringList{});
-        QVERIFY(ui->BTN_REDUMP->isEnabled());
+        QCOMPARE(ui->BTN_REDUMP->isEnabled(), !redump);
         int tracks[MyGraphicalDumpDisplay::TRACK_COUNT];
         QCOMPARE(ui->WDT_DUMPSTATUS->GetErrorAndTargetTrack(0, tracks), 2);
         QCOMPARE(tracks[0], 6);
@@ -214,7 +224,7 @@ private slots:
             return;
         }
         QCOMPARE(runsOf("drvdump"), QStringList{"drvdump -i 0 -r 3 -t 40 " + imagePath("game")});
-        QCOMPARE(driver.seen, CLEAN_DUMP);
+        QVERIFY(isRedump(driver.seen));
         QCOMPARE(map->TrackState(40), 1);
         QCOMPARE(map->TrackState(5), 2);
         QVERIFY(!ui->BTN_REDUMP->isEnabled());
@@ -287,7 +297,7 @@ private slots:
         QCOMPARE(runsOf("drvdump"), (QStringList{"drvdump -i 0 -r 3 -t 10 " + imagePath("game"),
                                                  "drvdump -i 0 -r 3 -t 11 " + imagePath("game")}));
         QCOMPARE(runsOf("pkill"), (QStringList{"pkill drvdump", "pkill drvrestore", "pkill drvunformat"}));
-        QCOMPARE(driver.seen, CLEAN_DUMP);
+        QVERIFY(isRedump(driver.seen));
         QVERIFY(ui->BTN_REDUMP->isEnabled());
         QVERIFY(DiskOperationDriver::logged("void MainWindow::on_ProgressCanceled()"));
         QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());

@@ -103,7 +103,8 @@ void TestNoShell::callSites_data()
     const QString program = R"re(^(MyCommon::TOOL_\w+|QStringLiteral\("[a-z]+"\)|program)\s*,)re";
     QTest::newRow("Command") << R"re(\bCommand)re" << program << 2;
     QTest::newRow("CommandQuiet") << R"re(\bCommandQuiet)re" << program << 2;
-    QTest::newRow("Execute") << R"re(\bExecute)re" << program << 3;
+    QTest::newRow("Execute") << R"re(\bExecute)re" << program << 2;
+    QTest::newRow("CommandBlocked") << R"re(\bCommandBlocked)re" << program << 1;
     QTest::newRow("QProcess start") << R"re(\b(proc\.|\w*[pP]rocess->)start)re" << program << 3;
 }
 
