@@ -12,6 +12,7 @@
 #include <QScroller>
 #include <QScrollerProperties>
 
+#include "filenames.h"
 #include "markmanage.h"
 #include "mycommon.h"
 #include "myfilesystmmodel.h"
@@ -160,8 +161,7 @@ void FDImageSelector::on_BTN_WDG_PARENT_clicked()
 bool FDImageSelector::IsAcceptableFolderName(const QString& name)
 {
     // One new folder, right here: no separators, no way up or out.
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
-        && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+    return FileNames::IsValid(name);
 }
 
 void FDImageSelector::on_BTN_WDG_NEWFOLDER_clicked()
@@ -192,8 +192,7 @@ void FDImageSelector::on_BTN_WDG_DELETE_clicked()
     if (answer != QMessageBox::Ok)
         return;
     // Only files go; a folder stays where it is.
-    if (QFileInfo(path).isFile())
-        QFile::remove(path);
+    FileNames::Remove(path);
 }
 
 void FDImageSelector::on_BTN_WDG_MARK_clicked()

@@ -15,6 +15,7 @@
 #include "completedialog.h"
 #include "drvargs.h"
 #include "fdimageselectordialog.h"
+#include "filenames.h"
 #include "mycommon.h"
 #include "mygraphicaldumpdisplay.h"
 #include "myparameterbutton.h"
@@ -128,7 +129,7 @@ QString MainWindow::CurrentDumpImagePath() const
 {
     const QString folder = common()->Settings().m_lastAccessFolder;
     const QString name = ui->LEDT_DUMP_FILENAME->text();
-    if (folder.isEmpty() || name.isEmpty())
+    if (folder.isEmpty() || !FileNames::IsValid(name))
         return QString();
     return folder + QLatin1Char('/') + name + IMAGE_EXTENSION;
 }
