@@ -117,11 +117,10 @@ private slots:
         }
 
         const QString log = m_env->stubLog().join('\n').remove("drvctl [-l]").trimmed(); // not the poll
-        const QStringList now = QDir(m_env->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
         if (expected == "refused") {
             QCOMPARE(driver.seen, tool == "rename" ? QStringList() : QStringList{REFUSED});
             QCOMPARE(log, QString());
-            QCOMPARE(now, before); // nothing made beside the folder
+            QCOMPARE(QDir(m_env->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), before); // nothing made beside the folder
         } else {
             QVERIFY2(log.contains(QString(expected).replace("%1", m_img)), qPrintable(log));
         }
@@ -136,6 +135,9 @@ private slots:
             QFile renamed(m_img + "/c.HVR");
             QVERIFY(renamed.open(QIODevice::ReadOnly) && renamed.readAll() == "disk");
         }
+        // A new file re-sorts the list under a selected entry; a file gone leaves it.
+        QVERIFY(QFile(m_img + "/z.HVR").open(QIODevice::WriteOnly));
+        QTRY_VERIFY(selectShown(browser, "z.HVR") && selectShown(browser, shown) == !expected.isEmpty());
     }
 
     void longListingLine()
