@@ -9,12 +9,8 @@ DrvctlPoller::DrvctlPoller(QObject* parent)
 {
     m_process->setStandardErrorFile(QProcess::nullDevice());
     m_limit.setSingleShot(true);
-    connect(m_process, &QProcess::readyReadStandardOutput, this, [this]() {
-        const QByteArray chunk = m_process->readAllStandardOutput();
-        const int room = MAX_LISTING_BYTES - m_buffer.size();
-        if (room > 0)
-            m_buffer.append(chunk.left(room));
-    });
+    connect(m_process, &QProcess::readyReadStandardOutput, this,
+            [this]() { Keep(m_process->readAllStandardOutput()); });
     connect(m_process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this, &DrvctlPoller::Finish);
     connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
@@ -46,6 +42,8 @@ bool DrvctlPoller::Poll()
         return false;
     m_running = true;
     m_buffer.clear();
+    m_lineBytes = 0;
+    m_lines = 0;
     QStringList parts = MyCommon::SplitCommandLine(MyCommon::DRVCTL_LIST_COMMAND);
     const QString program = parts.takeFirst();
     m_limit.start(m_limitMs);
@@ -58,12 +56,29 @@ void DrvctlPoller::Finish()
     if (!m_running)
         return;
     m_limit.stop();
-    const QByteArray rest = m_process->readAllStandardOutput();
-    const int room = MAX_LISTING_BYTES - m_buffer.size();
-    if (room > 0)
-        m_buffer.append(rest.left(room));
+    Keep(m_process->readAllStandardOutput());
     m_running = false;
     const QByteArray listing = m_buffer;
     m_buffer.clear();
     emit listingRead(listing);
+}
+
+void DrvctlPoller::Keep(const QByteArray& chunk)
+{
+    int from = 0;
+    while (from < chunk.size() && m_lines < MAX_LINES) {
+        const int lineFeed = chunk.indexOf('\n', from);
+        const int end = lineFeed < 0 ? chunk.size() : lineFeed;
+        const int take = qMin(MAX_LINE_BYTES - m_lineBytes, end - from);
+        if (take > 0) {
+            m_buffer.append(chunk.constData() + from, take);
+            m_lineBytes += take;
+        }
+        if (lineFeed < 0)
+            return;
+        m_buffer.append('\n');
+        m_lineBytes = 0;
+        ++m_lines;
+        from = lineFeed + 1;
+    }
 }

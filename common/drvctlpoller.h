@@ -23,17 +23,23 @@ public:
     bool isBusy() const;
     void SetTimeLimit(int ms) { m_limitMs = ms; }
 
-    // A listing is a few hundred bytes; anything past this is not kept.
-    static constexpr int MAX_LISTING_BYTES = 64 * 1024;
+    // A listing is a few lines of a few hundred bytes.  Each line is cut at
+    // MAX_LINE_BYTES and lines past MAX_LINES are dropped, so one overlong
+    // line still counts as one line and the drive rows keep their places.
+    static constexpr int MAX_LINE_BYTES = 64 * 1024;
+    static constexpr int MAX_LINES = 64;
 
 signals:
     void listingRead(const QByteArray& listing);
 
 private:
     void Finish();
+    void Keep(const QByteArray& chunk);
 
     QProcess* m_process;
     QByteArray m_buffer;
+    int m_lineBytes = 0; // bytes kept of the line being read
+    int m_lines = 0;     // line feeds kept
     QTimer m_limit;
     int m_limitMs;
     bool m_running = false;

@@ -118,6 +118,11 @@ void DriveInfo::AnalyzeDRVCtrlInfo(const QByteArray& listing)
     const std::optional<DriveListing> row = DriveListing::Parse(listing, m_driveNo);
     if (!row)
         return;
+    // The panel takes the inserted file as its own once the emulator holds it.
+    if (!m_pendingInsert.isEmpty() && row->Path() == m_pendingInsert) {
+        Set_CSTM_FileInfo(QFileInfo(m_pendingInsert));
+        m_pendingInsert.clear();
+    }
     Set_CSTM_DriveInfo(row->Drive(), row->Protect(), row->Cylinder(), row->Path());
 }
 
@@ -126,13 +131,14 @@ void DriveInfo::SetFDImage(const QString& path)
     const QFileInfo info(path);
     if (!info.isFile())
         return;
-    Set_CSTM_FileInfo(info);
+    // Nothing shows the new name before a listing does: the emulator may
+    // refuse the image.
+    m_pendingInsert = info.absoluteFilePath();
     // The event loop turns while drvctl runs; the window may close meanwhile.
     const QPointer<DriveInfo> alive(this);
     const QByteArray output = MyCommon::getInstance()->Command(
         MyCommon::TOOL_DRVCTL,
-        {MyCommon::OPT_I, QString::number(m_driveNo), MyCommon::OPT_C, MyCommon::DRVCTL_INSERT,
-         info.absoluteFilePath()});
+        {MyCommon::OPT_I, QString::number(m_driveNo), MyCommon::OPT_C, MyCommon::DRVCTL_INSERT, m_pendingInsert});
     if (alive)
         AnalyzeDRVCtrlInfo(output);
 }

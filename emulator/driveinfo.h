@@ -78,6 +78,8 @@ private:
     QString m_imageName;
     QFileInfo m_fileInfo;
     int m_lampTimerId = -1;
+    // The file of the last insert until a listing shows it in this drive.
+    QString m_pendingInsert;
     // The last value of each "LASTINSERT_FDIMAGE" key this panel read or
     // wrote, so that an unchanged listing does not rewrite the settings file.
     QHash<QString, QString> m_storedLastInsert;

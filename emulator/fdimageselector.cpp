@@ -13,6 +13,7 @@
 #include <QScrollerProperties>
 
 #include "dumprecord.h"
+#include "filenames.h"
 #include "markmanage.h"
 #include "mycommon.h"
 #include "myfilesystmmodel.h"
@@ -168,8 +169,7 @@ void FDImageSelector::on_BTN_WDG_PARENT_clicked()
 bool FDImageSelector::IsAcceptableFolderName(const QString& name)
 {
     // One new folder, right here: no separators, no way up or out.
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
-        && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+    return FileNames::IsValid(name);
 }
 
 void FDImageSelector::on_BTN_WDG_NEWFOLDER_clicked()
@@ -200,7 +200,7 @@ void FDImageSelector::on_BTN_WDG_DELETE_clicked()
     if (answer != QMessageBox::Ok)
         return;
     // Only files go; a folder stays where it is.
-    if (QFileInfo(path).isFile() && QFile::remove(path))
+    if (FileNames::Remove(path))
         DumpRecord::Remove(path); // the record of a dump goes with its image
 }
 

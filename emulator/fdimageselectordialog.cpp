@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QShowEvent>
 
+#include "filenames.h"
 #include "mycommon.h"
 
 FDImageSelectorDialog::FDImageSelectorDialog(QWidget* parent)
@@ -44,6 +45,9 @@ void FDImageSelectorDialog::SetFullPath(const QString& path)
 
 QString FDImageSelectorDialog::GetFolderPath() const
 {
+    // A file reached through an access link lives in its real folder.
+    if (FileNames::IsAccessPath(m_fullPath))
+        return FileNames::RealFolder(m_fullPath);
     return MyCommon::GetFolderPath(m_fullPath);
 }
 

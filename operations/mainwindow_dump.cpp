@@ -18,6 +18,7 @@
 #include "drvargs.h"
 #include "dumprecord.h"
 #include "fdimageselectordialog.h"
+#include "filenames.h"
 #include "kestalog.h"
 #include "mycommon.h"
 #include "mygraphicaldumpdisplay.h"
@@ -199,7 +200,7 @@ QString MainWindow::CurrentDumpImagePath() const
 {
     const QString folder = common()->Settings().m_lastAccessFolder;
     const QString name = ui->LEDT_DUMP_FILENAME->text();
-    if (folder.isEmpty() || name.isEmpty())
+    if (folder.isEmpty() || !FileNames::IsValid(name))
         return QString();
     return folder + QLatin1Char('/') + name + IMAGE_EXTENSION;
 }

@@ -10,6 +10,7 @@
 
 #include "dumprecord.h"
 #include "fdimageselector.h"
+#include "filenames.h"
 #include "fileoperationpage.h"
 #include "mycommon.h"
 #include "myparameterbutton.h"
@@ -34,13 +35,6 @@ QString lastComponent(const QString& path)
 QString baseNameOf(const QString& path)
 {
     return lastComponent(path).section(QLatin1Char('.'), 0, 0);
-}
-
-// A name that keeps the renamed entry in its own folder.
-bool isPlainName(const QString& name)
-{
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
 }
 
 } // namespace
@@ -100,7 +94,9 @@ bool MainWindow::SelectedImage(QString* fullPath, QString* folder, QString* name
     if (fullPath->isEmpty())
         return false;
     const int slash = fullPath->lastIndexOf(QLatin1Char('/'));
-    *folder = fullPath->left(slash + 1);
+    // A file reached through an access link: its new files go beside it.
+    *folder = FileNames::IsAccessPath(*fullPath) ? FileNames::RealFolder(*fullPath) + QLatin1Char('/')
+                                                 : fullPath->left(slash + 1);
     *name = fullPath->mid(slash + 1);
     qDebug() << "oldName:" << *name;
     qDebug() << "oldFullPath:" << *fullPath;
@@ -112,6 +108,8 @@ void MainWindow::on_BTN_CONVERT_clicked()
     QString oldPath, folder, name;
     if (!SelectedImage(&oldPath, &folder, &name))
         return;
+    if (!FileNames::IsValid(ui->LEDT_CONVERT->text()))
+        return ShowNotValidFileName();
     const QString extension = ui->BTN_CONVERT_EXT->currentText();
     const QString newPath = folder + ui->LEDT_CONVERT->text() + extension;
     qDebug() << "OLD:" << oldPath << "NEW:" << newPath;
@@ -135,10 +133,7 @@ void MainWindow::on_BTN_RENAME_clicked()
 
     // The typed name stays inside the entry's folder, and an existing entry
     // of that name is never replaced.
-    const QFileInfo target(newPath);
-    bool renamed = false;
-    if (isPlainName(newName) && !target.exists() && !target.isSymLink())
-        renamed = QDir().rename(oldPath, newPath);
+    const bool renamed = FileNames::IsValid(newName) && FileNames::Rename(oldPath, newPath);
     ui->LEDT_RENAME->setStyleSheet(renamed ? TOOL_FIELD_STYLE_DONE : TOOL_FIELD_STYLE_FAILED);
     if (!renamed)
         return;
@@ -152,6 +147,8 @@ void MainWindow::on_BTN_MAKE_HVR_clicked()
     QString oldPath, folder, name;
     if (!SelectedImage(&oldPath, &folder, &name))
         return;
+    if (!FileNames::IsValid(ui->LEDT_MAKE_HVR->text()))
+        return ShowNotValidFileName();
     // The new image goes into the folder the browser shows, also right after
     // entering it (then the current entry is that folder itself).
     const QString shown = ui->WDT_EMU_FDIMAGESELECTOR->GetShownFolder();

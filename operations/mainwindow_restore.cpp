@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "drvargs.h"
+#include "filenames.h"
 #include "mycommon.h"
 #include "mygraphicaldumpdisplay.h"
 #include "myparameterbutton.h"
@@ -64,7 +65,9 @@ void MainWindow::on_BTN_RESTORE_clicked()
     const int cylinders = plainValue(ui->BTN_RESTORE_CYLINDERS);
     const int begin = plainValue(ui->BTN_RESTORE_BEGIN);
     const int end = plainValue(ui->BTN_RESTORE_END);
-    const QString path = common()->MakeFullPathByCurrentFolderPath(ui->LEDT_RESTORE_FILENAME->text());
+    // A name that is not UTF-8 on the disk is reached through its access link.
+    const QString path =
+        FileNames::Resolve(common()->MakeFullPathByCurrentFolderPath(ui->LEDT_RESTORE_FILENAME->text()));
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         ShowNotValidFileName();
         return;

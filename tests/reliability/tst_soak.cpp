@@ -5,27 +5,18 @@
 #include "completedialog.h"
 #include "dumpsettingdialog.h"
 #include "exitdialog.h"
-#include "fdimageselector.h"
 #include "fdimageselectordialog.h"
 #include "mainwindow.h"
 #include "mycommon.h"
-#include "mygraphicaldumpdisplay.h"
 #include "mykeyboard.h"
-#include "mylineedit.h"
-#include "myparameterbutton.h"
+#include "mypushbutton.h"
 #include "parameterselectdialog.h"
 #include "settingdialog.h"
 #include "testenv.h"
-#include "ui_mainwindow.h"
+#include "ui_mainwindow.h" // and the window's own widgets
 
-#if defined(__SANITIZE_ADDRESS__)
-#define KESTA_SOAK_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KESTA_SOAK_ASAN 1
-#endif
-#endif
-#ifdef KESTA_SOAK_ASAN
+// GCC and clang both define this under AddressSanitizer.
+#ifdef __SANITIZE_ADDRESS__
 // From the sanitizer runtime (its header need not be installed).
 extern "C" void __sanitizer_purge_allocator();
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
@@ -33,9 +24,12 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include <malloc.h>
 #endif
 
-// Monkey soak (KESTA_SOAK_SECONDS, KESTA_SOAK_SEED): random taps, value picks,
-// typing, page/tab switches, dumps and emulator starts/stops against the
-// simulator with random faults; dialogs answered at random; memory stays flat.
+// Monkey soak (KESTA_SOAK_SECONDS, default 60; KESTA_SOAK_SEED replays a run):
+// random taps, value picks, typing, page/tab switches, dumps and re-dumps,
+// restores, preset holds, images dragged onto the drives and emulator
+// starts/stops against the simulator with random faults and board knobs;
+// dialogs answered at random.  Every dump's outcome is checked, each kind of
+// work must succeed at least once in a minute, and memory stays flat.
 class TestSoak : public QObject
 {
     Q_OBJECT
@@ -49,24 +43,24 @@ constexpr int SILENCE_LIMIT_MS = 1500;
 constexpr qint64 HEAP_GROWTH_LIMIT_KB = 16 * 1024;
 // Warm-up: a fifth of the run and at least this many actions.
 constexpr int WARM_UP_ACTIONS = 300;
-#ifdef KESTA_SOAK_ASAN
+constexpr int DEFAULT_SECONDS = 60;
+#ifdef __SANITIZE_ADDRESS__
 // The sanitizer's own books grow the resident size: only the heap is bounded.
 constexpr qint64 RSS_GROWTH_LIMIT_KB = 0;
-constexpr int DEFAULT_SECONDS = 60;
 #else
 constexpr qint64 RSS_GROWTH_LIMIT_KB = 30 * 1024;
-constexpr int DEFAULT_SECONDS = 90;
 #endif
 
 qint64 residentKb() // kB, 0 when unknown
 {
-#ifdef KESTA_SOAK_ASAN
+#ifdef __SANITIZE_ADDRESS__
     __sanitizer_purge_allocator(); // empties the quarantine
+#else
+    malloc_trim(0); // hands freed pages back: the size counts what is held
 #endif
     QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
+    const QList<QByteArray> lines = status.open(QIODevice::ReadOnly) ? status.readAll().split('\n') : QList<QByteArray>();
+    for (const QByteArray& line : lines)
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').value(0).toLongLong();
     return 0;
@@ -74,7 +68,7 @@ qint64 residentKb() // kB, 0 when unknown
 
 qint64 heapKb() // blocks allocated and not freed, kB
 {
-#ifdef KESTA_SOAK_ASAN
+#ifdef __SANITIZE_ADDRESS__
     return qint64(__sanitizer_get_current_allocated_bytes() / 1024);
 #else
     const struct mallinfo2 info = mallinfo2();
@@ -97,9 +91,19 @@ QString randomText(QRandomGenerator* random, const QString& chars, int minimum, 
     return text;
 }
 
-const char* const FAULT_VARS[] = {"KESTA_SIM_WEAK",       "KESTA_SIM_BAD",         "KESTA_SIM_GARBAGE",
-                                  "KESTA_SIM_CRASH_AT",   "KESTA_SIM_SILENCE_MS", "KESTA_SIM_SILENCE_AT",
-                                  "KESTA_SIM_EMPTY",      "KESTA_SIM_PROTECT"};
+// The simulator's faults and knobs: each is set, to one of its values, in
+// this percentage of the fault switches that set any.
+struct Knob { const char* name; int percent; QList<QByteArray> values; };
+const Knob KNOBS[] = {
+    {"KESTA_SIM_WEAK", 30, {"5:2,17:3", "3:4", "10:4,60:2"}}, {"KESTA_SIM_BAD", 25, {"40", "3,17"}},
+    {"KESTA_SIM_GARBAGE", 15, {"1"}},                         {"KESTA_SIM_CRASH_AT", 10, {"10", "50"}},
+    {"KESTA_SIM_SILENCE_MS", 10, {"200", "900"}}, // below the soak's silence limit
+    {"KESTA_SIM_EMPTY", 8, {"0", "1"}},                       {"KESTA_SIM_PROTECT", 8, {"0", "1"}},
+    {"KESTA_SIM_CHUNK", 30, {"random", "block", "byte"}},     {"KESTA_SIM_NOISE", 25, {"1"}},
+    {"KESTA_SIM_DISK", 30, {"worn", "damaged"}},              {"KESTA_SIM_EMU_START_MS", 15, {"500", "1500"}},
+    {"KESTA_SIM_EMU_DIE_MS", 8, {"3000", "8000"}},            {"KESTA_SIM_CTL_LATE_MS", 15, {"200", "700"}},
+    {"KESTA_SIM_CTL_FAIL", 10, {"3", "7"}},
+};
 
 // Answers modal windows at random every 20-50 ms; file choosers and deletes
 // are refused, a window still up after three answers is rejected.
@@ -115,33 +119,31 @@ public:
 
     int answered = 0, exitDialogs = 0;
     QStringList kinds;
+    QString outcome; // first line of the last completion dialog
 
 private:
     void rearm() { m_timer.start(m_random->bounded(20, 51)); }
     bool coin(int percent) { return int(m_random->bounded(100)) < percent; }
 
-    void note(const char* kind)
+    void note(const char* kind) { ++answered, kinds.contains(QLatin1String(kind)) ? void() : void(kinds << QLatin1String(kind)); }
+
+    // Clicks the dialog's button name when it is there, enabled and yes holds; else rejects.
+    static void clickOrReject(QDialog* dialog, const char* name, bool yes = true)
     {
-        ++answered;
-        if (!kinds.contains(QLatin1String(kind)))
-            kinds << QLatin1String(kind);
+        auto* button = dialog->findChild<QAbstractButton*>(QLatin1String(name));
+        button && button->isEnabled() && yes ? button->click() : dialog->reject();
     }
 
     void tick()
     {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
-            m_last = nullptr;
-            m_tries = 0;
-            for (QWidget* top : QApplication::topLevelWidgets()) // busy dialogs may be modeless
-                if (auto* busy = qobject_cast<QProgressDialog*>(top); busy && busy->isVisible())
-                    answerBusy(busy);
-            rearm();
-            return;
-        }
-        m_tries = modal == m_last ? m_tries + 1 : 0;
+        m_tries = modal && modal == m_last ? m_tries + 1 : 0;
         m_last = modal;
-        answer(modal);
+        if (modal)
+            answer(modal);
+        for (QWidget* top : QApplication::topLevelWidgets()) // busy dialogs may be modeless
+            if (auto* busy = qobject_cast<QProgressDialog*>(top); busy && busy->isVisible() && !modal)
+                answerBusy(busy);
         rearm();
     }
 
@@ -160,82 +162,54 @@ private:
     void answer(QWidget* modal)
     {
         auto* dialog = qobject_cast<QDialog*>(modal);
-        if (m_tries >= 3 && !qobject_cast<QProgressDialog*>(modal)) {
+        if (auto* busy = qobject_cast<QProgressDialog*>(modal)) {
+            answerBusy(busy);
+        } else if (m_tries >= 3) {
             note("fallback-reject");
             dialog ? dialog->reject() : void(modal->close());
-            return;
-        }
-        if (auto* busy = qobject_cast<QProgressDialog*>(modal)) {
-            m_tries = 0;
-            answerBusy(busy);
         } else if (auto* done = qobject_cast<CompleteDialog*>(modal)) {
             note("complete");
-            auto* ok = done->findChild<QPushButton*>(QStringLiteral("BTN_COMPLETE_OK"));
-            ok ? ok->click() : done->accept();
+            auto* label = done->findChild<QLabel*>(QStringLiteral("LBL_COMPLETE"));
+            outcome = label ? label->text().section(QLatin1Char('\n'), 0, 0) : QString();
+            clickOrReject(done, "BTN_COMPLETE_OK");
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            answerBox(box);
+            note("message");
+            // Deletes are refused; anything else gets a random button.
+            const bool del = (box->windowTitle() + box->text()).contains(QLatin1String("delete"), Qt::CaseInsensitive);
+            const QList<QAbstractButton*> buttons = box->buttons();
+            QAbstractButton* choice = del ? box->button(QMessageBox::Cancel)
+                                          : buttons.value(m_random->bounded(qMax(1, int(buttons.size()))));
+            choice ? choice->click() : box->reject();
         } else if (auto* keyboard = qobject_cast<MyKeyboard*>(modal)) {
             note("keyboard");
             keyboard->setText(randomText(m_random, QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-"),
                                          keyboard->getMinimumLength(), keyboard->getMaximumLength()));
             coin(70) ? keyboard->accept() : keyboard->reject();
         } else if (auto* settings = qobject_cast<SettingDialog*>(modal)) {
-            answerSettings(settings);
+            note("settings");
+            // Harmless choices only: never the folder, Initialize, Backup or Restore.
+            for (const char* name : {"RDO_SET_MODE_EASY", "RDO_SET_MODE_EXPERT", "RDO_SET_OVERWRITE",
+                                     "RDO_SET_FOLLOW_KESTA", "CHK_SET_USE_MOTOR", "CHK_SET_USE_X68OPT"})
+                if (auto* choice = settings->findChild<QAbstractButton*>(QLatin1String(name)); choice && coin(25))
+                    choice->click();
+            clickOrReject(settings, "BTN_SET_OK", coin(50));
         } else if (auto* pick = qobject_cast<ParameterSelectDialog*>(modal)) {
             note("parameter-pick");
             auto* table = pick->findChild<QTableWidget*>(QStringLiteral("TBLW_PARAMETER_NAMELIST"));
-            if (table && table->rowCount() > 0 && coin(70))
-                if (QTableWidgetItem* item = table->item(m_random->bounded(table->rowCount()), 0))
-                    pick->on_TBLW_PARAMETER_NAMELIST_itemClicked(item);
+            if (QTableWidgetItem* item = table && coin(70) ? table->item(m_random->bounded(qMax(1, table->rowCount())), 0) : nullptr)
+                pick->on_TBLW_PARAMETER_NAMELIST_itemClicked(item);
             if (pick->isVisible())
                 pick->reject();
         } else if (auto* sets = qobject_cast<DumpSettingDialog*>(modal)) {
             note("parameter-sets");
-            auto* ok = sets->findChild<QPushButton*>(QStringLiteral("BTN_PARAMETER_SETTING_OK"));
-            ok && ok->isEnabled() && coin(50) ? ok->click() : sets->reject();
-        } else if (auto* exitDialog = qobject_cast<ExitDialog*>(modal)) {
+            clickOrReject(sets, "BTN_PARAMETER_SETTING_OK", coin(50));
+        } else if (qobject_cast<ExitDialog*>(modal)) {
             ++exitDialogs;
-            exitDialog->reject();
+            dialog->reject();
         } else {
             note(qobject_cast<FDImageSelectorDialog*>(modal) ? "file-chooser" : "other");
             dialog ? dialog->reject() : void(modal->close());
         }
-    }
-
-    void answerBox(QMessageBox* box)
-    {
-        note("message");
-        const QString all = box->windowTitle() + '\n' + box->text() + '\n' + box->informativeText();
-        const QList<QAbstractButton*> buttons = box->buttons();
-        QAbstractButton* choice = nullptr;
-        if (all.contains(QLatin1String("delete"), Qt::CaseInsensitive)) {
-            for (QMessageBox::StandardButton refuse : {QMessageBox::No, QMessageBox::Cancel, QMessageBox::Abort})
-                choice = choice ? choice : box->button(refuse);
-        } else if (!buttons.isEmpty()) {
-            choice = buttons.at(m_random->bounded(buttons.size()));
-        }
-        choice ? choice->click() : box->reject();
-    }
-
-    void answerSettings(SettingDialog* settings)
-    {
-        note("settings");
-        // Harmless choices only: never the folder, Initialize, Backup or Restore.
-        if (coin(50))
-            return settings->reject();
-        for (const char* name : {"RDO_SET_MODE_EASY", "RDO_SET_MODE_EXPERT", "RDO_SET_OVERWRITE",
-                                 "RDO_SET_FOLLOW_KESTA"}) {
-            auto* radio = settings->findChild<QRadioButton*>(QLatin1String(name));
-            if (radio && radio->isEnabled() && coin(25))
-                radio->setChecked(true);
-        }
-        for (const char* name : {"CHK_SET_USE_MOTOR", "CHK_SET_USE_X68OPT"}) {
-            auto* check = settings->findChild<QCheckBox*>(QLatin1String(name));
-            if (check && check->isEnabled() && coin(25))
-                check->setChecked(!check->isChecked());
-        }
-        auto* ok = settings->findChild<QPushButton*>(QStringLiteral("BTN_SET_OK"));
-        ok && ok->isEnabled() ? ok->click() : settings->reject();
     }
 
     QRandomGenerator* m_random;
@@ -246,7 +220,7 @@ private:
     QElapsedTimer m_busyTime;
 };
 
-// One of the window's widgets of type T that pass the filter, or null.
+// One of the window's enabled widgets of type T that pass the filter, or null.
 template <class T, class Filter>
 T* pickOne(QWidget* window, QRandomGenerator& random, Filter filter)
 {
@@ -263,10 +237,8 @@ QStringList liveSimulatorProcesses(const QString& simDir)
     QStringList live;
     const QStringList entries = QDir(simDir + QStringLiteral("/pids")).entryList(QDir::Files);
     for (const QString& entry : entries) {
-        const QString name = entry.section('.', 0, -2);
-        const qint64 pid = entry.section('.', -1).toLongLong();
-        QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-        if (pid > 0 && comm.open(QIODevice::ReadOnly) && QString::fromUtf8(comm.readAll()).trimmed() == name)
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(entry.section('.', -1).toLongLong()));
+        if (comm.open(QIODevice::ReadOnly) && QString::fromUtf8(comm.readAll()).trimmed() == entry.section('.', 0, -2))
             live << entry;
     }
     return live;
@@ -288,13 +260,14 @@ void TestSoak::soak()
     QVERIFY(env.isValid());
     // STOP's pkill signals only this env's simulator.
     env.writeScript(QStringLiteral("pkill"), QStringLiteral("exec '%1/pkill' \"$@\"").arg(KESTA_STUB_DIR));
-    qputenv("KESTA_SIM_TRACK_MS", "0");
-    qputenv("KESTA_SIM_PRINT_MS", "50");
-    qputenv("KESTA_SIM_SEEK_MS", "200");
+    const QList<QPair<const char*, QByteArray>> pace = {
+        {"KESTA_SIM_TRACK_MS", "0"}, {"KESTA_SIM_PRINT_MS", "50"}, {"KESTA_SIM_SEEK_MS", "200"},
+        {"KESTA_SIM_SEED", QByteArray::number(seed)}};
+    for (const auto& variable : pace)
+        qputenv(variable.first, variable.second);
     MyCommon::SetApplicationInifilePathForTest(env.settingsPath());
     MyCommon* common = MyCommon::getInstance();
-    common->UpdateDRVEMU_STATE(0);
-    common->SetCommandSilenceLimit(SILENCE_LIMIT_MS);
+    common->UpdateDRVEMU_STATE(0), common->SetCommandSilenceLimit(SILENCE_LIMIT_MS);
 
     auto* window = new MainWindow;
     Ui::MainWindow* ui = window->form();
@@ -305,97 +278,129 @@ void TestSoak::soak()
     const QString root = QDir(env.path()).canonicalPath();
 
     MonkeyAnswer answers(&random);
-
+    enum { DUMP, REDUMP, RESTORE, INSERT, HOLD, DRAG, KINDS };
+    const char* const kindNames[KINDS] = {"dumps", "re-dumps", "restores", "inserts", "holds", "drags"};
+    int succeeded[KINDS] = {}, dumpsStarted = 0;
+    QStringList dumpFailures;
+    for (MyPushButton* preset : window->findChildren<MyPushButton*>())
+        QObject::connect(preset, &MyPushButton::parameterRegistered, window, [&succeeded]() { ++succeeded[HOLD]; });
     const QStringList skipped{"BTN_EXIT", "BTN_EXIT_EMU", "BTN_WDG_DELETE", "BTN_WDG_PARENT",
                               "BTN_SET_INITIALIZE", "BTN_SET_BACKUP", "BTN_SET_RESTORE"};
 
     auto switchFaults = [&]() {
-        for (const char* name : FAULT_VARS)
-            qunsetenv(name);
-        if (coin(40))
-            return;
-        if (coin(40))
-            qputenv("KESTA_SIM_WEAK", QByteArray::number(random.bounded(80)) + ':' +
-                                          QByteArray::number(random.bounded(2, 5)) + ',' +
-                                          QByteArray::number(random.bounded(80)));
-        if (coin(30))
-            qputenv("KESTA_SIM_BAD", QByteArray::number(random.bounded(80)));
-        if (coin(20))
-            qputenv("KESTA_SIM_GARBAGE", "1");
-        if (coin(15))
-            qputenv("KESTA_SIM_CRASH_AT", QByteArray::number(random.bounded(80)));
-        if (coin(15)) { // below the silence limit
-            qputenv("KESTA_SIM_SILENCE_MS", QByteArray::number(random.bounded(100, SILENCE_LIMIT_MS - 400)));
-            qputenv("KESTA_SIM_SILENCE_AT", QByteArray::number(random.bounded(80)));
-        }
-        if (coin(10))
-            qputenv("KESTA_SIM_EMPTY", QByteArray::number(random.bounded(2)));
-        if (coin(10))
-            qputenv("KESTA_SIM_PROTECT", QByteArray::number(random.bounded(2)));
+        for (const Knob& knob : KNOBS)
+            qunsetenv(knob.name);
+        for (const Knob& knob : KNOBS)
+            if (coin(60) && coin(knob.percent))
+                qputenv(knob.name, knob.values.at(random.bounded(knob.values.size())));
+    };
+    // One of the images the dumps made, or "".
+    auto someImage = [&]() {
+        const QStringList images = QDir(folder).entryList({QStringLiteral("*.HVR")}, QDir::Files);
+        return images.isEmpty() ? QString() : folder + '/' + images.at(random.bounded(images.size()));
+    };
+    auto toController = [&]() {
+        window->on_BTN_PAGE1_CHANGE_clicked();
+        window->CurrentPathChangedAll(folder, false);
     };
 
-
     auto clickRandomButton = [&]() {
+        // Rename works on files only: right after navigating, the browser's
+        // current entry is the shown folder, the soak's own at times.
+        const bool onFile = QFileInfo(ui->WDT_EMU_FDIMAGESELECTOR->GetCurrentFilePath()).isFile();
         if (auto* button = pickOne<QPushButton>(window, random, [&](QPushButton* b) {
-                return b->isVisible() && b->window() == window && !skipped.contains(b->objectName());
+                return b->isVisible() && b->window() == window && !skipped.contains(b->objectName()) &&
+                       (onFile || b->objectName() != QLatin1String("BTN_RENAME"));
             }))
             button->click();
     };
-
     auto pickRandomValue = [&]() {
-        if (auto* button = pickOne<MyParameterButton>(
-                window, random, [](MyParameterButton* b) { return !b->getItemList().isEmpty(); })) {
-            const QStringList items = button->getItemList();
-            button->setCurrentText(items.at(random.bounded(items.size())));
-        }
+        if (auto* button = pickOne<MyParameterButton>(window, random, [](MyParameterButton* b) { return !b->getItemList().isEmpty(); }))
+            button->setCurrentText(button->getItemList().at(random.bounded(button->getItemList().size())));
     };
-
     auto typeRandomField = [&]() {
         if (auto* field = pickOne<MyLineEdit>(
                 window, random, [&](MyLineEdit* f) { return f->isVisible() && f->window() == window; }))
             window->displayVirtualKeyBoard(field);
     };
-
     auto switchPageOrTab = [&]() {
-        const int which = random.bounded(4);
-        QTabWidget* tab = which == 2 ? ui->TAB_CONTROLLER_MODE : ui->TAB_FILEOPERATION;
-        if (which == 0)
-            window->on_BTN_PAGE1_CHANGE_clicked();
-        else if (which == 1)
-            window->on_BTN_PAGE2_CHANGE_clicked();
-        else if (tab->count() > 0)
-            tab->setCurrentIndex(random.bounded(tab->count()));
+        QTabWidget* tab = coin(50) ? ui->TAB_CONTROLLER_MODE : ui->TAB_FILEOPERATION;
+        coin(30) ? window->on_BTN_PAGE2_CHANGE_clicked() : tab->setCurrentIndex(random.bounded(tab->count()));
     };
 
-    auto startDump = [&]() {
-        window->on_BTN_PAGE1_CHANGE_clicked();
+    // Runs one operation; true when it completed and the image is there.
+    auto operate = [&](QPushButton* button, const QString& image) {
+        answers.outcome.clear();
+        // The guard of the operation before lifts once its event is delivered.
+        if (button->isEnabled() && QTest::qWaitFor([&]() { return !common->isInputGuard(); }, 5000))
+            button->click();
+        return answers.outcome == QLatin1String("Completed.") && QFileInfo(image).isFile();
+    };
+    auto dumpAndRedump = [&]() {
+        toController();
         ui->LEDT_DUMP_FILENAME->setText("soak_" + randomText(&random, "abcdefghijklmnopqrstuvwxyz0123456789_", 1, 8));
-        if (ui->BTN_DUMP->isEnabled())
-            ui->BTN_DUMP->click();
+        const QString image = folder + '/' + ui->LEDT_DUMP_FILENAME->text() + ".HVR";
+        ++dumpsStarted;
+        if (operate(ui->BTN_DUMP, image))
+            ++succeeded[DUMP];
+        else
+            dumpFailures << (answers.outcome.isEmpty() ? QStringLiteral("no dialog") : answers.outcome + " no image");
+        if (coin(50)) // as a user would before reading weak tracks again
+            ui->BTN_DUMP_RETRY->setCurrentText(QStringLiteral("9"));
+        if (ui->BTN_REDUMP->isEnabled() && coin(60) && operate(ui->BTN_REDUMP, image))
+            ++succeeded[REDUMP];
     };
-
-    auto emulatorStartStop = [&]() {
-        if (ui->BTN_DRVEMU_START->isEnabled() && coin(50))
+    auto restore = [&]() {
+        const QString image = someImage();
+        toController();
+        ui->LEDT_RESTORE_FILENAME->setText(QFileInfo(image).fileName());
+        if (!image.isEmpty() && operate(ui->BTN_RESTORE, image))
+            ++succeeded[RESTORE];
+    };
+    // A preset pressed and held until it records the panel.
+    auto holdPreset = [&]() {
+        toController();
+        const QList<ParameterSelector*> selectors = window->findChildren<ParameterSelector*>();
+        MyPushButton* preset = selectors.at(random.bounded(selectors.size()))->GetButton(random.bounded(1, 5));
+        QTest::mousePress(preset, Qt::LeftButton);
+        if (preset->holdTimerId() > 0)
+            fireTimer(preset, preset->holdTimerId());
+        QTest::mouseRelease(preset, Qt::LeftButton);
+    };
+    // An image dragged onto a drive as the browser does, with the emulator started.
+    auto dragImage = [&]() {
+        window->on_BTN_PAGE2_CHANGE_clicked();
+        const QString image = someImage();
+        if (ui->BTN_DRVEMU_START->isEnabled())
             ui->BTN_DRVEMU_START->click();
-        else if (ui->BTN_DRVEMU_STOP->isEnabled())
-            ui->BTN_DRVEMU_STOP->click();
+        if (image.isEmpty() || !QTest::qWaitFor([&]() { return common->isDRVEMU_STATE() == 1; }, 3000))
+            return;
+        DriveInfo* drive = coin(50) ? ui->WDT_DRIVEINFO1 : ui->WDT_DRIVEINFO2;
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(image)});
+        QDragEnterEvent enter(QPoint(20, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPoint(20, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(drive, &enter);
+        if (!enter.isAccepted() || (QCoreApplication::sendEvent(drive, &drop), !drop.isAccepted()))
+            return;
+        ++succeeded[DRAG];
+        auto* name = drive->findChild<QLabel*>(QStringLiteral("LBL_FD_FILENAME"));
+        if (QTest::qWaitFor([&]() { return name->text() == QFileInfo(image).fileName(); }, 5000))
+            ++succeeded[INSERT];
     };
 
-    // Keeps the browsers inside the test's folder.
-    auto outside = [&](const QString& path) {
-        const QString canonical = QDir(path).canonicalPath();
-        return canonical.isEmpty() || !(canonical == root || canonical.startsWith(root + '/'));
-    };
+    // Keeps the browser (which the dump and restore paths follow) inside the
+    // test's folder, and the image folder there.
     auto keepInside = [&]() {
-        bool out = !ui->LEDT_DUMP_PATH->text().isEmpty() && outside(ui->LEDT_DUMP_PATH->text());
-        for (FDImageSelector* selector : window->findChildren<FDImageSelector*>()) {
-            auto* path = selector->findChild<QLineEdit*>(QStringLiteral("LEDT_FDIMAGESELECTOR_PATH"));
-            out = out || !path || outside(path->text());
-        }
-        if (out)
-            window->CurrentPathChangedAll(folder, false);
+        const QString shown = QDir(ui->WDT_EMU_FDIMAGESELECTOR->GetShownFolder()).canonicalPath() + '/';
+        if (!QDir(folder).exists() || !shown.startsWith(root + '/'))
+            QDir().mkpath(folder), window->CurrentPathChangedAll(folder, false);
     };
 
+    // Each action with its share in percent.
+    const QList<QPair<int, std::function<void()>>> steps = {
+        {33, clickRandomButton}, {15, pickRandomValue}, {8, typeRandomField}, {10, switchPageOrTab},
+        {12, dumpAndRedump},     {7, restore},          {7, holdPreset},      {8, dragImage}};
     QElapsedTimer clock, actionTime;
     clock.start();
     const qint64 total = qint64(seconds) * 1000;
@@ -406,32 +411,33 @@ void TestSoak::soak()
         if (coin(20))
             switchFaults();
         actionTime.start();
-        // Taps 35 %, values 20 %, typing 10 %, pages/tabs 15 %, dumps 10 %, emulator 10 %.
-        const int limits[] = {35, 55, 65, 80, 90, 100};
-        const std::function<void()> steps[] = {clickRandomButton, pickRandomValue, typeRandomField,
-                                               switchPageOrTab,   startDump,       emulatorStartStop};
-        const int roll = random.bounded(100);
-        int kind = 0;
-        while (roll >= limits[kind])
-            ++kind;
-        steps[kind]();
+        int roll = random.bounded(100), kind = 0;
+        while (roll >= steps.at(kind).first)
+            roll -= steps.at(kind++).first;
+        steps.at(kind).second();
         longestAction = qMax(longestAction, actionTime.elapsed());
         ++actions;
         keepInside();
         QTest::qWait(random.bounded(0, 30));
         if (!warmRss && clock.elapsed() >= total / 5 && actions >= WARM_UP_ACTIONS) {
-            warmRss = residentKb();
-            warmHeap = heapKb();
+            warmRss = residentKb(), warmHeap = heapKb();
             qInfo("soak: warm-up done after %d actions, VmRSS %lld kB, heap %lld kB", actions, warmRss, warmHeap);
         }
         QVERIFY2(answers.exitDialogs == 0, "the exit dialog showed");
         QVERIFY2(longestAction < 120000, "an action hung");
     }
-    for (const char* name : FAULT_VARS)
-        qunsetenv(name);
+    for (const Knob& knob : KNOBS)
+        qunsetenv(knob.name);
 
     qInfo("soak: %d actions, %d dialogs answered (%s), longest action %lld ms", actions, answers.answered,
           qPrintable(answers.kinds.join(',')), longestAction);
+    QStringList tally;
+    for (int kind = 0; kind < KINDS; ++kind)
+        tally << QStringLiteral("%1 %2").arg(succeeded[kind]).arg(QLatin1String(kindNames[kind]));
+    qInfo("soak: succeeded: %s; %d dumps started, failed: %s", qPrintable(tally.join(", ")), dumpsStarted,
+          qPrintable(dumpFailures.join(", ")));
+    for (int kind = 0; kind < KINDS && seconds >= 60; ++kind)
+        QVERIFY2(succeeded[kind] > 0, qPrintable(QStringLiteral("no %1 succeeded").arg(kindNames[kind])));
 
     // The emulator stops; nothing of the simulator stays behind.
     QTRY_VERIFY_WITH_TIMEOUT(!common->isInputGuard(), 30000);
@@ -442,28 +448,16 @@ void TestSoak::soak()
     QTRY_VERIFY(!QApplication::activeModalWidget());
 
     // The window still answers.
-    window->on_BTN_PAGE2_CHANGE_clicked();
-    QTest::qWait(0);
-    const int second = ui->STACKED_WIDGET->currentIndex();
     window->on_BTN_PAGE1_CHANGE_clicked();
-    QTest::qWait(0);
-    QVERIFY(ui->STACKED_WIDGET->currentIndex() != second);
+    QTRY_COMPARE(ui->STACKED_WIDGET->currentIndex(), 1);
     QVERIFY(!common->isInputGuard());
     QVERIFY(!window->findChild<QProgressDialog*>() || !window->findChild<QProgressDialog*>()->isVisible());
 
     // The maps hold only known states.
-    for (MyGraphicalDumpDisplay* map : {ui->WDT_DUMPSTATUS, ui->WDT_RESTORESTATUS, ui->WDT_UNFORMATSTATUS}) {
-        QVERIFY(map->Mode() >= 0 && map->Mode() <= 2);
-        QVERIFY(map->Cylinders() >= 0 && map->Cylinders() <= 90);
-        for (int track = 0; track < 180; ++track) {
-            const int state = map->TrackState(track);
-            QVERIFY2(state == MyGraphicalDumpDisplay::STATE_NON_TARGET ||
-                         (state >= 0 && state <= MyGraphicalDumpDisplay::STATE_ERROR),
+    for (MyGraphicalDumpDisplay* map : {ui->WDT_DUMPSTATUS, ui->WDT_RESTORESTATUS, ui->WDT_UNFORMATSTATUS})
+        for (int track = 0, state; track < 180 && (state = map->TrackState(track), true); ++track)
+            QVERIFY2(state == MyGraphicalDumpDisplay::STATE_NON_TARGET || (state >= 0 && state <= MyGraphicalDumpDisplay::STATE_ERROR),
                      qPrintable(QStringLiteral("track %1 state %2").arg(track).arg(state)));
-        }
-        const int errors = map->GetErrorAndTargetTrack(0, nullptr);
-        QVERIFY(errors >= 0 && errors <= 180);
-    }
 
     // Memory stayed flat after the warm-up.
     const qint64 endRss = residentKb(), endHeap = heapKb();
@@ -477,13 +471,10 @@ void TestSoak::soak()
                  qPrintable(QStringLiteral("resident memory grew by %1 kB").arg(endRss - warmRss)));
 
     delete window;
-    common->SetCommandSilenceLimit(MyCommon::TIME_COMMAND_SILENCE);
-    common->SetInputGuard(false);
-    common->UpdateDRVEMU_STATE(0);
-    common->DeleteSettingInstance();
-    qunsetenv("KESTA_SIM_TRACK_MS");
-    qunsetenv("KESTA_SIM_PRINT_MS");
-    qunsetenv("KESTA_SIM_SEEK_MS");
+    common->SetCommandSilenceLimit(MyCommon::TIME_COMMAND_SILENCE), common->SetInputGuard(false);
+    common->UpdateDRVEMU_STATE(0), common->DeleteSettingInstance();
+    for (const auto& variable : pace)
+        qunsetenv(variable.first);
 }
 
 int main(int argc, char* argv[])

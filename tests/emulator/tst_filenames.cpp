@@ -1,0 +1,181 @@
+#include <QLabel>
+#include <QtTest>
+
+#include "../operations/diskoperationdriver.h"
+#include "driveinfo.h"
+#include "drivelisting.h"
+#include "drvctlpoller.h"
+#include "mylineedit.h"
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Logs "tool [arg] ..." with an argument naming a file as [=its bytes].
+// drvctl refuses a path holding "|" (saying so on its output) and answers
+// any other insert with a listing that holds the image in drive 0.
+const QString RECORDER = QStringLiteral(
+    "{ printf '%s' \"${0##*/}\"; for a in \"$@\"; do if [ -f \"$a\" ]; then printf ' [=%s]' \"$(cat \"$a\")\";"
+    " else printf ' [%s]' \"$a\"; fi; done; echo; } >> \"$KESTA_STUB_LOG\"\n"
+    "case \"$5\" in *'|'*) echo 'drvctl: cannot open'; exit 1;; esac\n"
+    "[ \"$4\" = insert ] && printf 'H\\nH\\nH\\n0|--|0|%s\\n1|--|0|EMPTY\\n' \"$5\"; exit 0");
+const QString REFUSED = QStringLiteral("warning:Warning./Not a valid file name.");
+
+} // namespace
+
+class TestFileNames : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_env = new TestEnv;
+        for (const char* tool : {"drvdump", "drvrestore", "drvctl", "hvrconv", "hvrtool"})
+            m_env->writeScript(tool, RECORDER);
+        QDir().mkpath(m_img = m_env->path("img"));
+        MyCommon::SetApplicationInifilePathForTest(m_env->settingsPath());
+        m_window = new MainWindow;
+        ui = m_window->form();
+        m_window->show();
+        m_window->CurrentPathChangedAll(m_img, false);
+    }
+
+    void cleanup()
+    {
+        ::unlink(m_raw.constData()); // the temporary folder cannot see it
+        delete m_window;
+        MyCommon::getInstance()->UpdateDRVEMU_STATE(0);
+        MyCommon::getInstance()->DeleteSettingInstance();
+        delete m_env;
+    }
+
+    void names_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("raw");    // the name on the disk of the file the tool works on
+        QTest::addColumn<QString>("shown");     // how the browser lists it
+        QTest::addColumn<QString>("expected");  // in the tool's log (%1: the folder), or "refused"
+        const QByteArray plain("a.HVR"), sjis("\x83\x51\x81\x5b\x83\x80.HVR"), broken("bad\xff\x83.HVR");
+        const QString game = QString::fromUtf8("ゲーム.HVR"), bad = QString::fromUtf8(broken); // replacement characters
+        for (const char* name : {"x/y", ".", "..", "../escape", "/tmp/abs"})
+            for (const char* tool : {"dump", "convert", "make", "rename"})
+                QTest::addRow("%s %s", tool, name) << tool << name << plain << "a.HVR" << "refused";
+        QTest::newRow("insert refused") << "insert" << "" << QByteArray("a|b.HVR") << "a|b.HVR" << "drvctl [-i] [0]";
+        QTest::newRow("convert sjis") << "convert" << "b2" << sjis << game
+                                      << "hvrconv [-i] [=disk] [-n] [1] [-o] [%1/b2.HVR] [-f]";
+        QTest::newRow("convert broken") << "convert" << "b2" << broken << bad << "hvrconv [-i] [=disk] [-n] [1] [-o] [%1/b2.";
+        QTest::newRow("make beside sjis") << "make" << "n1" << sjis << game << "[%1/n1.HVR]";
+        QTest::newRow("rename sjis") << "rename" << "c.HVR" << sjis << game << "";
+        QTest::newRow("rename broken") << "rename" << "c.HVR" << broken << bad << "";
+        QTest::newRow("delete sjis") << "delete" << "" << sjis << game << "";
+        QTest::newRow("insert sjis") << "insert" << "" << sjis << game << "drvctl [-i] [0] [-c] [insert] [=disk]";
+        QTest::newRow("restore sjis") << "restore" << "" << sjis << game << "[=disk]";
+    }
+
+    void names()
+    {
+        QFETCH(QString, tool); QFETCH(QString, typed); QFETCH(QByteArray, raw);
+        QFETCH(QString, shown); QFETCH(QString, expected);
+        const QByteArray rawPath = m_raw = QFile::encodeName(m_img) + '/' + raw;
+        const int fd = ::open(rawPath.constData(), O_CREAT | O_WRONLY, 0644); // Qt cannot name it
+        QVERIFY(fd >= 0 && ::write(fd, "disk", 4) == 4 && ::close(fd) == 0);
+        m_env->clearStubLog();
+        const QStringList before = QDir(m_env->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+        // The browser lists the file under its shown name, and so does a chooser.
+        FDImageSelector* browser = ui->WDT_EMU_FDIMAGESELECTOR;
+        browser->SetRootPath(m_img, true);
+        QTRY_VERIFY(selectShown(browser, shown));
+        FDImageSelectorDialog chooser(m_window);
+        chooser.SetFullPath(m_img);
+        QTRY_VERIFY(selectShown(chooser.Selector(), shown));
+        chooser.on_BTN_SELECT_OK_clicked();
+        QCOMPARE(chooser.GetFolderPath(), m_img);
+        QCOMPARE(QFileInfo(chooser.GetFullPath()).fileName(), shown);
+
+        DiskOperationDriver driver;
+        QStringList panelDuringRun;
+        connect(MyCommon::getInstance(), &MyCommon::commandOutputs, this, [&]() { panelDuringRun << panelName(); });
+        if (tool == "dump") {
+            ui->LEDT_DUMP_FILENAME->setText(typed);
+            ui->BTN_DUMP->click();
+        } else if (tool == "convert" || tool == "make" || tool == "rename") {
+            MyLineEdit* field = tool == "convert" ? ui->LEDT_CONVERT : tool == "make" ? ui->LEDT_MAKE_HVR : ui->LEDT_RENAME;
+            ui->BTN_CONVERT_EXT->setCurrentText(".HVR");
+            field->setText(typed);
+            (tool == "convert" ? ui->BTN_CONVERT : tool == "make" ? ui->BTN_MAKE_HVR : ui->BTN_RENAME)->click();
+            QCOMPARE(field->styleSheet() == MainWindow::TOOL_FIELD_STYLE_DONE, expected != "refused");
+        } else if (tool == "delete") {
+            browser->on_BTN_WDG_DELETE_clicked();
+        } else if (tool == "insert") {
+            MyCommon::getInstance()->UpdateDRVEMU_STATE(1);
+            ui->WDT_DRIVEINFO1->SetFDImage(browser->GetCurrentFilePath());
+        } else {
+            ui->LEDT_RESTORE_FILENAME->setText(shown);
+            ui->BTN_RESTORE->click();
+        }
+
+        const QString log = m_env->stubLog().join('\n').remove("drvctl [-l]").trimmed(); // not the poll
+        if (expected == "refused") {
+            QCOMPARE(driver.seen, tool == "rename" ? QStringList() : QStringList{REFUSED});
+            QCOMPARE(log, QString());
+            QCOMPARE(QDir(m_env->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), before); // nothing made beside the folder
+        } else {
+            QVERIFY2(log.contains(QString(expected).replace("%1", m_img)), qPrintable(log));
+        }
+        if (tool == "insert") { // a refused insert never shows its name, not even while drvctl runs
+            QCOMPARE(panelName(), raw.contains('|') ? DriveInfo::NO_DISK_TEXT : shown);
+            QVERIFY(!panelDuringRun.contains(shown));
+        }
+        // The very file was renamed or removed; nothing else was.
+        struct stat info;
+        QCOMPARE(::lstat(rawPath.constData(), &info) == 0, !expected.isEmpty());
+        if (tool == "rename" && expected.isEmpty()) {
+            QFile renamed(m_img + "/c.HVR");
+            QVERIFY(renamed.open(QIODevice::ReadOnly) && renamed.readAll() == "disk");
+        }
+        // A new file re-sorts the list under a selected entry; a file gone leaves it.
+        QVERIFY(QFile(m_img + "/z.HVR").open(QIODevice::WriteOnly));
+        QTRY_VERIFY(selectShown(browser, "z.HVR") && selectShown(browser, shown) == !expected.isEmpty());
+    }
+
+    void longListingLine()
+    {
+        // One line past the cap still counts as one line; the rows stay in place.
+        m_env->writeScript("drvctl", QStringLiteral("head -c 70000 /dev/zero | tr '\\0' x; printf '\\nH\\nH\\n"
+                                                    "0|--|3|/img/a.HVR\\n1|--|0|EMPTY\\n'"));
+        DrvctlPoller poller;
+        QSignalSpy read(&poller, &DrvctlPoller::listingRead);
+        QVERIFY(poller.Poll());
+        QVERIFY(read.wait(20000));
+        const QByteArray listing = read.at(0).at(0).toByteArray();
+        QVERIFY(MyCommon::IsDRVEMUListingActive(listing));
+        QVERIFY(listing.size() <= DrvctlPoller::MAX_LINE_BYTES + 100);
+        QCOMPARE(DriveListing::Parse(listing, 0)->Path(), QStringLiteral("/img/a.HVR"));
+    }
+
+private:
+    QString panelName() const { return ui->WDT_DRIVEINFO1->findChild<QLabel*>("LBL_FD_FILENAME")->text(); }
+    static bool selectShown(FDImageSelector* browser, const QString& shown)
+    {
+        auto* view = browser->findChild<QAbstractItemView*>("LSV_WDG_FILELISTVEW");
+        for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+            const QModelIndex index = view->model()->index(row, 0, view->rootIndex());
+            if (index.data().toString() == shown) {
+                view->setCurrentIndex(index);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    TestEnv* m_env = nullptr;
+    MainWindow* m_window = nullptr;
+    Ui::MainWindow* ui = nullptr;
+    QString m_img;
+    QByteArray m_raw;
+};
+
+QTEST_MAIN(TestFileNames)
+#include "tst_filenames.moc"
