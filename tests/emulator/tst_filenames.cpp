@@ -6,6 +6,7 @@
 #include "drivelisting.h"
 #include "drvctlpoller.h"
 #include "mylineedit.h"
+#include "ui_mainwindow.h" // so that the build makes it
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
