@@ -22,6 +22,7 @@
 #include "drvctlpoller.h"
 #include "fdimageselector.h"
 #include "fdimageselectordialog.h"
+#include "kestalog.h"
 #include "markmanage.h"
 #include "mygraphicaldumpdisplay.h"
 #include "parametermanage.h"
@@ -260,10 +261,10 @@ void MainWindow::on_BTN_DRVEMU_START_clicked()
         args << MyCommon::DRVEMU_ARGS_PC9821;
     args << (record.m_x68kOption ? MyCommon::DRVEMU_OPT_X68K_ON : MyCommon::DRVEMU_OPT_X68K_OFF);
     args << (record.m_motorSignal ? MyCommon::DRVEMU_OPT_MOTOR_ON : MyCommon::DRVEMU_OPT_MOTOR_OFF);
-    qDebug() << "drvemu arguments:" << args;
+    qCDebug(lcEmulator) << "drvemu arguments:" << args;
 
     m_drvemuProcess->start(MyCommon::TOOL_DRVEMU, args, QIODevice::ReadWrite);
-    qDebug() << "ProcessState" << QMetaEnum::fromType<QProcess::ProcessState>().valueToKey(m_drvemuProcess->state())
+    qCDebug(lcEmulator) << "ProcessState" << QMetaEnum::fromType<QProcess::ProcessState>().valueToKey(m_drvemuProcess->state())
              << m_drvemuProcess->state();
 
     common()->UpdateDRVEMU_STATE(1);
@@ -273,7 +274,7 @@ void MainWindow::on_BTN_DRVEMU_START_clicked()
 void MainWindow::on_BTN_DRVEMU_STOP_clicked()
 {
     m_drvemuProcess->kill();
-    qDebug() << "ProcessState" << QMetaEnum::fromType<QProcess::ProcessState>().valueToKey(m_drvemuProcess->state())
+    qCDebug(lcEmulator) << "ProcessState" << QMetaEnum::fromType<QProcess::ProcessState>().valueToKey(m_drvemuProcess->state())
              << m_drvemuProcess->state();
     common()->LinuxCommand(QStringLiteral("pkill ") + MyCommon::TOOL_DRVEMU);
     common()->UpdateDRVEMU_STATE(0);
@@ -326,7 +327,7 @@ void MainWindow::UpdateDriveStatus(const QByteArray& listing)
 
 void MainWindow::on_settingsChanged_Emulator()
 {
-    qDebug() << "void MainWindow::on_settingsChanged_Emulator()" << " START";
+    qCDebug(lcSettings) << "void MainWindow::on_settingsChanged_Emulator()" << " START";
     common()->SetSettingString(QStringLiteral("DRVEMU/MODE"), ui->BTN_DRVEMU_MODE->currentText());
     common()->SetSettingString(QStringLiteral("CONVERT/DISKNO"), ui->BTN_CONVERT_DISKNO->currentText());
     common()->SetSettingString(QStringLiteral("CONVERT/FORMAT"), ui->BTN_CONVERT_FORMAT->currentText());
@@ -335,7 +336,7 @@ void MainWindow::on_settingsChanged_Emulator()
     common()->SetSettingString(QStringLiteral("CONVERT/TYPE"), ui->BTN_MAKE_HVR_TYPE->currentText());
     common()->SetSettingString(QStringLiteral("CONVERT/RPM"), ui->BTN_MAKE_HVR_RPM->currentText());
     common()->SetSettingString(QStringLiteral("CONVERT/PROTECT"), ui->BTN_MAKE_HVR_PROTECT->currentText());
-    qDebug() << "void MainWindow::on_settingsChanged_Emulator()" << " END";
+    qCDebug(lcSettings) << "void MainWindow::on_settingsChanged_Emulator()" << " END";
 }
 
 // ---- settings -------------------------------------------------------------
@@ -724,54 +725,54 @@ void MainWindow::on_BTN_RESTORE_END_currentIndexChanged(int)
 
 void MainWindow::on_DUMP_ParameterChanged()
 {
-    qDebug() << "void MainWindow::on_DUMP_ParameterChanged()" << " START";
+    qCDebug(lcUi) << "void MainWindow::on_DUMP_ParameterChanged()" << " START";
     const int c = valueOf(ui->BTN_DUMP_CYLINDERS, 40);
     const int e = valueOf(ui->BTN_DUMP_END, 39);
     const int r = valueOf(ui->BTN_DUMP_RETRY, 3);
     const int b = valueOf(ui->BTN_DUMP_BEGIN, 0);
     ui->WDT_DUMPSTATUS->InitialTrackState(0, b, c > e ? e : c - 1, r, c);
     SetReDumpBtnEnabled(false);
-    qDebug() << "void MainWindow::on_DUMP_ParameterChanged()" << " END";
+    qCDebug(lcUi) << "void MainWindow::on_DUMP_ParameterChanged()" << " END";
 }
 
 void MainWindow::on_RESTORE_ParameterChanged()
 {
-    qDebug() << "void MainWindow::on_RESTORE_ParameterChanged()" << " START";
+    qCDebug(lcUi) << "void MainWindow::on_RESTORE_ParameterChanged()" << " START";
     const int c = valueOf(ui->BTN_RESTORE_CYLINDERS, 40);
     const int e = valueOf(ui->BTN_RESTORE_END, 39);
     const int b = valueOf(ui->BTN_RESTORE_BEGIN, 0);
     ui->WDT_RESTORESTATUS->InitialTrackState(1, b, c > e ? e : c - 1, 2, c);
-    qDebug() << "void MainWindow::on_RESTORE_ParameterChanged()" << " END";
+    qCDebug(lcUi) << "void MainWindow::on_RESTORE_ParameterChanged()" << " END";
 }
 
 void MainWindow::on_UNFORMAT_ParameterChanged()
 {
-    qDebug() << "void MainWindow::on_UNFORMAT_ParameterChanged()" << " START";
+    qCDebug(lcUi) << "void MainWindow::on_UNFORMAT_ParameterChanged()" << " START";
     const int c = valueOf(ui->BTN_UNFORMAT_CYLINDERS, 40);
     ui->WDT_UNFORMATSTATUS->InitialTrackState(2, 0, c - 1, 2, c);
-    qDebug() << "void MainWindow::on_UNFORMAT_ParameterChanged()" << " END";
+    qCDebug(lcUi) << "void MainWindow::on_UNFORMAT_ParameterChanged()" << " END";
 }
 
 void MainWindow::on_settingsChanged_Dump()
 {
-    qDebug() << "void MainWindow::on_settingsChanged_Dump()" << " START";
+    qCDebug(lcSettings) << "void MainWindow::on_settingsChanged_Dump()" << " START";
     ui->WDT_DUMP_PARAMETER_SELECTOR->getParameterManage()->SaveToSettings(ParameterManage::SLOT_DUMP);
-    qDebug() << "void MainWindow::on_settingsChanged_Dump()" << " END";
+    qCDebug(lcSettings) << "void MainWindow::on_settingsChanged_Dump()" << " END";
 }
 
 void MainWindow::on_settingsChanged_Restore()
 {
-    qDebug() << "void MainWindow::on_settingsChanged_Restore()" << " START";
+    qCDebug(lcSettings) << "void MainWindow::on_settingsChanged_Restore()" << " START";
     common()->SetSettingString(QStringLiteral("RESTORE/DISKNO"), ui->BTN_RESTORE_DISKNO->currentText());
     ui->WDT_RESTORE_PARAMETER_SELECTOR->getParameterManage()->SaveToSettings(ParameterManage::SLOT_RESTORE);
-    qDebug() << "void MainWindow::on_settingsChanged_Restore()" << " END";
+    qCDebug(lcSettings) << "void MainWindow::on_settingsChanged_Restore()" << " END";
 }
 
 void MainWindow::on_settingsChanged_Unformat()
 {
-    qDebug() << "void MainWindow::on_settingsChanged_Unformat()" << " START";
+    qCDebug(lcSettings) << "void MainWindow::on_settingsChanged_Unformat()" << " START";
     ui->WDT_UNFORMAT_PARAMETER_SELECTOR->getParameterManage()->SaveToSettings(ParameterManage::SLOT_UNFORMAT);
-    qDebug() << "void MainWindow::on_settingsChanged_Unformat()" << " END";
+    qCDebug(lcSettings) << "void MainWindow::on_settingsChanged_Unformat()" << " END";
 }
 
 void MainWindow::SetReDumpBtnEnabled(bool enabled)

@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "kestalog.h"
 #include "logscanner.h"
 #include "myparameterbutton.h"
 #include "userinputblocker.h"
@@ -298,7 +299,7 @@ QString MyCommon::GetSettingString(const QString& key)
 {
     const QString fallback = m_defaults.value(key).toString();
     const QString value = ReadSetting(key, fallback).toString();
-    qDebug() << "GetSettingString" << key << value;
+    qCDebug(lcSettings) << "GetSettingString" << key << value;
     return value;
 }
 
@@ -306,7 +307,7 @@ int MyCommon::GetSettingInt(const QString& key)
 {
     const int fallback = m_defaults.value(key).toInt();
     const int value = ReadSetting(key, fallback).toInt();
-    qDebug() << "GetSettingInt" << key << value;
+    qCDebug(lcSettings) << "GetSettingInt" << key << value;
     return value;
 }
 
@@ -314,7 +315,7 @@ bool MyCommon::GetSettingBool(const QString& key)
 {
     const bool fallback = m_defaults.value(key).toBool();
     const bool value = ReadSetting(key, fallback).toBool();
-    qDebug() << "GetSettingBool" << key << value;
+    qCDebug(lcSettings) << "GetSettingBool" << key << value;
     return value;
 }
 
@@ -326,7 +327,7 @@ QStringList MyCommon::GetSettingStringList(const QString& key)
     const QVariant raw = ReadSetting(key, fallback);
     // A single stored string (no comma in the file) comes back as a string.
     QStringList value = raw.type() == QVariant::String ? QStringList{raw.toString()} : raw.toStringList();
-    qDebug() << "GetSettingStringList" << key << value;
+    qCDebug(lcSettings) << "GetSettingStringList" << key << value;
     return value;
 }
 
@@ -380,7 +381,7 @@ QString MyCommon::MakeFullPathByCurrentFolderPath(const QString& name) const
 
 QString MyCommon::GetFolderPath(const QString& path)
 {
-    qDebug() << "GetFolderPath: " << path;
+    qCDebug(lcSettings) << "GetFolderPath: " << path;
     if (path.isEmpty())
         return path;
     QString result = path;
@@ -388,11 +389,11 @@ QString MyCommon::GetFolderPath(const QString& path)
     if (info.exists() && info.isFile()) {
         const int slash = result.lastIndexOf(QLatin1Char('/'));
         result = slash < 0 ? QString() : result.left(slash);
-        qDebug() << "GetFolderPath(file): " << result;
+        qCDebug(lcSettings) << "GetFolderPath(file): " << result;
     }
     if (result.endsWith(QLatin1Char('/'))) {
         result.chop(1);
-        qDebug() << "GetFolderPath(remove/): " << result;
+        qCDebug(lcSettings) << "GetFolderPath(remove/): " << result;
     }
     return result;
 }
@@ -486,7 +487,7 @@ QByteArray MyCommon::RunCaptured(const QString& program, const QStringList& args
     silence.stop();
     drain();
     if (silent)
-        qDebug() << "Command: no output for" << silenceLimitMs << "ms, ending" << program;
+        qCDebug(lcTools) << "Command: no output for" << silenceLimitMs << "ms, ending" << program;
     endProcess(proc);
     proc.close();
     return result;
@@ -526,9 +527,9 @@ QByteArray MyCommon::LinuxCommand(const QString& commandLine)
 {
     QStringList parts = SplitCommandLine(commandLine);
     const QString program = parts.takeFirst();
-    qDebug() << "CMD1:" << program;
+    qCDebug(lcTools) << "CMD1:" << program;
     for (const QString& arg : qAsConst(parts))
-        qDebug() << "PARAM:" << arg;
+        qCDebug(lcTools) << "PARAM:" << arg;
     RunBlocking(program, parts);
     return QByteArray();
 }
@@ -561,7 +562,7 @@ QString MyCommon::Get_DRVEMU_Version()
     QElapsedTimer clock;
     clock.start();
     const QByteArray output = CommandQuiet(program, {}, m_versionLimit);
-    qDebug() << "Get_DRVEMU_Version took" << clock.elapsed() << "ms";
+    qCDebug(lcTools) << "Get_DRVEMU_Version took" << clock.elapsed() << "ms";
     return ParseDRVEMUVersion(output);
 }
 
@@ -664,7 +665,7 @@ QWidget* MyCommon::GetMainWindow(QWidget* widget)
 
 void MyCommon::SystemError(const QString& text)
 {
-    qDebug() << text;
+    qCDebug(lcUi) << text;
     QMessageBox box(QMessageBox::Critical, QCoreApplication::translate("MyCommon", "System error."), text,
                     QMessageBox::Ok);
     box.exec();

@@ -11,6 +11,7 @@
 
 #include "fdimageselector.h"
 #include "fdimageselectordialog.h"
+#include "kestalog.h"
 #include "mainwindow.h"
 #include "mycommon.h"
 #include "mykeyboard.h"
@@ -152,7 +153,7 @@ void SettingDialog::on_BTN_SET_OK_clicked()
     common()->SetSettingInt(QStringLiteral("CURRENT_FOLDER/NO"), record.m_currentFolderPolicy);
 
     step(30);
-    qDebug() << QString::asprintf("->CURRENT FOLDER[%d]", record.m_currentFolderPolicy);
+    qCDebug(lcSettings) << QString::asprintf("->CURRENT FOLDER[%d]", record.m_currentFolderPolicy);
     record.m_specifiedFolder = m_ui->LEDT_SET_SPECIFIED_FOLDER->text();
 
     step(50);
@@ -241,7 +242,7 @@ void SettingDialog::on_BTN_SET_RESTORE_clicked()
         return;
     const QString source = dialog.GetFullPath();
     if (!IsSettingsFile(source)) {
-        qDebug() << "Restore refused:" << source;
+        qCDebug(lcSettings) << "Restore refused:" << source;
         QMessageBox::warning(this, QStringLiteral("Warning."),
                              QStringLiteral("The selected file is not a settings file.\n"
                                             "The current settings are kept."));

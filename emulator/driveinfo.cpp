@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include "drivelisting.h"
+#include "kestalog.h"
 #include "mycommon.h"
 
 const QString DriveInfo::NO_DISK_TEXT = QStringLiteral("----NO DISK ----");
@@ -193,8 +194,8 @@ void DriveInfo::dropEvent(QDropEvent* event)
     if (!mime || !(mime->hasUrls() || mime->hasText()))
         return;
     if (mime->hasText())
-        qDebug() << mime->text();
-    qDebug() << "Q_WS_X11?";
+        qCDebug(lcEmulator) << mime->text();
+    qCDebug(lcEmulator) << "Q_WS_X11?";
     const QStringList paths = DroppedPaths(mime);
     for (const QString& path : paths) {
         if (QFileInfo(path).isFile()) {

@@ -12,6 +12,7 @@
 #include <QScroller>
 #include <QScrollerProperties>
 
+#include "kestalog.h"
 #include "markmanage.h"
 #include "mycommon.h"
 #include "myfilesystmmodel.h"
@@ -75,20 +76,20 @@ void FDImageSelector::ShowFolder(const QString& path, const char* logLabel, bool
     view->setCurrentIndex(root);
     const QString folder = MyCommon::GetFolderPath(path);
     m_ui->LEDT_FDIMAGESELECTOR_PATH->setText(folder);
-    qDebug() << logLabel << folder;
+    qCDebug(lcEmulator) << logLabel << folder;
     if (emitSignal)
         emit currentPathChanged(folder);
 }
 
 void FDImageSelector::SetRootPath(const QString& path, bool emitSignal)
 {
-    qDebug() << "SetRootPath: " << path;
+    qCDebug(lcEmulator) << "SetRootPath: " << path;
     ShowFolder(path, "SetRootPath:", emitSignal);
 }
 
 void FDImageSelector::SetSelectMode(SELECTOR_MODE mode)
 {
-    qDebug() << "SetSelectMode: " << static_cast<int>(mode);
+    qCDebug(lcEmulator) << "SetSelectMode: " << static_cast<int>(mode);
     // A file chooser must still list files; only the folder mode hides them.
     m_model->setFilter(mode == FILE_SELECT_MODE ? FILES_AND_FOLDERS : FOLDERS_ONLY);
     if (m_ui->LSV_WDG_FILELISTVEW->model() != m_model)
@@ -142,7 +143,7 @@ QString FDImageSelector::GetShownFolder() const
 
 void FDImageSelector::on_LSV_WDG_FILELISTVEW_clicked(const QModelIndex& index)
 {
-    qDebug() << "INDEX " << index.row();
+    qCDebug(lcEmulator) << "INDEX " << index.row();
     if (!index.isValid() || !QFileInfo(m_model->filePath(index)).isDir())
         return; // a file only becomes the current entry
     ShowFolder(m_model->filePath(index), "on_LSV_WDG_FILELISTVEW_clicked:", true);
@@ -172,7 +173,7 @@ void FDImageSelector::on_BTN_WDG_NEWFOLDER_clicked()
     if (keyboard.exec() != QDialog::Accepted)
         return;
     const QString name = keyboard.getText();
-    qDebug() << "DIALOG Accepted!!" << name;
+    qCDebug(lcEmulator) << "DIALOG Accepted!!" << name;
     const QString current = GetCurrentFilePath();
     if (current.isEmpty() || !IsAcceptableFolderName(name))
         return;
@@ -210,7 +211,7 @@ void FDImageSelector::on_BTN_WDG_MARK_clicked()
 
 void FDImageSelector::on_BTN_WDG_MARKLIST_activated(int index)
 {
-    qDebug() << index << QStringLiteral("on_CMB_WDG_MARKLIST_currentIndexChanged[%1]").arg(index);
+    qCDebug(lcEmulator) << index << QStringLiteral("on_CMB_WDG_MARKLIST_currentIndexChanged[%1]").arg(index);
     if (m_fillingMarkList || index < 0 || index >= m_ui->BTN_WDG_MARKLIST->getItemList().size())
         return;
     const QString path = m_ui->BTN_WDG_MARKLIST->itemData(index).toString();

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QShowEvent>
 
+#include "kestalog.h"
 #include "mycommon.h"
 
 FDImageSelectorDialog::FDImageSelectorDialog(QWidget* parent)
@@ -37,7 +38,7 @@ FDImageSelector* FDImageSelectorDialog::Selector() const
 
 void FDImageSelectorDialog::SetFullPath(const QString& path)
 {
-    qDebug() << "SetFullPath: " << path;
+    qCDebug(lcEmulator) << "SetFullPath: " << path;
     m_fullPath = path;
     m_ui->WDT_CTRL_FDIMAGESELECTOR->SetRootPath(MyCommon::GetFolderPath(path), true);
 }

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "kestalog.h"
+
 MyFileSystmModel::MyFileSystmModel(QObject* parent) : QFileSystemModel(parent)
 {
 }
@@ -32,6 +34,6 @@ QMimeData* MyFileSystmModel::mimeData(const QModelIndexList& indexes) const
     }
     if (!texts.isEmpty())
         data->setText(texts.join(QLatin1Char('\n')));
-    qDebug().noquote() << "Drag start:" << data->text();
+    qCDebug(lcEmulator).noquote() << "Drag start:" << data->text();
     return data;
 }

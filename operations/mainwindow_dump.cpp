@@ -15,6 +15,7 @@
 #include "completedialog.h"
 #include "drvargs.h"
 #include "fdimageselectordialog.h"
+#include "kestalog.h"
 #include "mycommon.h"
 #include "mygraphicaldumpdisplay.h"
 #include "myparameterbutton.h"
@@ -36,7 +37,7 @@ bool MainWindow::IsInputGuarded(const char* signature) const
 {
     if (!common()->isInputGuard())
         return false;
-    qDebug() << signature << " INPUT GUARD!!";
+    qCDebug(lcUi) << signature << " INPUT GUARD!!";
     return true;
 }
 
@@ -102,24 +103,24 @@ QString MainWindow::SelectImageFile(const char* logLabel)
         return QString();
     const QString fullPath = dialog.GetFullPath();
     CurrentPathChangedAll(dialog.GetFolderPath(), false);
-    qDebug() << logLabel << fullPath;
+    qCDebug(lcTools) << logLabel << fullPath;
     return fullPath;
 }
 
 void MainWindow::on_ProgressCanceled()
 {
-    qDebug() << "void MainWindow::on_ProgressCanceled()" << " START";
+    qCDebug(lcTools) << "void MainWindow::on_ProgressCanceled()" << " START";
     m_progressCanceled = true;
     for (const QString& tool : {MyCommon::TOOL_DRVDUMP, MyCommon::TOOL_DRVRESTORE, MyCommon::TOOL_DRVUNFORMAT})
         common()->LinuxCommand(QStringLiteral("pkill ") + tool);
-    qDebug() << "void MainWindow::on_ProgressCanceled()" << " END";
+    qCDebug(lcTools) << "void MainWindow::on_ProgressCanceled()" << " END";
 }
 
 void MainWindow::DelFile(QString path)
 {
-    qDebug() << "void MainWindow::DelFile(QString)" << " START";
+    qCDebug(lcTools) << "void MainWindow::DelFile(QString)" << " START";
     QFile::remove(path);
-    qDebug() << "void MainWindow::DelFile(QString)" << " END";
+    qCDebug(lcTools) << "void MainWindow::DelFile(QString)" << " END";
 }
 
 // ---- dump -------------------------------------------------------------------
@@ -172,7 +173,7 @@ void MainWindow::on_BTN_DUMP_clicked()
     panel.pin3 = ui->BTN_DUMP_ASSERT_PIN3->currentText();
     panel.retry = ui->BTN_DUMP_RETRY->currentText();
     const QStringList args = DrvArgs::Dump(panel, path);
-    qDebug().noquote() << args.join(QLatin1Char(' '));
+    qCDebug(lcTools).noquote() << args.join(QLatin1Char(' '));
 
     PostInputGuardEvent(true);
     CreateBusyDialog(MyCommon::LABEL_DUMPING);
@@ -205,7 +206,7 @@ void MainWindow::StartDumpWithTrack(int count, int* tracks)
     const QString current = CurrentDumpImagePath();
     const QString path = m_dumpImagePath.isEmpty() ? current : m_dumpImagePath;
     if (!m_dumpImagePath.isEmpty() && current != m_dumpImagePath)
-        qDebug() << "REDUMP: the folder or file name has changed since the dump; reading into" << m_dumpImagePath
+        qCDebug(lcTools) << "REDUMP: the folder or file name has changed since the dump; reading into" << m_dumpImagePath
                  << "not into" << current;
     // drvdump -t only fills an image that is there; never start a new one.
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
@@ -219,7 +220,7 @@ void MainWindow::StartDumpWithTrack(int count, int* tracks)
     // whatever the DRIVE button shows now.
     const QString drive = m_dumpDrive.isEmpty() ? ui->BTN_DUMP_DRIVE->currentText() : m_dumpDrive;
     if (drive != ui->BTN_DUMP_DRIVE->currentText())
-        qDebug() << "REDUMP: reading drive" << drive << "of the dump, not drive" << ui->BTN_DUMP_DRIVE->currentText();
+        qCDebug(lcTools) << "REDUMP: reading drive" << drive << "of the dump, not drive" << ui->BTN_DUMP_DRIVE->currentText();
     const QStringList base = DrvArgs::ReDumpBase(drive, ui->BTN_DUMP_RETRY->currentText());
 
     CreateBusyDialog(MyCommon::LABEL_DUMPING);
@@ -227,7 +228,7 @@ void MainWindow::StartDumpWithTrack(int count, int* tracks)
     ShowBusyDialog();
     for (int i = 0; i < count; ++i) {
         const QStringList args = DrvArgs::ReDumpTrack(base, tracks[i], path);
-        qDebug().noquote() << args.join(QLatin1Char(' '));
+        qCDebug(lcTools).noquote() << args.join(QLatin1Char(' '));
         QByteArray output = RunTool(MyCommon::TOOL_DRVDUMP, args, ui->WDT_DUMPSTATUS);
         common()->LogAppend(ui->EDT_LOG_DISPLAY, &output);
         if (m_progressCanceled)

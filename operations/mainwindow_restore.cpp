@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "drvargs.h"
+#include "kestalog.h"
 #include "mycommon.h"
 #include "mygraphicaldumpdisplay.h"
 #include "myparameterbutton.h"
@@ -79,7 +80,7 @@ void MainWindow::on_BTN_RESTORE_clicked()
     panel.pin2 = ui->BTN_RESTORE_ASSERT_PIN2->currentText();
     panel.pin3 = ui->BTN_RESTORE_ASSERT_PIN3->currentText();
     const QStringList args = DrvArgs::Restore(panel, path);
-    qDebug().noquote() << args.join(QLatin1Char(' '));
+    qCDebug(lcTools).noquote() << args.join(QLatin1Char(' '));
 
     RunPanelTool(MyCommon::LABEL_RESTORING, MyCommon::TOOL_DRVRESTORE, args, ui->WDT_RESTORESTATUS, ui->EDT_LOG_DISPLAY);
 }
@@ -91,7 +92,7 @@ void MainWindow::on_BTN_UNFORMAT_clicked()
     const int cylinders = plainValue(ui->BTN_UNFORMAT_CYLINDERS);
     ui->WDT_UNFORMATSTATUS->InitialTrackState(2, 0, cylinders - 1, 2, cylinders);
     const QStringList args = DrvArgs::Unformat(unformatPanel(ui));
-    qDebug().noquote() << args.join(QLatin1Char(' '));
+    qCDebug(lcTools).noquote() << args.join(QLatin1Char(' '));
 
     RunPanelTool(MyCommon::LABEL_UNFORMATTING, MyCommon::TOOL_DRVUNFORMAT, args, ui->WDT_UNFORMATSTATUS, ui->EDT_LOG_DISPLAY);
 }
@@ -102,7 +103,7 @@ void MainWindow::on_BTN_DRVINFO_clicked()
         return;
     ui->EDT_DRVINFO_DISPLAY->clear();
     const QStringList args = DrvArgs::Info(unformatPanel(ui));
-    qDebug().noquote() << args.join(QLatin1Char(' '));
+    qCDebug(lcTools).noquote() << args.join(QLatin1Char(' '));
 
     RunPanelTool(MyCommon::LABEL_MEASURING, MyCommon::TOOL_DRVINFO, args, nullptr, ui->EDT_DRVINFO_DISPLAY);
 }

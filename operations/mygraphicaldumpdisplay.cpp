@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+#include "kestalog.h"
+
 namespace {
 
 // Sizes of the map for a widget of width W and height H (integer parts taken
@@ -195,13 +197,13 @@ int MyGraphicalDumpDisplay::TrackState(int track) const
 
 void MyGraphicalDumpDisplay::on_dumpCommandOutputs(QByteArray chunk)
 {
-    qDebug() << "on_dumpCommandOutputs";
+    qCDebug(lcTrackMap) << "on_dumpCommandOutputs";
     AnalyzeDrvDumpInfo(chunk);
 }
 
 void MyGraphicalDumpDisplay::AnalyzeDrvDumpInfo(const QByteArray& chunk)
 {
-    qDebug() << "AnalyzeDrvDumpInfo";
+    qCDebug(lcTrackMap) << "AnalyzeDrvDumpInfo";
     const QVector<TrackReportParser::Report> reports = m_parser.Feed(chunk);
     bool changed = false;
     // Up to a few scattered cells are repainted each on its own; beyond that

@@ -2,6 +2,8 @@
 
 #include <QDebug>
 
+#include "kestalog.h"
+
 namespace {
 
 // Length of the longest prefix of bytes that does not end inside a UTF-8
@@ -43,7 +45,7 @@ void TrackReportParser::Reset()
 bool TrackReportParser::ParseField(const QString& rawField, int mode, Report* out)
 {
     const QString field = rawField.trimmed();
-    qDebug() << "work = " << field;
+    qCDebug(lcTrackMap) << "work = " << field;
     if (field.size() <= 10)
         return false;
     const auto at = [&field](int i) { return QString(field.at(i)).trimmed(); };

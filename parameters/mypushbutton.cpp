@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTimerEvent>
 
+#include "kestalog.h"
 #include "mycommon.h"
 #include "parametermanage.h"
 #include "parameterset.h"
@@ -179,7 +180,7 @@ void MyPushButton::timerEvent(QTimerEvent* event)
     // Without a reserve there is nothing to record; the timer keeps running.
     if (m_reserve->isEmpty())
         return;
-    qDebug() << "DEF_BTN_TIMER_VALUE";
+    qCDebug(lcUi) << "DEF_BTN_TIMER_VALUE";
     SetParameters(m_reserve);
     killTimer(m_timerId);
     m_timerId = -2;

@@ -2,6 +2,7 @@
 
 #include <QDebug>
 
+#include "kestalog.h"
 #include "mycommon.h"
 
 const QString ParameterManage::SLOT_DUMP = QStringLiteral("DUMP/%d");
@@ -75,7 +76,7 @@ bool ParameterManage::Insert(ParameterSet* set)
     if (!set)
         return false;
     if (m_sets.size() >= MAX_SETS) {
-        qDebug() << "ParameterManage::Insert: store full, set dropped:" << set->Name();
+        qCDebug(lcSettings) << "ParameterManage::Insert: store full, set dropped:" << set->Name();
         delete set;
         return false;
     }

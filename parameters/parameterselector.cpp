@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include "dumpsettingdialog.h"
+#include "kestalog.h"
 #include "mainwindow.h"
 #include "mycombobox.h"
 #include "mycommon.h"
@@ -125,7 +126,7 @@ void ParameterSelector::ApplyToPanel(ParameterSet* set)
 void ParameterSelector::PresetPressed(MyPushButton* button)
 {
     if (MyCommon::getInstance()->isInputGuard()) {
-        qDebug() << "void ParameterSelector::on_BTN_PARAMETER_X68K_pressed()" << " INPUT GUARD!!";
+        qCDebug(lcUi) << "void ParameterSelector::on_BTN_PARAMETER_X68K_pressed()" << " INPUT GUARD!!";
         return;
     }
     // The button's own long press records this snapshot after its hold.
@@ -138,7 +139,7 @@ void ParameterSelector::PresetPressed(MyPushButton* button)
 void ParameterSelector::PresetClicked(MyPushButton* button)
 {
     if (MyCommon::getInstance()->isInputGuard()) {
-        qDebug() << "void ParameterSelector::on_BTN_PARAMETER_X68K_clicked()" << " INPUT GUARD!!";
+        qCDebug(lcUi) << "void ParameterSelector::on_BTN_PARAMETER_X68K_clicked()" << " INPUT GUARD!!";
         return;
     }
     ApplyToPanel(button->GetParameters());
@@ -188,7 +189,7 @@ void ParameterSelector::on_BTN_PARAMETER_FM77_clicked()
 
 void ParameterSelector::on_CMB_PARAMETER_activated(int index)
 {
-    qDebug().noquote() << QStringLiteral("on_CMB_PARAMETER_activated:%1").arg(index);
+    qCDebug(lcUi).noquote() << QStringLiteral("on_CMB_PARAMETER_activated:%1").arg(index);
     // By position: two entries may carry the same name.
     ApplyToPanel(getParameterManage()->GetParametersAt(index));
 }
@@ -203,13 +204,13 @@ void ParameterSelector::StopHoldTimer()
 void ParameterSelector::on_BTN_PARAMETER_EDIT_pressed()
 {
     if (MyCommon::getInstance()->isInputGuard()) {
-        qDebug() << "void ParameterSelector::on_BTN_PARAMETER_EDIT_pressed()" << " INPUT GUARD!!";
+        qCDebug(lcUi) << "void ParameterSelector::on_BTN_PARAMETER_EDIT_pressed()" << " INPUT GUARD!!";
         return;
     }
     StopHoldTimer();
     m_longPress = false;
     m_timerId = startTimer(MyCommon::TIME_EDIT_HOLD, Qt::CoarseTimer);
-    qDebug() << "on_BTN_PARAMETER_EDIT_pressed";
+    qCDebug(lcUi) << "on_BTN_PARAMETER_EDIT_pressed";
     ParameterSet* snapshot = TakePanelSnapshot();
     if (snapshot)
         ui->BTN_PARAMETER_EDIT->SetReserveParameters(snapshot);
@@ -231,7 +232,7 @@ void ParameterSelector::timerEvent(QTimerEvent* event)
 void ParameterSelector::on_BTN_PARAMETER_EDIT_clicked()
 {
     if (MyCommon::getInstance()->isInputGuard()) {
-        qDebug() << "void ParameterSelector::on_BTN_PARAMETER_EDIT_clicked()" << " INPUT GUARD!!";
+        qCDebug(lcUi) << "void ParameterSelector::on_BTN_PARAMETER_EDIT_clicked()" << " INPUT GUARD!!";
         StopHoldTimer();
         m_longPress = false;
         return;
@@ -239,7 +240,7 @@ void ParameterSelector::on_BTN_PARAMETER_EDIT_clicked()
     StopHoldTimer();
 
     if (m_longPress) {
-        qDebug() << "cancel_BTN_PARAMETER_EDIT_SETTING_clicked is true";
+        qCDebug(lcUi) << "cancel_BTN_PARAMETER_EDIT_SETTING_clicked is true";
         m_longPress = false;
         ParameterManage* store = getParameterManage();
         const int index = ui->CMB_PARAMETER->currentIndex();
@@ -273,6 +274,6 @@ void ParameterSelector::on_BTN_PARAMETER_EDIT_clicked()
         ui->CMB_PARAMETER->setCurrentIndex(index);
     else
         ui->CMB_PARAMETER->setCurrentText(name);
-    qDebug() << "ParameterSettingAddDialog::Accepted. SET";
+    qCDebug(lcUi) << "ParameterSettingAddDialog::Accepted. SET";
     emit parameterRegistered();
 }

@@ -8,6 +8,8 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "kestalog.h"
+
 MyLineEdit::MyLineEdit(QWidget* parent) : QLineEdit(parent)
 {
     setAcceptDrops(true);
@@ -59,7 +61,7 @@ void MyLineEdit::dropEvent(QDropEvent* event)
                 paths.append(url.toLocalFile());
         }
         if (!paths.isEmpty()) {
-            qDebug() << "DROP URLS" << paths;
+            qCDebug(lcUi) << "DROP URLS" << paths;
             event->acceptProposedAction();
             for (const QString& path : paths)
                 emit fileDroped(path);
@@ -72,7 +74,7 @@ void MyLineEdit::dropEvent(QDropEvent* event)
         return;
     }
     QString text = data->text();
-    qDebug() << text;
+    qCDebug(lcUi) << text;
     text.remove(QStringLiteral("file://"), Qt::CaseSensitive);
     event->acceptProposedAction();
     emit fileDroped(text);
