@@ -31,6 +31,7 @@
 #include "mycommon.h"
 #include "mykeyboard.h"
 #include "myparameterbutton.h"
+#include "touchstyle.h"
 
 namespace {
 
@@ -98,9 +99,9 @@ MainWindow::MainWindow(QWidget* parent)
     // The settings file; nothing is read or written before this point.
     common()->OpenSettingInstance(MyCommon::GetApplicationInifilePath());
 
-    ui->WDT_DUMP_PARAMETER_SELECTOR->SetMode(0);
-    ui->WDT_RESTORE_PARAMETER_SELECTOR->SetMode(1);
-    ui->WDT_UNFORMAT_PARAMETER_SELECTOR->SetMode(2);
+    ui->WDT_DUMP_PARAMETER_SELECTOR->SetMode(MyCommon::OPERATION_DUMP);
+    ui->WDT_RESTORE_PARAMETER_SELECTOR->SetMode(MyCommon::OPERATION_RESTORE);
+    ui->WDT_UNFORMAT_PARAMETER_SELECTOR->SetMode(MyCommon::OPERATION_UNFORMAT);
 
     LoadSettings();
 
@@ -176,6 +177,8 @@ MainWindow::MainWindow(QWidget* parent)
 
     ui->BTN_CONVERT_DISKNO->setStyleSheet(MyCommon::LARGE_CONTROL_STYLE);
     ui->BTN_CONVERT_FORMAT->setStyleSheet(MyCommon::LARGE_CONTROL_STYLE);
+    ui->EDT_DRVINFO_DISPLAY->setStyleSheet(TouchStyle::WideScrollBar());
+    ui->EDT_LOG_DISPLAY->setStyleSheet(TouchStyle::WideScrollBar());
 
     m_startupTimer1Id = startTimer(MyCommon::TIME_STARTUP_FIRST, Qt::CoarseTimer);
 }
@@ -267,23 +270,25 @@ void MainWindow::on_BTN_DRVEMU_START_clicked()
     qCDebug(lcEmulator) << "ProcessState" << QMetaEnum::fromType<QProcess::ProcessState>().valueToKey(m_drvemuProcess->state())
              << m_drvemuProcess->state();
 
-    common()->UpdateDRVEMU_STATE(1);
+    common()->UpdateDRVEMU_STATE(MyCommon::DRVEMU_RUNNING);
     UpdateDRVEMUStatus();
 }
 
+// The one stop of the emulator: the button, the keyboard and leaving the
+// program all come here.  pkill also ends an emulator started by other means.
 void MainWindow::on_BTN_DRVEMU_STOP_clicked()
 {
     m_drvemuProcess->kill();
     qCDebug(lcEmulator) << "ProcessState" << QMetaEnum::fromType<QProcess::ProcessState>().valueToKey(m_drvemuProcess->state())
              << m_drvemuProcess->state();
     common()->LinuxCommand(QStringLiteral("pkill ") + MyCommon::TOOL_DRVEMU);
-    common()->UpdateDRVEMU_STATE(0);
+    common()->UpdateDRVEMU_STATE(MyCommon::DRVEMU_STOPPED);
     UpdateDRVEMUStatus();
 }
 
 void MainWindow::UpdateDRVEMUStatus()
 {
-    const bool running = common()->isDRVEMU_STATE() == 1;
+    const bool running = common()->isDRVEMU_STATE() == MyCommon::DRVEMU_RUNNING;
     ui->BTN_DRVEMU_START->setEnabled(!running);
     ui->BTN_DRVEMU_STOP->setEnabled(running);
     ui->BTN_EMU_SETTING->setEnabled(!running);
@@ -302,24 +307,24 @@ void MainWindow::PollEmulator()
 void MainWindow::OnListingRead(const QByteArray& listing)
 {
     if (MyCommon::IsDRVEMUListingActive(listing)) {
-        common()->UpdateDRVEMU_STATE(1);
+        common()->UpdateDRVEMU_STATE(MyCommon::DRVEMU_RUNNING);
         UpdateDriveStatus(listing);
     } else {
-        common()->UpdateDRVEMU_STATE(0);
+        common()->UpdateDRVEMU_STATE(MyCommon::DRVEMU_STOPPED);
     }
     UpdateDRVEMUStatus();
 }
 
 void MainWindow::UpdateDriveStatus()
 {
-    if (common()->isDRVEMU_STATE() != 1)
+    if (common()->isDRVEMU_STATE() != MyCommon::DRVEMU_RUNNING)
         return;
     UpdateDriveStatus(common()->CommandQuiet(MyCommon::TOOL_DRVCTL, MyCommon::DRVCTL_ARGS_LIST));
 }
 
 void MainWindow::UpdateDriveStatus(const QByteArray& listing)
 {
-    if (common()->isDRVEMU_STATE() != 1)
+    if (common()->isDRVEMU_STATE() != MyCommon::DRVEMU_RUNNING)
         return;
     ui->WDT_DRIVEINFO1->AnalyzeDRVCtrlInfo(listing);
     ui->WDT_DRIVEINFO2->AnalyzeDRVCtrlInfo(listing);
@@ -366,19 +371,15 @@ void MainWindow::on_settingsChanged_FolderMark()
 
 void MainWindow::displayVirtualKeyBoard(QLineEdit* field)
 {
-    const bool emulating = common()->isDRVEMU_STATE() == 1;
+    const bool emulating = common()->isDRVEMU_STATE() == MyCommon::DRVEMU_RUNNING;
     if (emulating)
         setFocus();
     if (!MyKeyboard::ConfirmTextEntry(this)) {
         setFocus();
         return;
     }
-    if (emulating) {
-        m_drvemuProcess->kill();
-        common()->LinuxCommand(QStringLiteral("pkill ") + MyCommon::TOOL_DRVEMU);
-        common()->UpdateDRVEMU_STATE(0);
-        UpdateDRVEMUStatus();
-    }
+    if (emulating)
+        on_BTN_DRVEMU_STOP_clicked();
     MyKeyboard::EditField(field, field, this);
 }
 
@@ -648,11 +649,11 @@ ParameterSet* MainWindow::GetUnformatButtonParameters()
 ParameterSet* MainWindow::GetButtonParameters(int operation)
 {
     switch (operation) {
-    case 0:
+    case MyCommon::OPERATION_DUMP:
         return GetDumpButtonParameters();
-    case 1:
+    case MyCommon::OPERATION_RESTORE:
         return GetRestoreButtonParameters();
-    case 2:
+    case MyCommon::OPERATION_UNFORMAT:
         return GetUnformatButtonParameters();
     default:
         return nullptr;
@@ -662,13 +663,13 @@ ParameterSet* MainWindow::GetButtonParameters(int operation)
 void MainWindow::SetButtonParameters(int operation, ParameterSet* set)
 {
     switch (operation) {
-    case 0:
+    case MyCommon::OPERATION_DUMP:
         SetDumpButtonParameters(set);
         break;
-    case 1:
+    case MyCommon::OPERATION_RESTORE:
         SetRestoreButtonParameters(set);
         break;
-    case 2:
+    case MyCommon::OPERATION_UNFORMAT:
         SetUnformatButtonParameters(set);
         break;
     default:
@@ -730,7 +731,7 @@ void MainWindow::on_DUMP_ParameterChanged()
     const int e = valueOf(ui->BTN_DUMP_END, 39);
     const int r = valueOf(ui->BTN_DUMP_RETRY, 3);
     const int b = valueOf(ui->BTN_DUMP_BEGIN, 0);
-    ui->WDT_DUMPSTATUS->InitialTrackState(0, b, c > e ? e : c - 1, r, c);
+    ui->WDT_DUMPSTATUS->InitialTrackState(MyCommon::OPERATION_DUMP, b, c > e ? e : c - 1, r, c);
     SetReDumpBtnEnabled(false);
     qCDebug(lcUi) << "void MainWindow::on_DUMP_ParameterChanged()" << " END";
 }
@@ -741,7 +742,7 @@ void MainWindow::on_RESTORE_ParameterChanged()
     const int c = valueOf(ui->BTN_RESTORE_CYLINDERS, 40);
     const int e = valueOf(ui->BTN_RESTORE_END, 39);
     const int b = valueOf(ui->BTN_RESTORE_BEGIN, 0);
-    ui->WDT_RESTORESTATUS->InitialTrackState(1, b, c > e ? e : c - 1, 2, c);
+    ui->WDT_RESTORESTATUS->InitialTrackState(MyCommon::OPERATION_RESTORE, b, c > e ? e : c - 1, 2, c);
     qCDebug(lcUi) << "void MainWindow::on_RESTORE_ParameterChanged()" << " END";
 }
 
@@ -749,7 +750,7 @@ void MainWindow::on_UNFORMAT_ParameterChanged()
 {
     qCDebug(lcUi) << "void MainWindow::on_UNFORMAT_ParameterChanged()" << " START";
     const int c = valueOf(ui->BTN_UNFORMAT_CYLINDERS, 40);
-    ui->WDT_UNFORMATSTATUS->InitialTrackState(2, 0, c - 1, 2, c);
+    ui->WDT_UNFORMATSTATUS->InitialTrackState(MyCommon::OPERATION_UNFORMAT, 0, c - 1, 2, c);
     qCDebug(lcUi) << "void MainWindow::on_UNFORMAT_ParameterChanged()" << " END";
 }
 

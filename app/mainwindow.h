@@ -113,9 +113,6 @@ public:
     // produced the map.
     void StartDumpWithTrack(int count, int* tracks);
     void DelFile(QString path);
-    // The image the last dump wrote ("" before the first dump); re-dumps
-    // read into it whatever the path fields show now.
-    QString DumpImagePath() const { return m_dumpImagePath; }
 
 private:
     // Writes signature and " INPUT GUARD!!" to the debug log and returns

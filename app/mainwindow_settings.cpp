@@ -50,7 +50,7 @@ void MainWindow::LoadSettings()
     if (common()->GetSettingString(KEY_VERSION) != VERSION_BEFORE_MODES) {
         qCDebug(lcSettings) << QString::fromUtf8("バージョンアップなし");
     } else {
-        qCDebug(lcSettings) << QString::fromUtf8("バージョンアップあり 1.04->1.05");
+        qCDebug(lcSettings) << QString::fromUtf8("バージョンアップあり 1.04->") + MyCommon::APP_VERSION;
         const bool halfStep = common()->GetSettingBool(QStringLiteral("DRVEMU/HALFSTEP"));
         common()->SetSettingString(QStringLiteral("DRVEMU/MODE"),
                                    halfStep ? MyCommon::MODE_HALFSTEP : MyCommon::MODE_NORMAL);
@@ -185,11 +185,8 @@ void MainWindow::on_BTN_EXIT_EMU_clicked()
 
 void MainWindow::StopBeforeLeaving()
 {
-    if (common()->isDRVEMU_STATE() == 1) {
-        m_drvemuProcess->kill();
-        // Also an emulator that was started by other means.
-        common()->LinuxCommand(QStringLiteral("pkill ") + MyCommon::TOOL_DRVEMU);
-    }
+    if (common()->isDRVEMU_STATE() == MyCommon::DRVEMU_RUNNING)
+        on_BTN_DRVEMU_STOP_clicked();
     // The start-up chain would otherwise start the poll again.
     for (int* id : {&m_startupTimer1Id, &m_startupTimer2Id, &m_pollTimerId}) {
         if (*id != -1) {

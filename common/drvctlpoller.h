@@ -20,8 +20,6 @@ public:
 
     // Starts a listing run; false when one is still running.
     bool Poll();
-    bool isBusy() const;
-    void SetTimeLimit(int ms) { m_limitMs = ms; }
 
     // A listing is a few hundred bytes; anything past this is not kept.
     static constexpr int MAX_LISTING_BYTES = 64 * 1024;

@@ -25,8 +25,11 @@
 #include <QWidget>
 
 #include "kestalog.h"
+#include "kestaversion.h"
 #include "logscanner.h"
+#include "machinepresets.h"
 #include "myparameterbutton.h"
+#include "touchstyle.h"
 #include "userinputblocker.h"
 
 // ---- vocabulary -----------------------------------------------------------
@@ -36,7 +39,7 @@ const QString MyCommon::ORGANIZATION_NAME = QStringLiteral("VELMORA");
 const QString MyCommon::ORGANIZATION_DOMAIN = QStringLiteral("kesta.velmora.example");
 const QString MyCommon::SETTINGS_FILE_NAME = QStringLiteral("KESTAcon.ini");
 const QString MyCommon::POWERED_BY_PREFIX = QStringLiteral("Powered by ");
-const QString MyCommon::APP_VERSION = QStringLiteral("1.05");
+const QString MyCommon::APP_VERSION = QStringLiteral(KESTA_VERSION);
 
 const QString MyCommon::TOOL_DRVEMU = QStringLiteral("drvemu");
 const QString MyCommon::TOOL_DRVDUMP = QStringLiteral("drvdump");
@@ -146,19 +149,8 @@ const QStringList MyCommon::EMULATOR_MODES = {QStringLiteral("NORMAL"), QStringL
 
 const QString MyCommon::REDUMP_STYLE_PLAIN = QStringLiteral("background-color: rgb(226, 226, 226);");
 const QString MyCommon::REDUMP_STYLE_HIGHLIGHT = QStringLiteral("background-color: rgb(255, 170, 255);");
-const QString MyCommon::LARGE_CONTROL_STYLE = QStringLiteral(
-    "QScrollBar:vertical {"
-    " border: 2px solid #999999; background: white; width: 50px; margin: 0px 0px 0px 0px; }"
-    "QScrollBar::handle:vertical { background: rgb(140, 160, 170); min-height: 50px; }"
-    "QScrollBar::add-line:vertical { height: 0px; subcontrol-position: bottom; subcontrol-origin: margin; }"
-    "QScrollBar::sub-line:vertical { height: 0px; subcontrol-position: top; subcontrol-origin: margin; }"
-    "QComboBox { border: 1px solid gray; border-radius: 3px; padding: 1px 18px 1px 3px; }"
-    "QComboBox:!editable, QComboBox::drop-down:editable {"
-    " background: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #E1E1E1, stop: 0.4 #DDDDDD,"
-    " stop: 0.5 #D8D8D8, stop: 1.0 #D3D3D3); }"
-    "QComboBox::drop-down { subcontrol-origin: padding; subcontrol-position: top right; width: 50px;"
-    " border-left-width: 1px; border-left-color: darkgray; border-left-style: solid; }"
-    "QComboBox::down-arrow { image: url(/usr/share/icons/16x16/downarrow.png); }");
+const QString MyCommon::LARGE_CONTROL_STYLE =
+    TouchStyle::WideScrollBar() + TouchStyle::ValueList(QStringLiteral("padding: 1px 18px 1px 3px;"), 50);
 
 // ---- construction ---------------------------------------------------------
 
@@ -181,19 +173,8 @@ MyCommon::MyCommon()
 
 void MyCommon::InitialDefaultSettingInfo()
 {
-    const QString x68k = QStringLiteral(
-        "ASSERT_PIN3/---, STEPS/1, RETRY/3, FLAG/1, CYLINDERS/80, FORMAT/encode, DRIVES/0, DENSITY/high, "
-        "HEADS/2, END/79, BEGIN/0, ASSERT_PIN1/---, ASSERT_PIN2/---, DISKNO/1");
-    const QString pc88 = QStringLiteral(
-        "ASSERT_PIN3/12, STEPS/1, RETRY/3, FLAG/1, CYLINDERS/40, FORMAT/encode, DRIVES/0, DENSITY/double, "
-        "HEADS/2, END/39, BEGIN/0, ASSERT_PIN1/2, ASSERT_PIN2/4, DISKNO/1");
-    const QString x1 = QStringLiteral(
-        "ASSERT_PIN3/---, STEPS/1, RETRY/3, FLAG/1, CYLINDERS/40, FORMAT/encode, DRIVES/0, DENSITY/double, "
-        "HEADS/2, END/39, BEGIN/0, ASSERT_PIN1/2, ASSERT_PIN2/---, DISKNO/1");
-    const QString fm77 = QStringLiteral(
-        "ASSERT_PIN3/---, STEPS/2, RETRY/3, FLAG/1, CYLINDERS/40, FORMAT/encode, DRIVES/0, DENSITY/double, "
-        "HEADS/2, END/39, BEGIN/0, ASSERT_PIN1/---, ASSERT_PIN2/---, DISKNO/1");
-
+    using MachinePresets::Machine;
+    using MachinePresets::SettingsDefault;
     m_defaults.insert(QStringLiteral("DRVEMU/MODE"), QStringLiteral("NORMAL"));
     m_defaults.insert(QStringLiteral("DRVEMU/X68KOPT"), true);
     m_defaults.insert(QStringLiteral("DRVEMU/MTRSIGNAL"), true);
@@ -206,10 +187,10 @@ void MyCommon::InitialDefaultSettingInfo()
     m_defaults.insert(QStringLiteral("CONVERT/PROTECT"), QStringLiteral("0"));
     m_defaults.insert(QStringLiteral("RESTORE/DISKNO"), QStringLiteral("1"));
     for (const QString& op : {QStringLiteral("DUMP"), QStringLiteral("RESTORE"), QStringLiteral("UNFORMAT")}) {
-        m_defaults.insert(op + QStringLiteral("/X68KBTN"), x68k);
-        m_defaults.insert(op + QStringLiteral("/PC88BTN"), pc88);
-        m_defaults.insert(op + QStringLiteral("/X1BTN"), x1);
-        m_defaults.insert(op + QStringLiteral("/FM77BTN"), fm77);
+        m_defaults.insert(op + QStringLiteral("/X68KBTN"), SettingsDefault(Machine::X68K));
+        m_defaults.insert(op + QStringLiteral("/PC88BTN"), SettingsDefault(Machine::PC88));
+        m_defaults.insert(op + QStringLiteral("/X1BTN"), SettingsDefault(Machine::X1));
+        m_defaults.insert(op + QStringLiteral("/FM77BTN"), SettingsDefault(Machine::FM77));
     }
 }
 
@@ -534,6 +515,8 @@ QByteArray MyCommon::LinuxCommand(const QString& commandLine)
     return QByteArray();
 }
 
+// A running emulator lists a header and a row per drive: more than five
+// line-feed pieces (a final line feed gives an empty last piece).
 bool MyCommon::IsDRVEMUListingActive(const QByteArray& listing)
 {
     return listing.split('\n').size() > 5;

@@ -54,13 +54,13 @@ void SettingDialog::ShowRecord()
     else if (record.m_mode == 1)
         m_ui->RDO_SET_MODE_EXPERT->setChecked(true);
     switch (record.m_currentFolderPolicy) {
-    case 0:
+    case KESTAconSettings::FOLDER_LAST_ACCESS:
         m_ui->RDO_SET_LAST_FOLDER->setChecked(true);
         break;
-    case 1:
+    case KESTAconSettings::FOLDER_APPLICATION:
         m_ui->RDO_SET_APPL_FOLDER->setChecked(true);
         break;
-    case 2:
+    case KESTAconSettings::FOLDER_SPECIFIED:
         m_ui->RDO_SET_SPECIFIED_FOLDER->setChecked(true);
         break;
     default:
@@ -145,11 +145,11 @@ void SettingDialog::on_BTN_SET_OK_clicked()
 
     step(20);
     if (m_ui->RDO_SET_LAST_FOLDER->isChecked())
-        record.m_currentFolderPolicy = 0;
+        record.m_currentFolderPolicy = KESTAconSettings::FOLDER_LAST_ACCESS;
     else if (m_ui->RDO_SET_APPL_FOLDER->isChecked())
-        record.m_currentFolderPolicy = 1;
+        record.m_currentFolderPolicy = KESTAconSettings::FOLDER_APPLICATION;
     else if (m_ui->RDO_SET_SPECIFIED_FOLDER->isChecked())
-        record.m_currentFolderPolicy = 2;
+        record.m_currentFolderPolicy = KESTAconSettings::FOLDER_SPECIFIED;
     common()->SetSettingInt(QStringLiteral("CURRENT_FOLDER/NO"), record.m_currentFolderPolicy);
 
     step(30);

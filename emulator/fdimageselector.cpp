@@ -17,12 +17,9 @@
 #include "mycommon.h"
 #include "myfilesystmmodel.h"
 #include "mykeyboard.h"
+#include "touchstyle.h"
 
-const QString FDImageSelector::WIDE_SCROLLBAR_STYLE = QStringLiteral(
-    "QScrollBar:vertical { border: 2px solid #999999; background: white; width: 50px; margin: 0px; }"
-    "QScrollBar::handle:vertical { background: rgb(160, 160, 160); min-height: 50px; }"
-    "QScrollBar::add-line:vertical { height: 0px; subcontrol-position: bottom; subcontrol-origin: margin; }"
-    "QScrollBar::sub-line:vertical { height: 0px; subcontrol-position: top; subcontrol-origin: margin; }");
+const QString FDImageSelector::WIDE_SCROLLBAR_STYLE = TouchStyle::WideScrollBar();
 const QString FDImageSelector::BACKGROUND_DRAG_TEXT = QStringLiteral("テキスト文字列");
 
 namespace {

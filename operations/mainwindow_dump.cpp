@@ -153,7 +153,7 @@ void MainWindow::on_BTN_DUMP_clicked()
                                       common()->GetSettingBool(QStringLiteral("OVERWRITE/OVERWRITE"))))
         DelFile(path);
 
-    ui->WDT_DUMPSTATUS->InitialTrackState(0, begin, end, retry, cylinders);
+    ui->WDT_DUMPSTATUS->InitialTrackState(MyCommon::OPERATION_DUMP, begin, end, retry, cylinders);
     SetReDumpBtnEnabled(false);
     // From here on the map belongs to this image.
     m_dumpImagePath = path;

@@ -10,6 +10,7 @@
 
 #include "fdimageselector.h"
 #include "fileoperationpage.h"
+#include "imagefilename.h"
 #include "kestalog.h"
 #include "mycommon.h"
 #include "myparameterbutton.h"
@@ -31,13 +32,6 @@ QString lastComponent(const QString& path)
 QString baseNameOf(const QString& path)
 {
     return lastComponent(path).section(QLatin1Char('.'), 0, 0);
-}
-
-// A name that keeps the renamed entry in its own folder.
-bool isPlainName(const QString& name)
-{
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
 }
 
 } // namespace
@@ -117,7 +111,7 @@ void MainWindow::on_BTN_RENAME_clicked()
     // of that name is never replaced.
     const QFileInfo target(newPath);
     bool renamed = false;
-    if (isPlainName(newName) && !target.exists() && !target.isSymLink())
+    if (IsValidImageFileName(newName) && !target.exists() && !target.isSymLink())
         renamed = QDir().rename(oldPath, newPath);
     ui->LEDT_RENAME->setStyleSheet(renamed ? TOOL_FIELD_STYLE_DONE : TOOL_FIELD_STYLE_FAILED);
 }

@@ -65,7 +65,7 @@ void MainWindow::on_BTN_RESTORE_clicked()
         ShowNotValidFileName();
         return;
     }
-    ui->WDT_RESTORESTATUS->InitialTrackState(1, begin, end, 2, cylinders);
+    ui->WDT_RESTORESTATUS->InitialTrackState(MyCommon::OPERATION_RESTORE, begin, end, 2, cylinders);
 
     DrvArgs::RestorePanel panel;
     panel.drive = ui->BTN_RESTORE_DRIVE->currentText();
@@ -90,7 +90,7 @@ void MainWindow::on_BTN_UNFORMAT_clicked()
     if (IsInputGuarded(Q_FUNC_INFO))
         return;
     const int cylinders = plainValue(ui->BTN_UNFORMAT_CYLINDERS);
-    ui->WDT_UNFORMATSTATUS->InitialTrackState(2, 0, cylinders - 1, 2, cylinders);
+    ui->WDT_UNFORMATSTATUS->InitialTrackState(MyCommon::OPERATION_UNFORMAT, 0, cylinders - 1, 2, cylinders);
     const QStringList args = DrvArgs::Unformat(unformatPanel(ui));
     qCDebug(lcTools).noquote() << args.join(QLatin1Char(' '));
 

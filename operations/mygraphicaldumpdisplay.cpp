@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "kestalog.h"
+#include "mycommon.h"
 
 namespace {
 
@@ -66,10 +67,10 @@ struct LegendEntry
 QVector<LegendEntry> LegendOf(int mode)
 {
     switch (mode) {
-    case 0:
+    case MyCommon::OPERATION_DUMP:
         return {{1, "Complete"}, {2, "Warning"}, {255, "Error"}, {0, "Target"}, {-1, "Non target"}};
-    case 1:
-    case 2:
+    case MyCommon::OPERATION_RESTORE:
+    case MyCommon::OPERATION_UNFORMAT:
         return {{1, "Complete"}, {0, "Target"}, {-1, "Non target"}};
     default:
         return {};

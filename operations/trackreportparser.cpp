@@ -3,6 +3,7 @@
 #include <QDebug>
 
 #include "kestalog.h"
+#include "mycommon.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ bool TrackReportParser::ParseField(const QString& rawField, int mode, Report* ou
     report.track = ReadNumber(field.mid(1, 3));
     report.cylinder = ReadNumber(field.mid(6, 2));
     report.head = ReadNumber(field.mid(10, 1));
-    if (mode == 2)
+    if (mode == MyCommon::OPERATION_UNFORMAT)
         report.track -= 1;
     if (out)
         *out = report;

@@ -105,18 +105,14 @@ void ParameterManage::Copy(ParameterSet* dst, const ParameterSet* src)
 {
     if (!dst || !src || dst == src)
         return;
-    RemoveParameters(dst);
-    for (const QString& key : ParameterSet::ParameterKeys())
-        dst->SetValue(key, src->Value(key));
+    dst->CopyParameters(*src);
     dst->SetName(src->Name());
 }
 
 void ParameterManage::RemoveParameters(ParameterSet* set)
 {
-    if (!set)
-        return;
-    for (const QString& key : ParameterSet::ParameterKeys())
-        set->remove(key);
+    if (set)
+        set->RemoveParameters();
 }
 
 QString ParameterManage::SlotKey(const QString& slotFormat, int index)

@@ -13,26 +13,11 @@
 #include "mypushbutton.h"
 #include "parametermanage.h"
 #include "parameterset.h"
+#include "touchstyle.h"
 
-const QString ParameterSelector::LIST_STYLE = QStringLiteral(
-    "QScrollBar:vertical {"
-    " border: 2px solid #999999; background: white; width: 50px; margin: 0px 0px 0px 0px; }"
-    "QScrollBar::handle:vertical { background: rgb(140, 160, 170); min-height: 50px; }"
-    "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0px; }"
-    "QComboBox { border: 1px solid gray; border-radius: 3px; padding: 1px 2px 1px 2px;"
-    " min-width: 230px; max-width: 240px; }"
-    "QComboBox:!editable, QComboBox::drop-down:editable {"
-    " background: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #E1E1E1, stop: 0.4 #DDDDDD,"
-    " stop: 0.5 #D8D8D8, stop: 1.0 #D3D3D3); }"
-    "QComboBox:!editable:on, QComboBox::drop-down:editable:on {"
-    " background: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #D3D3D3, stop: 0.4 #D8D8D8,"
-    " stop: 0.5 #DDDDDD, stop: 1.0 #E1E1E1); }"
-    "QComboBox::drop-down { subcontrol-origin: padding; subcontrol-position: top right; width: 50px;"
-    " border-left-width: 1px; border-left-color: darkgray; border-left-style: solid;"
-    " border-top-right-radius: 3px; border-bottom-right-radius: 3px; }"
-    "QComboBox::down-arrow { image: url(/usr/share/icons/16x16/downarrow.png); }"
-    // A plain list keeps the wide scroll bar instead of a screen-high popup.
-    "QComboBox { combobox-popup: 0; }");
+const QString ParameterSelector::LIST_STYLE =
+    TouchStyle::WideScrollBar()
+    + TouchStyle::ValueList(QStringLiteral("padding: 1px 2px 1px 2px; min-width: 230px; max-width: 240px;"), 50);
 
 ParameterSelector::ParameterSelector(QWidget* parent) : QWidget(parent), ui(new Ui::ParameterSelector)
 {

@@ -305,7 +305,7 @@ void MyKeyboard::timerEvent(QTimerEvent* event)
 
 bool MyKeyboard::ConfirmTextEntry(QWidget* parent)
 {
-    if (MyCommon::getInstance()->isDRVEMU_STATE() != 1)
+    if (MyCommon::getInstance()->isDRVEMU_STATE() != MyCommon::DRVEMU_RUNNING)
         return true;
     const auto answer = QMessageBox::question(
         parent, QStringLiteral("Confirm operation continuation."),

@@ -67,7 +67,6 @@ public:
     // Id of the running repeat timer, -1 when none runs.  A QTimerEvent with
     // this id has the effect of the timer firing.
     int repeatTimerId() const { return m_repeatTimerId; }
-    QString repeatKeyText() const { return m_repeatKeyText; }
 
     static const QString KEY_STYLE;
     static const QString KEY_HELD_STYLE;

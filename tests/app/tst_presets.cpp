@@ -126,6 +126,7 @@ private slots:
         panelButton(0, "OVERWRITE")->setCurrentText("overwrite");
         QTest::mouseClick(selector(0)->GetButton(1), Qt::LeftButton);
         QTEST(panelButton(0, "OVERWRITE")->currentText(), "after");
+        QCOMPARE(selector(0)->GetButton(3)->GetParameters()->Value("ASSERT_PIN2"), QString("4")); // X1, both ways
     }
 
 private:

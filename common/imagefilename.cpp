@@ -1,0 +1,10 @@
+#include "imagefilename.h"
+
+#include <QChar>
+#include <QLatin1String>
+
+bool IsValidImageFileName(const QString& name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+}
