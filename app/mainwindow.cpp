@@ -61,11 +61,6 @@ QStringList numbers(int first, int last, bool notGiven = true)
     return items;
 }
 
-int valueOf(MyParameterButton* button, int defaultValue)
-{
-    return MyCommon::GetIntValueFromMyParameterButtonText(button, defaultValue);
-}
-
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
@@ -102,6 +97,9 @@ MainWindow::MainWindow(QWidget* parent)
     ui->WDT_DUMP_PARAMETER_SELECTOR->SetMode(MyCommon::OPERATION_DUMP);
     ui->WDT_RESTORE_PARAMETER_SELECTOR->SetMode(MyCommon::OPERATION_RESTORE);
     ui->WDT_UNFORMAT_PARAMETER_SELECTOR->SetMode(MyCommon::OPERATION_UNFORMAT);
+    for (ParameterSelector* selector : {ui->WDT_DUMP_PARAMETER_SELECTOR, ui->WDT_RESTORE_PARAMETER_SELECTOR,
+                                        ui->WDT_UNFORMAT_PARAMETER_SELECTOR})
+        selector->SetPanels(this);
 
     LoadSettings();
 
@@ -577,7 +575,7 @@ ParameterSet* snapshot(const QList<SnapshotKey>& keys)
         if (!k.button)
             set->SetValue(k.key, k.fixed);
         else if (k.asNumber)
-            set->SetValue(k.key, QString::number(valueOf(k.button, 0)));
+            set->SetValue(k.key, QString::number(k.button->GetIntValue(0)));
         else
             set->SetValue(k.key, k.button->currentText());
     }
@@ -727,10 +725,10 @@ void MainWindow::on_BTN_RESTORE_END_currentIndexChanged(int)
 void MainWindow::on_DUMP_ParameterChanged()
 {
     qCDebug(lcUi) << "void MainWindow::on_DUMP_ParameterChanged()" << " START";
-    const int c = valueOf(ui->BTN_DUMP_CYLINDERS, 40);
-    const int e = valueOf(ui->BTN_DUMP_END, 39);
-    const int r = valueOf(ui->BTN_DUMP_RETRY, 3);
-    const int b = valueOf(ui->BTN_DUMP_BEGIN, 0);
+    const int c = ui->BTN_DUMP_CYLINDERS->GetIntValue(40);
+    const int e = ui->BTN_DUMP_END->GetIntValue(39);
+    const int r = ui->BTN_DUMP_RETRY->GetIntValue(3);
+    const int b = ui->BTN_DUMP_BEGIN->GetIntValue(0);
     ui->WDT_DUMPSTATUS->InitialTrackState(MyCommon::OPERATION_DUMP, b, c > e ? e : c - 1, r, c);
     SetReDumpBtnEnabled(false);
     qCDebug(lcUi) << "void MainWindow::on_DUMP_ParameterChanged()" << " END";
@@ -739,9 +737,9 @@ void MainWindow::on_DUMP_ParameterChanged()
 void MainWindow::on_RESTORE_ParameterChanged()
 {
     qCDebug(lcUi) << "void MainWindow::on_RESTORE_ParameterChanged()" << " START";
-    const int c = valueOf(ui->BTN_RESTORE_CYLINDERS, 40);
-    const int e = valueOf(ui->BTN_RESTORE_END, 39);
-    const int b = valueOf(ui->BTN_RESTORE_BEGIN, 0);
+    const int c = ui->BTN_RESTORE_CYLINDERS->GetIntValue(40);
+    const int e = ui->BTN_RESTORE_END->GetIntValue(39);
+    const int b = ui->BTN_RESTORE_BEGIN->GetIntValue(0);
     ui->WDT_RESTORESTATUS->InitialTrackState(MyCommon::OPERATION_RESTORE, b, c > e ? e : c - 1, 2, c);
     qCDebug(lcUi) << "void MainWindow::on_RESTORE_ParameterChanged()" << " END";
 }
@@ -749,7 +747,7 @@ void MainWindow::on_RESTORE_ParameterChanged()
 void MainWindow::on_UNFORMAT_ParameterChanged()
 {
     qCDebug(lcUi) << "void MainWindow::on_UNFORMAT_ParameterChanged()" << " START";
-    const int c = valueOf(ui->BTN_UNFORMAT_CYLINDERS, 40);
+    const int c = ui->BTN_UNFORMAT_CYLINDERS->GetIntValue(40);
     ui->WDT_UNFORMATSTATUS->InitialTrackState(MyCommon::OPERATION_UNFORMAT, 0, c - 1, 2, c);
     qCDebug(lcUi) << "void MainWindow::on_UNFORMAT_ParameterChanged()" << " END";
 }

@@ -4,6 +4,9 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "operationpanels.h"
+#include "settingsowner.h"
+
 class QLineEdit;
 class QProcess;
 class DrvctlPoller;
@@ -15,7 +18,7 @@ namespace Ui {
 class MainWindow;
 }
 
-class MainWindow : public QMainWindow
+class MainWindow : public QMainWindow, public OperationPanels, public SettingsOwner
 {
     Q_OBJECT
 public:
@@ -30,7 +33,7 @@ public:
     void UpdateDriveStatus(const QByteArray& listing);
 
     // Settings of the window.
-    void LoadSettings();
+    void LoadSettings() override;
 
     // Operation panels: apply a set (the caller keeps it) or take a snapshot
     // (a new set the caller owns).
@@ -42,8 +45,8 @@ public:
     ParameterSet* GetUnformatButtonParameters();
     // The same by operation: 0 dump, 1 restore, 2 unformat (null / nothing
     // for any other value).
-    ParameterSet* GetButtonParameters(int operation);
-    void SetButtonParameters(int operation, ParameterSet* set);
+    ParameterSet* GetButtonParameters(int operation) override;
+    void SetButtonParameters(int operation, ParameterSet* set) override;
     void SetReDumpBtnEnabled(bool enabled);
 
     // Opens the on-screen keyboard for field; the text comes back only when
@@ -184,7 +187,7 @@ public:
     void SaveSettings();
     // Returns the record, the emulator-page values, the named sets and the
     // folder marks to their defaults and saves them.
-    void InitializeSettings();
+    void InitializeSettings() override;
 
     // Leave the program, stopping a running emulator and the poll first.
     void AppExit();

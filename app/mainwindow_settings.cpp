@@ -145,7 +145,7 @@ void MainWindow::on_BTN_EMU_SETTING_clicked()
         qCDebug(lcUi) << "void MainWindow::on_BTN_EMU_SETTING_clicked()" << " INPUT GUARD!!";
         return;
     }
-    SettingDialog dialog(this);
+    SettingDialog dialog(this, this);
     dialog.exec();
 }
 

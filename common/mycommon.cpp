@@ -28,7 +28,6 @@
 #include "kestaversion.h"
 #include "logscanner.h"
 #include "machinepresets.h"
-#include "myparameterbutton.h"
 #include "touchstyle.h"
 #include "userinputblocker.h"
 
@@ -654,11 +653,3 @@ void MyCommon::SystemError(const QString& text)
     box.exec();
 }
 
-int MyCommon::GetIntValueFromMyParameterButtonText(MyParameterButton* button, int defaultValue)
-{
-    if (!button)
-        return defaultValue;
-    bool ok = false;
-    const int value = button->currentText().toInt(&ok, 10);
-    return ok ? value : defaultValue;
-}

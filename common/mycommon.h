@@ -12,7 +12,6 @@
 class QSettings;
 class QTextEdit;
 class QWidget;
-class MyParameterButton;
 
 // The process-wide service object: the fixed vocabulary, the settings store,
 // the tool runners, the log renderer, the emulator state word and the input
@@ -188,7 +187,6 @@ public:
     // ---- helpers ----------------------------------------------------------
     static QWidget* GetMainWindow(QWidget* widget);
     static void SystemError(const QString& text);
-    static int GetIntValueFromMyParameterButtonText(MyParameterButton* button, int defaultValue);
     void EmitSettingChanged() { emit settingsChanged(); }
 
     // ---- input guard ------------------------------------------------------

@@ -12,9 +12,9 @@
 #include "fdimageselector.h"
 #include "fdimageselectordialog.h"
 #include "kestalog.h"
-#include "mainwindow.h"
 #include "mycommon.h"
 #include "mykeyboard.h"
+#include "settingsowner.h"
 
 namespace {
 
@@ -28,14 +28,10 @@ const QStringList KNOWN_SECTIONS = {"SETTING",  "MODE",    "CURRENT_FOLDER", "OV
                                     "STARTUP",  "LASTINSERT_FDIMAGE", "DRVEMU", "CONVERT",
                                     "DUMP",     "RESTORE", "UNFORMAT",       "FOLDER_MARK"};
 
-MainWindow* mainWindowOf(QWidget* widget)
-{
-    return qobject_cast<MainWindow*>(MyCommon::GetMainWindow(widget));
-}
-
 } // namespace
 
-SettingDialog::SettingDialog(QWidget* parent) : QDialog(parent), m_ui(new Ui::SettingDialog)
+SettingDialog::SettingDialog(QWidget* parent, SettingsOwner* owner)
+    : QDialog(parent), m_ui(new Ui::SettingDialog), m_owner(owner)
 {
     m_ui->setupUi(this);
     ShowRecord();
@@ -192,8 +188,8 @@ void SettingDialog::on_BTN_SET_INITIALIZE_clicked()
                                               QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
     if (answer != QMessageBox::Ok)
         return;
-    if (MainWindow* window = mainWindowOf(this))
-        window->InitializeSettings();
+    if (m_owner)
+        m_owner->InitializeSettings();
     // OK now stores the defaults rather than what was shown before.
     ShowRecord();
 }
@@ -253,8 +249,8 @@ void SettingDialog::on_BTN_SET_RESTORE_clicked()
 
     common()->DeleteSettingInstance();
     common()->OpenSettingInstance(settingsPath);
-    if (MainWindow* window = mainWindowOf(this))
-        window->LoadSettings();
+    if (m_owner)
+        m_owner->LoadSettings();
     // OK now stores the restored values rather than what was shown before.
     ShowRecord();
 }

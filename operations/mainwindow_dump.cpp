@@ -138,10 +138,10 @@ void MainWindow::on_BTN_DUMP_clicked()
 {
     if (IsInputGuarded(Q_FUNC_INFO))
         return;
-    const int cylinders = MyCommon::GetIntValueFromMyParameterButtonText(ui->BTN_DUMP_CYLINDERS, 40);
-    const int begin = MyCommon::GetIntValueFromMyParameterButtonText(ui->BTN_DUMP_BEGIN, 0);
-    const int end = MyCommon::GetIntValueFromMyParameterButtonText(ui->BTN_DUMP_END, 39);
-    const int retry = MyCommon::GetIntValueFromMyParameterButtonText(ui->BTN_DUMP_RETRY, 3);
+    const int cylinders = ui->BTN_DUMP_CYLINDERS->GetIntValue(40);
+    const int begin = ui->BTN_DUMP_BEGIN->GetIntValue(0);
+    const int end = ui->BTN_DUMP_END->GetIntValue(39);
+    const int retry = ui->BTN_DUMP_RETRY->GetIntValue(3);
 
     const QString path = CurrentDumpImagePath();
     if (path.isEmpty()) {
@@ -214,7 +214,7 @@ void MainWindow::StartDumpWithTrack(int count, int* tracks)
         return;
     }
 
-    const int retry = MyCommon::GetIntValueFromMyParameterButtonText(ui->BTN_DUMP_RETRY, 3);
+    const int retry = ui->BTN_DUMP_RETRY->GetIntValue(3);
     ui->WDT_DUMPSTATUS->SpecifyTrackState(0, retry, count, tracks);
     // The failed tracks are those of the disk in the drive that was dumped,
     // whatever the DRIVE button shows now.

@@ -18,12 +18,6 @@ MyCommon* common()
     return MyCommon::getInstance();
 }
 
-// These panels read "---" and other non-numbers as 0.
-int plainValue(MyParameterButton* button)
-{
-    return button->currentText().toInt();
-}
-
 // The unformat panel's texts; the disk information uses them as well.
 DrvArgs::UnformatPanel unformatPanel(Ui::MainWindow* ui)
 {
@@ -57,9 +51,10 @@ void MainWindow::on_BTN_RESTORE_clicked()
 {
     if (IsInputGuarded(Q_FUNC_INFO))
         return;
-    const int cylinders = plainValue(ui->BTN_RESTORE_CYLINDERS);
-    const int begin = plainValue(ui->BTN_RESTORE_BEGIN);
-    const int end = plainValue(ui->BTN_RESTORE_END);
+    // These panels read "---" and other non-numbers as 0.
+    const int cylinders = ui->BTN_RESTORE_CYLINDERS->GetIntValue(0);
+    const int begin = ui->BTN_RESTORE_BEGIN->GetIntValue(0);
+    const int end = ui->BTN_RESTORE_END->GetIntValue(0);
     const QString path = common()->MakeFullPathByCurrentFolderPath(ui->LEDT_RESTORE_FILENAME->text());
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         ShowNotValidFileName();
@@ -89,7 +84,7 @@ void MainWindow::on_BTN_UNFORMAT_clicked()
 {
     if (IsInputGuarded(Q_FUNC_INFO))
         return;
-    const int cylinders = plainValue(ui->BTN_UNFORMAT_CYLINDERS);
+    const int cylinders = ui->BTN_UNFORMAT_CYLINDERS->GetIntValue(0);
     ui->WDT_UNFORMATSTATUS->InitialTrackState(MyCommon::OPERATION_UNFORMAT, 0, cylinders - 1, 2, cylinders);
     const QStringList args = DrvArgs::Unformat(unformatPanel(ui));
     qCDebug(lcTools).noquote() << args.join(QLatin1Char(' '));

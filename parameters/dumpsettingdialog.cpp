@@ -10,10 +10,10 @@
 #include <QTableWidgetItem>
 #include <QVariant>
 
-#include "mainwindow.h"
 #include "mycommon.h"
 #include "mykeyboard.h"
 #include "mytablewidget.h"
+#include "operationpanels.h"
 #include "parametermanage.h"
 #include "parameterselector.h"
 #include "parameterset.h"
@@ -103,8 +103,8 @@ void DumpSettingDialog::displayVirtualKeyBoard(QLineEdit* field)
 
 ParameterSet* DumpSettingDialog::TakePanelSnapshot()
 {
-    auto* window = qobject_cast<MainWindow*>(MyCommon::GetMainWindow(this));
-    ParameterSet* snapshot = window ? window->GetButtonParameters(m_mode) : nullptr;
+    OperationPanels* panels = m_selector ? m_selector->Panels() : nullptr;
+    ParameterSet* snapshot = panels ? panels->GetButtonParameters(m_mode) : nullptr;
     return snapshot ? snapshot : new ParameterSet;
 }
 

@@ -7,10 +7,10 @@
 
 #include "dumpsettingdialog.h"
 #include "kestalog.h"
-#include "mainwindow.h"
 #include "mycombobox.h"
 #include "mycommon.h"
 #include "mypushbutton.h"
+#include "operationpanels.h"
 #include "parametermanage.h"
 #include "parameterset.h"
 #include "touchstyle.h"
@@ -85,22 +85,15 @@ void ParameterSelector::on_parameterRegistered()
 
 // ---- the panel of this selector's operation -------------------------------
 
-MainWindow* ParameterSelector::Window()
-{
-    return qobject_cast<MainWindow*>(MyCommon::GetMainWindow(this));
-}
-
 ParameterSet* ParameterSelector::TakePanelSnapshot()
 {
-    MainWindow* window = Window();
-    return window ? window->GetButtonParameters(m_mode) : nullptr;
+    return m_panels ? m_panels->GetButtonParameters(m_mode) : nullptr;
 }
 
 void ParameterSelector::ApplyToPanel(ParameterSet* set)
 {
-    MainWindow* window = Window();
-    if (window && set)
-        window->SetButtonParameters(m_mode, set);
+    if (m_panels && set)
+        m_panels->SetButtonParameters(m_mode, set);
 }
 
 // ---- machine presets ------------------------------------------------------
