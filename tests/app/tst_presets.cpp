@@ -132,9 +132,7 @@ private slots:
 private:
     ParameterSelector* selector(int mode) const
     {
-        return mode == 0   ? ui->WDT_DUMP_PARAMETER_SELECTOR
-               : mode == 1 ? ui->WDT_RESTORE_PARAMETER_SELECTOR
-                           : ui->WDT_UNFORMAT_PARAMETER_SELECTOR;
+        return m_window->findChild<ParameterSelector*>("WDT_" + kSections.at(mode) + "_PARAMETER_SELECTOR");
     }
     MyParameterButton* panelButton(int mode, const QString& key) const
     {
