@@ -256,3 +256,9 @@ void MainWindow::on_LEDT_DUMP_FILENAME_fileDroped(const QString& path)
 {
     Q_UNUSED(path);
 }
+
+void MainWindow::SetReDumpBtnEnabled(bool enabled)
+{
+    ui->BTN_REDUMP->setEnabled(enabled);
+    ui->BTN_REDUMP->setStyleSheet(enabled ? MyCommon::REDUMP_STYLE_HIGHLIGHT : MyCommon::REDUMP_STYLE_PLAIN);
+}
