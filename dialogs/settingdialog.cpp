@@ -102,11 +102,7 @@ void SettingDialog::on_LEDT_SET_SPECIFIED_FOLDER_focused(const bool& focused)
 
 void SettingDialog::displayVirtualKeyBoard(QLineEdit* field)
 {
-    if (!MyKeyboard::ConfirmTextEntry(this)) {
-        setFocus();
-        return;
-    }
-    MyKeyboard::EditField(this, field, this);
+    MyKeyboard::ConfirmAndEditField(this, field, this);
 }
 
 void SettingDialog::on_BTN_SET_SPECIFIED_BROWSE_clicked()

@@ -94,11 +94,7 @@ void DumpSettingDialog::on_LEDT_PARAMETER_NAME_focused(const bool& focused)
 
 void DumpSettingDialog::displayVirtualKeyBoard(QLineEdit* field)
 {
-    if (!MyKeyboard::ConfirmTextEntry(this)) {
-        setFocus();
-        return;
-    }
-    MyKeyboard::EditField(field, field, this, 1, 255);
+    MyKeyboard::ConfirmAndEditField(field, field, this, 1, 255);
 }
 
 ParameterSet* DumpSettingDialog::TakePanelSnapshot()

@@ -332,3 +332,13 @@ bool MyKeyboard::EditField(QWidget* keyboardParent, QLineEdit* field, QWidget* f
         focusOwner->setFocus();
     return accepted;
 }
+
+bool MyKeyboard::ConfirmAndEditField(QWidget* keyboardParent, QLineEdit* field, QWidget* focusOwner,
+                                     int minimumLength, int maximumLength)
+{
+    if (!ConfirmTextEntry(focusOwner)) {
+        focusOwner->setFocus();
+        return false;
+    }
+    return EditField(keyboardParent, field, focusOwner, minimumLength, maximumLength);
+}
