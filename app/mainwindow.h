@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "operationpanels.h"
+#include "settingsowner.h"
+
 class QLineEdit;
 class QProcess;
 class DrvctlPoller;
@@ -19,7 +22,11 @@ namespace Ui {
 class MainWindow;
 }
 
-class MainWindow : public QMainWindow
+// The one window of the controller.  Its parts live with their subsystems:
+// app/ (construction, start-up chain, navigation, settings, log, exit),
+// parameters/ (operation panels, presets), operations/ (dump, restore,
+// unformat, disk information), emulator/ (emulator control, image tools).
+class MainWindow : public QMainWindow, public OperationPanels, public SettingsOwner
 {
     Q_OBJECT
 public:
@@ -28,36 +35,62 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    // Emulator control.
-    void UpdateDRVEMUStatus();
-    void UpdateDriveStatus();
-    void UpdateDriveStatus(const QByteArray& listing);
+    // Field colours of the image tools.
+    static const QString TOOL_FIELD_STYLE_EDITED; // white
+    static const QString TOOL_FIELD_STYLE_DONE;   // light cyan
+    static const QString TOOL_FIELD_STYLE_FAILED; // red
 
+    // ---- application
     // Settings of the window.
-    void LoadSettings();
+    void LoadSettings() override;
+    // Writes the window's state back to the settings file.
+    void SaveSettings();
+    // Returns the record, the emulator-page values, the named sets and the
+    // folder marks to their defaults and saves them.
+    void InitializeSettings() override;
+    // Leave the program, stopping a running emulator and the poll first.
+    void AppExit();
+    void Shutdown();
+    void Reboot();
+    // Opens the on-screen keyboard for field; the text comes back only when
+    // the keyboard is accepted.
+    void displayVirtualKeyBoard(QLineEdit* field);
+    // Writes the log pane to LOG_<date><time>.log in folder; returns the
+    // file's path, or "" when it could not be written (the user is told).
+    QString SaveLogToFolder(const QString& folder);
 
-    // Operation panels: apply a set (the caller keeps it) or take a snapshot
-    // (a new set the caller owns).
+    // ---- operation panels
+    // Apply a set (the caller keeps it) or take a snapshot (a new set the
+    // caller owns).
     void SetDumpButtonParameters(ParameterSet* set);
     void SetRestoreButtonParameters(ParameterSet* set);
     void SetUnformatButtonParameters(ParameterSet* set);
     ParameterSet* GetDumpButtonParameters();
     ParameterSet* GetRestoreButtonParameters();
     ParameterSet* GetUnformatButtonParameters();
-    // The same by operation: 0 dump, 1 restore, 2 unformat (null / nothing
-    // for any other value).
-    ParameterSet* GetButtonParameters(int operation);
-    void SetButtonParameters(int operation, ParameterSet* set);
+    // The same by operation (MyCommon::Operation; null / nothing for any
+    // other value).
+    ParameterSet* GetButtonParameters(int operation) override;
+    void SetButtonParameters(int operation, ParameterSet* set) override;
+
+    // ---- disk operations
     void SetReDumpBtnEnabled(bool enabled);
+    // One drvdump run per listed track, into the image of the dump that
+    // produced the map.
+    void StartDumpWithTrack(int count, int* tracks);
+    void DelFile(QString path);
+    // The image the last dump wrote ("" before the first dump); re-dumps
+    // read into it whatever the path fields show now.
+    QString DumpImagePath() const { return m_dumpImagePath; }
+    // The lines of the last completion dialog, headline first.
+    QStringList LastCompletion() const { return m_lastCompletion; }
 
-    // Opens the on-screen keyboard for field; the text comes back only when
-    // the keyboard is accepted.
-    void displayVirtualKeyBoard(QLineEdit* field);
+    // ---- emulator
+    void UpdateDRVEMUStatus();
+    void UpdateDriveStatus();
+    void UpdateDriveStatus(const QByteArray& listing);
 
-    // Writes the log pane to LOG_<date><time>.log in folder; returns the
-    // file's path, or "" when it could not be written (the user is told).
-    QString SaveLogToFolder(const QString& folder);
-
+    // ---- for tests and screenshots
     Ui::MainWindow* form() const { return ui; }
     DrvctlPoller* poller() const { return m_poller; }
     QProcess* emulatorProcess() const { return m_drvemuProcess; }
@@ -66,15 +99,25 @@ public:
     int secondStartupTimerId() const { return m_startupTimer2Id; }
 
 public slots:
+    // ---- application: navigation, settings, keyboard, log, exit
     void on_BTN_PAGE1_CHANGE_clicked();
     void on_BTN_PAGE2_CHANGE_clicked();
     void on_TAB_CONTROLLER_MODE_currentChanged(int index);
-
-    void on_BTN_DRVEMU_START_clicked();
-    void on_BTN_DRVEMU_STOP_clicked();
-    void on_settingsChanged_Emulator();
     void on_settingsChanged_Setting();
+    void on_WDT_EMU_FDIMAGESELECTOR_currentPathChanged(QString folder);
+    void CurrentPathChangedAll(QString folder, bool fromBrowser);
+    void on_settingsChanged_FolderMark();
+    void on_LEDT_DUMP_FILENAME_focused(const bool& focused);
+    void on_LEDT_RESTORE_FILENAME_focused(const bool& focused);
+    void on_BTN_LOG_CLEAR_clicked();
+    void on_BTN_LOG_SAVE_clicked();
+    void on_EDT_LOG_DISPLAY_textChanged();
+    void on_BTN_EMU_SETTING_clicked();
+    void on_BTN_EMU_SETTING_2_clicked();
+    void on_BTN_EXIT_clicked();
+    void on_BTN_EXIT_EMU_clicked();
 
+    // ---- operation panels and presets
     void on_BTN_DUMP_CYLINDERS_currentIndexChanged(int index);
     void on_BTN_DUMP_BEGIN_currentIndexChanged(int index);
     void on_BTN_DUMP_END_currentIndexChanged(int index);
@@ -87,17 +130,15 @@ public slots:
     void on_settingsChanged_Dump();
     void on_settingsChanged_Restore();
     void on_settingsChanged_Unformat();
-
-    void on_WDT_EMU_FDIMAGESELECTOR_currentPathChanged(QString folder);
-    void CurrentPathChangedAll(QString folder, bool fromBrowser);
-    void on_settingsChanged_FolderMark();
-
-    void on_LEDT_DUMP_FILENAME_focused(const bool& focused);
-    void on_LEDT_RESTORE_FILENAME_focused(const bool& focused);
-
-    void on_BTN_LOG_CLEAR_clicked();
-    void on_BTN_LOG_SAVE_clicked();
-    void on_EDT_LOG_DISPLAY_textChanged();
+    // Save the four machine preset buttons of one operation.
+    void on_settingsChanged_Dump_forFixBtn();
+    void on_settingsChanged_Restore_forFixBtn();
+    void on_settingsChanged_Unformat_forFixBtn();
+    // Gives the twelve preset buttons their saved sets.
+    void LoadPresetButtons();
+    // Gives the twelve preset buttons their machine sets and empties the
+    // three stores of named sets.
+    void ResetPresetButtons();
 
     // ---- disk operations (dump, re-dump, restore, unformat, disk information)
     void on_BTN_DUMP_clicked();
@@ -112,18 +153,46 @@ public slots:
     // tool; a re-dump starts no further track.
     void on_ProgressCanceled();
 
-public:
-    // One drvdump run per listed track, into the image of the dump that
-    // produced the map.
-    void StartDumpWithTrack(int count, int* tracks);
-    void DelFile(QString path);
-    // The image the last dump wrote ("" before the first dump); re-dumps
-    // read into it whatever the path fields show now.
-    QString DumpImagePath() const { return m_dumpImagePath; }
-    // The lines of the last completion dialog, headline first.
-    QStringList LastCompletion() const { return m_lastCompletion; }
+    // ---- emulator: control and image tools
+    void on_BTN_DRVEMU_START_clicked();
+    void on_BTN_DRVEMU_STOP_clicked();
+    void on_settingsChanged_Emulator();
+    void on_BTN_CONVERT_clicked();
+    void on_BTN_RENAME_clicked();
+    void on_BTN_MAKE_HVR_clicked();
+    void on_LEDT_CONVERT_textChanged(const QString& text);
+    void on_LEDT_RENAME_textChanged(const QString& text);
+    void on_LEDT_MAKE_HVR_textChanged(const QString& text);
+    void on_LEDT_MAKE_HVR_DISKNAME_textChanged(const QString& text);
+    void on_LEDT_CONVERT_fileDroped(const QString& path);
+    void on_LEDT_RENAME_fileDroped(const QString& path);
+    void on_LEDT_MAKE_HVR_fileDroped(const QString& path);
+    void on_LEDT_CONVERT_focused(const bool& focused);
+    void on_LEDT_RENAME_focused(const bool& focused);
+    void on_LEDT_MAKE_HVR_focused(const bool& focused);
+    void on_LEDT_MAKE_HVR_DISKNAME_focused(const bool& focused);
+    void on_TAB_FILEOPERATION_currentChanged(int index);
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
 
 private:
+    // ---- helpers: application
+    // Stops a running emulator and the poll before the program ends.
+    void StopBeforeLeaving();
+
+    // ---- helpers: operation panels and presets
+    void SetupParameterButtons();
+    void ApplyCylinderRules(MyParameterButton* cylinders, MyParameterButton* begin, MyParameterButton* end,
+                            int changed);
+    void ApplySet(ParameterSet* set, const QStringList& keys, const QList<MyParameterButton*>& buttons,
+                  MyParameterButton* cylinders, MyParameterButton* begin, MyParameterButton* end);
+    // Every panel gets what a freshly made preset button holds.
+    void ApplyFreshPresetToPanels();
+    // Saves buttons 1 to 4 of selector under the preset keys of section.
+    void SavePresetButtons(ParameterSelector* selector, const QString& section);
+
+    // ---- helpers: disk operations
     // Writes signature and " INPUT GUARD!!" to the debug log and returns
     // true while an operation runs.
     bool IsInputGuarded(const char* signature) const;
@@ -157,103 +226,9 @@ private:
     void WriteDumpRecord(const QStringList& args, const class QDateTime& started, const struct RunOutcome& outcome);
     bool LoadDumpRecord(const QString& imagePath);
 
-public slots:
-    // (end of disk operations)
-
-    // ---- presets and parameter selectors
-    // Save the four machine preset buttons of one operation.
-    void on_settingsChanged_Dump_forFixBtn();
-    void on_settingsChanged_Restore_forFixBtn();
-    void on_settingsChanged_Unformat_forFixBtn();
-    // Gives the twelve preset buttons their saved sets.
-    void LoadPresetButtons();
-    // Gives the twelve preset buttons their machine sets and empties the
-    // three stores of named sets.
-    void ResetPresetButtons();
-    // (end of presets)
-
-    // ---- image tools, settings load/save, settings dialog, exit and power
-    void on_BTN_CONVERT_clicked();
-    void on_BTN_RENAME_clicked();
-    void on_BTN_MAKE_HVR_clicked();
-    void on_LEDT_CONVERT_textChanged(const QString& text);
-    void on_LEDT_RENAME_textChanged(const QString& text);
-    void on_LEDT_MAKE_HVR_textChanged(const QString& text);
-    void on_LEDT_MAKE_HVR_DISKNAME_textChanged(const QString& text);
-    void on_LEDT_CONVERT_fileDroped(const QString& path);
-    void on_LEDT_RENAME_fileDroped(const QString& path);
-    void on_LEDT_MAKE_HVR_fileDroped(const QString& path);
-    void on_LEDT_CONVERT_focused(const bool& focused);
-    void on_LEDT_RENAME_focused(const bool& focused);
-    void on_LEDT_MAKE_HVR_focused(const bool& focused);
-    void on_LEDT_MAKE_HVR_DISKNAME_focused(const bool& focused);
-    void on_TAB_FILEOPERATION_currentChanged(int index);
-
-    void on_BTN_EMU_SETTING_clicked();
-    void on_BTN_EMU_SETTING_2_clicked();
-    void on_BTN_EXIT_clicked();
-    void on_BTN_EXIT_EMU_clicked();
-
-public:
-    // Field colours of the image tools.
-    static const QString TOOL_FIELD_STYLE_EDITED; // white
-    static const QString TOOL_FIELD_STYLE_DONE;   // light cyan
-    static const QString TOOL_FIELD_STYLE_FAILED; // red
-
-    // Writes the window's state back to the settings file.
-    void SaveSettings();
-    // Returns the record, the emulator-page values, the named sets and the
-    // folder marks to their defaults and saves them.
-    void InitializeSettings();
-
-    // Leave the program, stopping a running emulator and the poll first.
-    void AppExit();
-    void Shutdown();
-    void Reboot();
-    // (end of image tools)
-
-protected:
-    void timerEvent(QTimerEvent* event) override;
-
-private:
-    void SetupParameterButtons();
-    void ApplyCylinderRules(MyParameterButton* cylinders, MyParameterButton* begin, MyParameterButton* end,
-                            int changed);
-    void ApplySet(ParameterSet* set, const QStringList& keys, const QList<MyParameterButton*>& buttons,
-                  MyParameterButton* cylinders, MyParameterButton* begin, MyParameterButton* end);
+    // ---- helpers: emulator and image tools
     void PollEmulator();
     void OnListingRead(const QByteArray& listing);
-
-    Ui::MainWindow* ui;
-    QProcess* m_drvemuProcess = nullptr;
-    DrvctlPoller* m_poller = nullptr;
-    int m_inputGuardOnEvent;
-    int m_inputGuardOffEvent;
-    int m_startupTimer1Id;
-    int m_startupTimer2Id;
-    int m_pollTimerId;
-    // While a whole set is applied, the cylinder rules wait for the end of it.
-    bool m_applyingSet = false;
-
-    // ---- members of the disk operations
-    // Set by Cancel of the busy dialog, cleared when a busy dialog is created.
-    bool m_progressCanceled = false;
-    class QProgressDialog* m_busyDialog = nullptr;
-    // The image the map of the dump page belongs to.
-    QString m_dumpImagePath;
-    // The drive that dump read; a re-dump reads the same drive.
-    QString m_dumpDrive;
-    QStringList m_lastCompletion;
-    // (end of disk operation members)
-
-    // ---- members of the presets
-    // Every panel gets what a freshly made preset button holds.
-    void ApplyFreshPresetToPanels();
-    // Saves buttons 1 to 4 of selector under the preset keys of section.
-    void SavePresetButtons(ParameterSelector* selector, const QString& section);
-    // (end of preset members)
-
-    // ---- members of the image tools, settings and exit
     // Items of the image tool value buttons; only while they are still empty.
     void SetupImageToolButtons();
     // The browser's current entry split into folder part (up to and with the
@@ -262,7 +237,24 @@ private:
     // Runs an image tool that must make newPath; field turns done or failed,
     // the tool's words and any failure go to the log.
     bool RunImageTool(const QString& tool, const QStringList& args, const QString& newPath, QLineEdit* field);
-    // Stops a running emulator and the poll before the program ends.
-    void StopBeforeLeaving();
-    // (end of image tool members)
+
+    // ---- members
+    Ui::MainWindow* ui;
+    int m_inputGuardOnEvent;
+    int m_inputGuardOffEvent;
+    int m_startupTimer1Id;
+    int m_startupTimer2Id;
+    int m_pollTimerId;
+    // While a whole set is applied, the cylinder rules wait for the end of it.
+    bool m_applyingSet = false;
+    // Set by Cancel of the busy dialog, cleared when a busy dialog is created.
+    bool m_progressCanceled = false;
+    class QProgressDialog* m_busyDialog = nullptr;
+    // The image the map of the dump page belongs to.
+    QString m_dumpImagePath;
+    // The drive that dump read; a re-dump reads the same drive.
+    QString m_dumpDrive;
+    QStringList m_lastCompletion;
+    QProcess* m_drvemuProcess = nullptr;
+    DrvctlPoller* m_poller = nullptr;
 };

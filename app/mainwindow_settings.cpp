@@ -11,6 +11,7 @@
 
 #include "exitdialog.h"
 #include "fdimageselector.h"
+#include "kestalog.h"
 #include "markmanage.h"
 #include "mycommon.h"
 #include "myparameterbutton.h"
@@ -41,15 +42,15 @@ void restoreButton(MyParameterButton* button, const QString& key)
 
 void MainWindow::LoadSettings()
 {
-    qDebug() << "LoadSettings START";
+    qCDebug(lcSettings) << "LoadSettings START";
 
     // Files written before the emulator modes kept a HALFSTEP flag only.
     if (common()->GetSettingString(KEY_VERSION) != MyCommon::APP_VERSION)
         common()->SetSettingString(KEY_VERSION, VERSION_BEFORE_MODES);
     if (common()->GetSettingString(KEY_VERSION) != VERSION_BEFORE_MODES) {
-        qDebug() << QString::fromUtf8("バージョンアップなし");
+        qCDebug(lcSettings) << QString::fromUtf8("バージョンアップなし");
     } else {
-        qDebug() << QString::fromUtf8("バージョンアップあり 1.04->1.05");
+        qCDebug(lcSettings) << QString::fromUtf8("バージョンアップあり 1.04->") + MyCommon::APP_VERSION;
         const bool halfStep = common()->GetSettingBool(QStringLiteral("DRVEMU/HALFSTEP"));
         common()->SetSettingString(QStringLiteral("DRVEMU/MODE"),
                                    halfStep ? MyCommon::MODE_HALFSTEP : MyCommon::MODE_NORMAL);
@@ -64,7 +65,7 @@ void MainWindow::LoadSettings()
     KESTAconSettings& record = common()->Settings();
     record.m_mode = common()->GetSettingInt(QStringLiteral("MODE/NO"));
     record.m_currentFolderPolicy = common()->GetSettingInt(QStringLiteral("CURRENT_FOLDER/NO"));
-    qDebug() << QString::asprintf("->CURRENT FOLDER(LOAD)[%d]", record.m_currentFolderPolicy);
+    qCDebug(lcSettings) << QString::asprintf("->CURRENT FOLDER(LOAD)[%d]", record.m_currentFolderPolicy);
     record.m_specifiedFolder = common()->GetSettingString(QStringLiteral("CURRENT_FOLDER/SPECIFIED_FOLDER_PATH"));
     record.m_lastAccessFolder = common()->GetSettingString(QStringLiteral("CURRENT_FOLDER/LASTACCESS_FOLDER_PATH"));
     record.m_overwrite = common()->GetSettingBool(QStringLiteral("OVERWRITE/OVERWRITE"));
@@ -94,7 +95,7 @@ void MainWindow::LoadSettings()
         manage->LoadFromSettings(store.second);
         store.first->SetupParameterList();
     }
-    qDebug() << "LoadSettings END";
+    qCDebug(lcSettings) << "LoadSettings END";
 }
 
 void MainWindow::on_settingsChanged_Setting()
@@ -141,10 +142,10 @@ void MainWindow::InitializeSettings()
 void MainWindow::on_BTN_EMU_SETTING_clicked()
 {
     if (common()->isInputGuard()) {
-        qDebug() << "void MainWindow::on_BTN_EMU_SETTING_clicked()" << " INPUT GUARD!!";
+        qCDebug(lcUi) << "void MainWindow::on_BTN_EMU_SETTING_clicked()" << " INPUT GUARD!!";
         return;
     }
-    SettingDialog dialog(this);
+    SettingDialog dialog(this, this);
     dialog.exec();
 }
 
@@ -158,7 +159,7 @@ void MainWindow::on_BTN_EMU_SETTING_2_clicked()
 void MainWindow::on_BTN_EXIT_clicked()
 {
     if (common()->isInputGuard()) {
-        qDebug() << "void MainWindow::on_BTN_EXIT_clicked()" << " INPUT GUARD!!";
+        qCDebug(lcUi) << "void MainWindow::on_BTN_EXIT_clicked()" << " INPUT GUARD!!";
         return;
     }
     ExitDialog dialog(this);
@@ -184,11 +185,8 @@ void MainWindow::on_BTN_EXIT_EMU_clicked()
 
 void MainWindow::StopBeforeLeaving()
 {
-    if (common()->isDRVEMU_STATE() == 1) {
-        m_drvemuProcess->kill();
-        // Also an emulator that was started by other means.
-        common()->LinuxCommand(QStringLiteral("pkill ") + MyCommon::TOOL_DRVEMU);
-    }
+    if (common()->isDRVEMU_STATE() == MyCommon::DRVEMU_RUNNING)
+        on_BTN_DRVEMU_STOP_clicked();
     // The start-up chain would otherwise start the poll again.
     for (int* id : {&m_startupTimer1Id, &m_startupTimer2Id, &m_pollTimerId}) {
         if (*id != -1) {

@@ -31,11 +31,6 @@ DrvctlPoller::~DrvctlPoller()
     }
 }
 
-bool DrvctlPoller::isBusy() const
-{
-    return m_running;
-}
-
 bool DrvctlPoller::Poll()
 {
     if (m_running)

@@ -20,8 +20,6 @@ public:
 
     // Starts a listing run; false when one is still running.
     bool Poll();
-    bool isBusy() const;
-    void SetTimeLimit(int ms) { m_limitMs = ms; }
 
     // A listing is a few lines of a few hundred bytes.  Each line is cut at
     // MAX_LINE_BYTES and lines past MAX_LINES are dropped, so one overlong

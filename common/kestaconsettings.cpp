@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "kestaversion.h"
+
 KESTAconSettings::KESTAconSettings()
 {
     InitializeSettings();
@@ -9,9 +11,9 @@ KESTAconSettings::KESTAconSettings()
 
 void KESTAconSettings::InitializeSettings()
 {
-    m_version = QStringLiteral("1.05");
+    m_version = QStringLiteral(KESTA_VERSION);
     m_mode = 0;
-    m_currentFolderPolicy = 0;
+    m_currentFolderPolicy = FOLDER_LAST_ACCESS;
     m_specifiedFolder.clear();
     m_lastAccessFolder.clear();
     m_overwrite = true;
@@ -25,11 +27,11 @@ void KESTAconSettings::InitializeSettings()
 QString KESTAconSettings::GetSelectedCurrentFolderPath() const
 {
     switch (m_currentFolderPolicy) {
-    case 0:
+    case FOLDER_LAST_ACCESS:
         return m_lastAccessFolder;
-    case 1:
+    case FOLDER_APPLICATION:
         return QCoreApplication::applicationDirPath();
-    case 2:
+    case FOLDER_SPECIFIED:
         return m_specifiedFolder;
     default:
         return QString();

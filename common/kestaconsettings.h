@@ -10,17 +10,19 @@ class KESTAconSettings
 public:
     KESTAconSettings();
 
+    // The current-folder policy, as "CURRENT_FOLDER/NO" stores it.
+    enum FolderPolicy { FOLDER_LAST_ACCESS = 0, FOLDER_APPLICATION = 1, FOLDER_SPECIFIED = 2 };
+
     // Puts every field back to its initial value.
     void InitializeSettings();
 
-    // The folder the file browsers open in, by the current-folder policy:
-    // 0 the last access folder, 1 the application folder, 2 the specified
-    // folder; "" for any other policy.
+    // The folder the file browsers open in, by the current-folder policy;
+    // "" for a policy value outside FolderPolicy.
     QString GetSelectedCurrentFolderPath() const;
 
     QString m_version;             // "SETTING/VERSION"
     int m_mode = 0;                // "MODE/NO": 0 easy, 1 expert
-    int m_currentFolderPolicy = 0; // "CURRENT_FOLDER/NO"
+    int m_currentFolderPolicy = FOLDER_LAST_ACCESS; // "CURRENT_FOLDER/NO"
     QString m_specifiedFolder;     // "CURRENT_FOLDER/SPECIFIED_FOLDER_PATH"
     QString m_lastAccessFolder;    // "CURRENT_FOLDER/LASTACCESS_FOLDER_PATH"
     bool m_overwrite = true;       // "OVERWRITE/OVERWRITE"

@@ -26,8 +26,10 @@
 #include <QWidget>
 
 #include "kestalog.h"
+#include "kestaversion.h"
 #include "logscanner.h"
-#include "myparameterbutton.h"
+#include "machinepresets.h"
+#include "touchstyle.h"
 #include "userinputblocker.h"
 
 // ---- vocabulary -----------------------------------------------------------
@@ -37,7 +39,7 @@ const QString MyCommon::ORGANIZATION_NAME = QStringLiteral("VELMORA");
 const QString MyCommon::ORGANIZATION_DOMAIN = QStringLiteral("kesta.velmora.example");
 const QString MyCommon::SETTINGS_FILE_NAME = QStringLiteral("KESTAcon.ini");
 const QString MyCommon::POWERED_BY_PREFIX = QStringLiteral("Powered by ");
-const QString MyCommon::APP_VERSION = QStringLiteral("1.05");
+const QString MyCommon::APP_VERSION = QStringLiteral(KESTA_VERSION);
 
 const QString MyCommon::TOOL_DRVEMU = QStringLiteral("drvemu");
 const QString MyCommon::TOOL_DRVDUMP = QStringLiteral("drvdump");
@@ -147,19 +149,8 @@ const QStringList MyCommon::EMULATOR_MODES = {QStringLiteral("NORMAL"), QStringL
 
 const QString MyCommon::REDUMP_STYLE_PLAIN = QStringLiteral("background-color: rgb(226, 226, 226);");
 const QString MyCommon::REDUMP_STYLE_HIGHLIGHT = QStringLiteral("background-color: rgb(255, 170, 255);");
-const QString MyCommon::LARGE_CONTROL_STYLE = QStringLiteral(
-    "QScrollBar:vertical {"
-    " border: 2px solid #999999; background: white; width: 50px; margin: 0px 0px 0px 0px; }"
-    "QScrollBar::handle:vertical { background: rgb(140, 160, 170); min-height: 50px; }"
-    "QScrollBar::add-line:vertical { height: 0px; subcontrol-position: bottom; subcontrol-origin: margin; }"
-    "QScrollBar::sub-line:vertical { height: 0px; subcontrol-position: top; subcontrol-origin: margin; }"
-    "QComboBox { border: 1px solid gray; border-radius: 3px; padding: 1px 18px 1px 3px; }"
-    "QComboBox:!editable, QComboBox::drop-down:editable {"
-    " background: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #E1E1E1, stop: 0.4 #DDDDDD,"
-    " stop: 0.5 #D8D8D8, stop: 1.0 #D3D3D3); }"
-    "QComboBox::drop-down { subcontrol-origin: padding; subcontrol-position: top right; width: 50px;"
-    " border-left-width: 1px; border-left-color: darkgray; border-left-style: solid; }"
-    "QComboBox::down-arrow { image: url(/usr/share/icons/16x16/downarrow.png); }");
+const QString MyCommon::LARGE_CONTROL_STYLE =
+    TouchStyle::WideScrollBar() + TouchStyle::ValueList(QStringLiteral("padding: 1px 18px 1px 3px;"), 50);
 
 // ---- construction ---------------------------------------------------------
 
@@ -182,19 +173,8 @@ MyCommon::MyCommon()
 
 void MyCommon::InitialDefaultSettingInfo()
 {
-    const QString x68k = QStringLiteral(
-        "ASSERT_PIN3/---, STEPS/1, RETRY/3, FLAG/1, CYLINDERS/80, FORMAT/encode, DRIVES/0, DENSITY/high, "
-        "HEADS/2, END/79, BEGIN/0, ASSERT_PIN1/---, ASSERT_PIN2/---, DISKNO/1");
-    const QString pc88 = QStringLiteral(
-        "ASSERT_PIN3/12, STEPS/1, RETRY/3, FLAG/1, CYLINDERS/40, FORMAT/encode, DRIVES/0, DENSITY/double, "
-        "HEADS/2, END/39, BEGIN/0, ASSERT_PIN1/2, ASSERT_PIN2/4, DISKNO/1");
-    const QString x1 = QStringLiteral(
-        "ASSERT_PIN3/---, STEPS/1, RETRY/3, FLAG/1, CYLINDERS/40, FORMAT/encode, DRIVES/0, DENSITY/double, "
-        "HEADS/2, END/39, BEGIN/0, ASSERT_PIN1/2, ASSERT_PIN2/---, DISKNO/1");
-    const QString fm77 = QStringLiteral(
-        "ASSERT_PIN3/---, STEPS/2, RETRY/3, FLAG/1, CYLINDERS/40, FORMAT/encode, DRIVES/0, DENSITY/double, "
-        "HEADS/2, END/39, BEGIN/0, ASSERT_PIN1/---, ASSERT_PIN2/---, DISKNO/1");
-
+    using MachinePresets::Machine;
+    using MachinePresets::SettingsDefault;
     m_defaults.insert(QStringLiteral("DRVEMU/MODE"), QStringLiteral("NORMAL"));
     m_defaults.insert(QStringLiteral("DRVEMU/X68KOPT"), true);
     m_defaults.insert(QStringLiteral("DRVEMU/MTRSIGNAL"), true);
@@ -207,10 +187,10 @@ void MyCommon::InitialDefaultSettingInfo()
     m_defaults.insert(QStringLiteral("CONVERT/PROTECT"), QStringLiteral("0"));
     m_defaults.insert(QStringLiteral("RESTORE/DISKNO"), QStringLiteral("1"));
     for (const QString& op : {QStringLiteral("DUMP"), QStringLiteral("RESTORE"), QStringLiteral("UNFORMAT")}) {
-        m_defaults.insert(op + QStringLiteral("/X68KBTN"), x68k);
-        m_defaults.insert(op + QStringLiteral("/PC88BTN"), pc88);
-        m_defaults.insert(op + QStringLiteral("/X1BTN"), x1);
-        m_defaults.insert(op + QStringLiteral("/FM77BTN"), fm77);
+        m_defaults.insert(op + QStringLiteral("/X68KBTN"), SettingsDefault(Machine::X68K));
+        m_defaults.insert(op + QStringLiteral("/PC88BTN"), SettingsDefault(Machine::PC88));
+        m_defaults.insert(op + QStringLiteral("/X1BTN"), SettingsDefault(Machine::X1));
+        m_defaults.insert(op + QStringLiteral("/FM77BTN"), SettingsDefault(Machine::FM77));
     }
 }
 
@@ -300,7 +280,7 @@ QString MyCommon::GetSettingString(const QString& key)
 {
     const QString fallback = m_defaults.value(key).toString();
     const QString value = ReadSetting(key, fallback).toString();
-    qDebug() << "GetSettingString" << key << value;
+    qCDebug(lcSettings) << "GetSettingString" << key << value;
     return value;
 }
 
@@ -308,7 +288,7 @@ int MyCommon::GetSettingInt(const QString& key)
 {
     const int fallback = m_defaults.value(key).toInt();
     const int value = ReadSetting(key, fallback).toInt();
-    qDebug() << "GetSettingInt" << key << value;
+    qCDebug(lcSettings) << "GetSettingInt" << key << value;
     return value;
 }
 
@@ -316,7 +296,7 @@ bool MyCommon::GetSettingBool(const QString& key)
 {
     const bool fallback = m_defaults.value(key).toBool();
     const bool value = ReadSetting(key, fallback).toBool();
-    qDebug() << "GetSettingBool" << key << value;
+    qCDebug(lcSettings) << "GetSettingBool" << key << value;
     return value;
 }
 
@@ -328,7 +308,7 @@ QStringList MyCommon::GetSettingStringList(const QString& key)
     const QVariant raw = ReadSetting(key, fallback);
     // A single stored string (no comma in the file) comes back as a string.
     QStringList value = raw.type() == QVariant::String ? QStringList{raw.toString()} : raw.toStringList();
-    qDebug() << "GetSettingStringList" << key << value;
+    qCDebug(lcSettings) << "GetSettingStringList" << key << value;
     return value;
 }
 
@@ -382,7 +362,7 @@ QString MyCommon::MakeFullPathByCurrentFolderPath(const QString& name) const
 
 QString MyCommon::GetFolderPath(const QString& path)
 {
-    qDebug() << "GetFolderPath: " << path;
+    qCDebug(lcSettings) << "GetFolderPath: " << path;
     if (path.isEmpty())
         return path;
     QString result = path;
@@ -390,11 +370,11 @@ QString MyCommon::GetFolderPath(const QString& path)
     if (info.exists() && info.isFile()) {
         const int slash = result.lastIndexOf(QLatin1Char('/'));
         result = slash < 0 ? QString() : result.left(slash);
-        qDebug() << "GetFolderPath(file): " << result;
+        qCDebug(lcSettings) << "GetFolderPath(file): " << result;
     }
     if (result.endsWith(QLatin1Char('/'))) {
         result.chop(1);
-        qDebug() << "GetFolderPath(remove/): " << result;
+        qCDebug(lcSettings) << "GetFolderPath(remove/): " << result;
     }
     return result;
 }
@@ -605,13 +585,15 @@ QByteArray MyCommon::LinuxCommand(const QString& commandLine)
 {
     QStringList parts = SplitCommandLine(commandLine);
     const QString program = parts.takeFirst();
-    qDebug() << "CMD1:" << program;
+    qCDebug(lcTools) << "CMD1:" << program;
     for (const QString& arg : qAsConst(parts))
-        qDebug() << "PARAM:" << arg;
+        qCDebug(lcTools) << "PARAM:" << arg;
     RunBlocking(program, parts);
     return QByteArray();
 }
 
+// A running emulator lists a header and a row per drive: more than five
+// line-feed pieces (a final line feed gives an empty last piece).
 bool MyCommon::IsDRVEMUListingActive(const QByteArray& listing)
 {
     return listing.split('\n').size() > 5;
@@ -640,7 +622,7 @@ QString MyCommon::Get_DRVEMU_Version()
     QElapsedTimer clock;
     clock.start();
     const QByteArray output = CommandQuiet(program, {}, m_versionLimit);
-    qDebug() << "Get_DRVEMU_Version took" << clock.elapsed() << "ms";
+    qCDebug(lcTools) << "Get_DRVEMU_Version took" << clock.elapsed() << "ms";
     return ParseDRVEMUVersion(output);
 }
 
@@ -743,17 +725,9 @@ QWidget* MyCommon::GetMainWindow(QWidget* widget)
 
 void MyCommon::SystemError(const QString& text)
 {
-    qDebug() << text;
+    qCDebug(lcUi) << text;
     QMessageBox box(QMessageBox::Critical, QCoreApplication::translate("MyCommon", "System error."), text,
                     QMessageBox::Ok);
     box.exec();
 }
 
-int MyCommon::GetIntValueFromMyParameterButtonText(MyParameterButton* button, int defaultValue)
-{
-    if (!button)
-        return defaultValue;
-    bool ok = false;
-    const int value = button->currentText().toInt(&ok, 10);
-    return ok ? value : defaultValue;
-}

@@ -13,7 +13,6 @@
 class QSettings;
 class QTextEdit;
 class QWidget;
-class MyParameterButton;
 
 // The process-wide service object: the fixed vocabulary, the settings store,
 // the tool runners, the log renderer, the emulator state word and the input
@@ -114,6 +113,11 @@ public:
     // A tool that writes nothing for this long is ended by Command().
     static constexpr int TIME_COMMAND_SILENCE = 30000;
 
+    // The emulator state word.
+    enum DrvemuState { DRVEMU_STOPPED = 0, DRVEMU_RUNNING = 1 };
+    // The operations with a parameter panel, as selectors and track maps number them.
+    enum Operation { OPERATION_DUMP = 0, OPERATION_RESTORE = 1, OPERATION_UNFORMAT = 2 };
+
     // Custom events posted around a tool run.
     static constexpr int EVENT_INPUT_GUARD_ON = 10000;
     static constexpr int EVENT_INPUT_GUARD_OFF = 10001;
@@ -142,7 +146,6 @@ public:
     static QString GetFolderPath(const QString& path);
 
     KESTAconSettings& Settings() { return m_settings; }
-    const QHash<QString, QVariant>& DefaultSettings() const { return m_defaults; }
 
     // Number of settings writes since start (kept for diagnostics and tests).
     quint64 SettingWriteCount() const { return m_settingWrites; }
@@ -200,7 +203,6 @@ public:
     // ---- helpers ----------------------------------------------------------
     static QWidget* GetMainWindow(QWidget* widget);
     static void SystemError(const QString& text);
-    static int GetIntValueFromMyParameterButtonText(MyParameterButton* button, int defaultValue);
     void EmitSettingChanged() { emit settingsChanged(); }
 
     // ---- input guard ------------------------------------------------------
@@ -224,7 +226,7 @@ private:
     KESTAconSettings m_settings;
     QHash<QString, QVariant> m_defaults;
     QSettings* m_settingInstance = nullptr;
-    int m_drvemuState = 0;
+    int m_drvemuState = DRVEMU_STOPPED;
     bool m_inputGuard = false;
     int m_silenceLimit = TIME_COMMAND_SILENCE;
     int m_graceLimit = TIME_COMMAND_SILENCE;

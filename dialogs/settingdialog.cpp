@@ -13,9 +13,9 @@
 #include "fdimageselector.h"
 #include "fdimageselectordialog.h"
 #include "kestalog.h"
-#include "mainwindow.h"
 #include "mycommon.h"
 #include "mykeyboard.h"
+#include "settingsowner.h"
 
 namespace {
 
@@ -29,14 +29,10 @@ const QStringList KNOWN_SECTIONS = {"SETTING",  "MODE",    "CURRENT_FOLDER", "OV
                                     "STARTUP",  "LASTINSERT_FDIMAGE", "DRVEMU", "CONVERT",
                                     "DUMP",     "RESTORE", "UNFORMAT",       "FOLDER_MARK"};
 
-MainWindow* mainWindowOf(QWidget* widget)
-{
-    return qobject_cast<MainWindow*>(MyCommon::GetMainWindow(widget));
-}
-
 } // namespace
 
-SettingDialog::SettingDialog(QWidget* parent) : QDialog(parent), m_ui(new Ui::SettingDialog)
+SettingDialog::SettingDialog(QWidget* parent, SettingsOwner* owner)
+    : QDialog(parent), m_ui(new Ui::SettingDialog), m_owner(owner)
 {
     m_ui->setupUi(this);
     ShowRecord();
@@ -55,13 +51,13 @@ void SettingDialog::ShowRecord()
     else if (record.m_mode == 1)
         m_ui->RDO_SET_MODE_EXPERT->setChecked(true);
     switch (record.m_currentFolderPolicy) {
-    case 0:
+    case KESTAconSettings::FOLDER_LAST_ACCESS:
         m_ui->RDO_SET_LAST_FOLDER->setChecked(true);
         break;
-    case 1:
+    case KESTAconSettings::FOLDER_APPLICATION:
         m_ui->RDO_SET_APPL_FOLDER->setChecked(true);
         break;
-    case 2:
+    case KESTAconSettings::FOLDER_SPECIFIED:
         m_ui->RDO_SET_SPECIFIED_FOLDER->setChecked(true);
         break;
     default:
@@ -107,11 +103,7 @@ void SettingDialog::on_LEDT_SET_SPECIFIED_FOLDER_focused(const bool& focused)
 
 void SettingDialog::displayVirtualKeyBoard(QLineEdit* field)
 {
-    if (!MyKeyboard::ConfirmTextEntry(this)) {
-        setFocus();
-        return;
-    }
-    MyKeyboard::EditField(this, field, this);
+    MyKeyboard::ConfirmAndEditField(this, field, this);
 }
 
 void SettingDialog::on_BTN_SET_SPECIFIED_BROWSE_clicked()
@@ -146,15 +138,15 @@ void SettingDialog::on_BTN_SET_OK_clicked()
 
     step(20);
     if (m_ui->RDO_SET_LAST_FOLDER->isChecked())
-        record.m_currentFolderPolicy = 0;
+        record.m_currentFolderPolicy = KESTAconSettings::FOLDER_LAST_ACCESS;
     else if (m_ui->RDO_SET_APPL_FOLDER->isChecked())
-        record.m_currentFolderPolicy = 1;
+        record.m_currentFolderPolicy = KESTAconSettings::FOLDER_APPLICATION;
     else if (m_ui->RDO_SET_SPECIFIED_FOLDER->isChecked())
-        record.m_currentFolderPolicy = 2;
+        record.m_currentFolderPolicy = KESTAconSettings::FOLDER_SPECIFIED;
     common()->SetSettingInt(QStringLiteral("CURRENT_FOLDER/NO"), record.m_currentFolderPolicy);
 
     step(30);
-    qDebug() << QString::asprintf("->CURRENT FOLDER[%d]", record.m_currentFolderPolicy);
+    qCDebug(lcSettings) << QString::asprintf("->CURRENT FOLDER[%d]", record.m_currentFolderPolicy);
     record.m_specifiedFolder = m_ui->LEDT_SET_SPECIFIED_FOLDER->text();
 
     step(50);
@@ -193,8 +185,8 @@ void SettingDialog::on_BTN_SET_INITIALIZE_clicked()
                                               QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
     if (answer != QMessageBox::Ok)
         return;
-    if (MainWindow* window = mainWindowOf(this))
-        window->InitializeSettings();
+    if (m_owner)
+        m_owner->InitializeSettings();
     // OK now stores the defaults rather than what was shown before.
     ShowRecord();
 }
@@ -259,7 +251,7 @@ void SettingDialog::on_BTN_SET_RESTORE_clicked()
         return;
     const QString source = dialog.GetFullPath();
     if (!IsSettingsFile(source)) {
-        qDebug() << "Restore refused:" << source;
+        qCDebug(lcSettings) << "Restore refused:" << source;
         QMessageBox::warning(this, QStringLiteral("Warning."),
                              QStringLiteral("The selected file is not a settings file.\n"
                                             "The current settings are kept."));
@@ -277,8 +269,8 @@ void SettingDialog::on_BTN_SET_RESTORE_clicked()
 
     common()->DeleteSettingInstance();
     common()->OpenSettingInstance(settingsPath);
-    if (MainWindow* window = mainWindowOf(this))
-        window->LoadSettings();
+    if (m_owner)
+        m_owner->LoadSettings();
     // OK now stores the restored values rather than what was shown before.
     ShowRecord();
 }

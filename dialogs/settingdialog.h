@@ -4,6 +4,7 @@
 #include <QString>
 
 class QLineEdit;
+class SettingsOwner;
 
 namespace Ui {
 class SettingDialog;
@@ -12,12 +13,13 @@ class SettingDialog;
 // The settings of the controller: the folder the browsers open in, the
 // operating mode, the dump overwrite policy, the start-up behaviour and the
 // emulator signal options; and resetting, backing up and restoring the whole
-// settings file.  OK writes the shown values, CANCEL writes nothing.
+// settings file.  OK writes the shown values, CANCEL writes nothing.  A reset
+// and a restore reach the window through the owner it is handed.
 class SettingDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit SettingDialog(QWidget* parent = nullptr);
+    explicit SettingDialog(QWidget* parent = nullptr, SettingsOwner* owner = nullptr);
     ~SettingDialog() override;
 
     // Path of a backup made now into folder: KESTAcon_yyyyMMddhhmmss.bak.
@@ -48,4 +50,5 @@ private:
     void UpdateSpecifiedFolderEnabling();
 
     Ui::SettingDialog* m_ui;
+    SettingsOwner* m_owner = nullptr;
 };

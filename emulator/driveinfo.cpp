@@ -8,9 +8,10 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QTimerEvent>
-#include <QUrl>
 
 #include "drivelisting.h"
+#include "droppedpaths.h"
+#include "kestalog.h"
 #include "mycommon.h"
 
 const QString DriveInfo::NO_DISK_TEXT = QStringLiteral("----NO DISK ----");
@@ -22,10 +23,6 @@ const QString DriveInfo::LAMP_ON_STYLE = QStringLiteral("background:red;");
 const QString DriveInfo::LAMP_OFF_STYLE = QStringLiteral("background:Window;");
 const QString DriveInfo::LAST_INSERT_DRIVE0 = QStringLiteral("LASTINSERT_FDIMAGE/DRIVE0");
 const QString DriveInfo::LAST_INSERT_DRIVE1 = QStringLiteral("LASTINSERT_FDIMAGE/DRIVE1");
-
-namespace {
-const QString FILE_SCHEME_PREFIX = QStringLiteral("file://");
-}
 
 DriveInfo::DriveInfo(QWidget* parent)
     : QWidget(parent), m_ui(new Ui::DriveInfo), m_imageName(NO_DISK_TEXT)
@@ -83,7 +80,6 @@ void DriveInfo::Set_CSTM_CylinderInfo(int cylinder)
 
 void DriveInfo::Set_CSTM_WriteProtect(bool on)
 {
-    m_writeProtect = on;
     m_ui->LBL_WRITEPROTECT->setText(on ? PROTECT_ON_TEXT : PROTECT_OFF_TEXT);
 }
 
@@ -153,43 +149,9 @@ void DriveInfo::on_pushButton_clicked()
         m_ui->LBL_FD_FILENAME->setText(NO_DISK_TEXT);
 }
 
-QStringList DriveInfo::DroppedPaths(const QMimeData* mime)
-{
-    QStringList paths;
-    if (!mime)
-        return paths;
-    if (mime->hasUrls()) {
-        const QList<QUrl> urls = mime->urls();
-        for (const QUrl& url : urls) {
-            if (url.isLocalFile())
-                paths.append(url.toLocalFile());
-        }
-    }
-    if (paths.isEmpty() && mime->hasText()) {
-        const QString text = mime->text();
-        // The plain form: "file://" followed by the path as it stands.
-        QString plain = text;
-        plain.remove(FILE_SCHEME_PREFIX, Qt::CaseSensitive);
-        paths.append(plain);
-        // Some sources send the URL form instead: percent-encoded, one per
-        // line.  Offer those paths too; the caller takes the first that exists.
-        const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        for (QString line : lines) {
-            if (line.endsWith(QLatin1Char('\r')))
-                line.chop(1);
-            if (!line.startsWith(FILE_SCHEME_PREFIX))
-                continue;
-            const QUrl url(line, QUrl::StrictMode);
-            if (url.isValid() && url.isLocalFile() && !paths.contains(url.toLocalFile()))
-                paths.append(url.toLocalFile());
-        }
-    }
-    return paths;
-}
-
 void DriveInfo::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (MyCommon::getInstance()->isDRVEMU_STATE() == 1)
+    if (MyCommon::getInstance()->isDRVEMU_STATE() == MyCommon::DRVEMU_RUNNING)
         event->acceptProposedAction();
 }
 
@@ -199,9 +161,9 @@ void DriveInfo::dropEvent(QDropEvent* event)
     if (!mime || !(mime->hasUrls() || mime->hasText()))
         return;
     if (mime->hasText())
-        qDebug() << mime->text();
-    qDebug() << "Q_WS_X11?";
-    const QStringList paths = DroppedPaths(mime);
+        qCDebug(lcEmulator) << mime->text();
+    qCDebug(lcEmulator) << "Q_WS_X11?";
+    const QStringList paths = DroppedPaths(mime).paths;
     for (const QString& path : paths) {
         if (QFileInfo(path).isFile()) {
             event->acceptProposedAction();

@@ -8,7 +8,6 @@
 
 class QDragEnterEvent;
 class QDropEvent;
-class QMimeData;
 class QTimerEvent;
 
 namespace Ui {
@@ -37,14 +36,12 @@ public:
     static const QString LAST_INSERT_DRIVE1;  // "LASTINSERT_FDIMAGE/DRIVE1"
 
     void Set_CSTM_DriveNo(int driveNo);
-    int Get_CSTM_DriveNo() const { return m_driveNo; }
     void Set_CSTM_FDImagePath(const QString& path);
     void Set_CSTM_FDImageName(const QString& name);
     void Set_CSTM_FileInfo(const QFileInfo& info);
     void Set_CSTM_CylinderInfo(int cylinder);
     int Get_CSTM_CylinderInfo() const { return m_cylinder; }
     void Set_CSTM_WriteProtect(bool on);
-    bool Get_CSTM_WriteProtect() const { return m_writeProtect; }
     void Set_CSTM_DriveInfo(int drive, const QString& protect, int cylinder, const QString& path);
 
     // Applies this drive's row of a "drvctl -l" listing; anything that is not
@@ -52,12 +49,6 @@ public:
     void AnalyzeDRVCtrlInfo(const QByteArray& listing);
     // Inserts the image file at path into this drive through drvctl.
     void SetFDImage(const QString& path);
-
-    bool IsAccessLampLit() const { return m_lampTimerId != -1; }
-
-    // The local file paths a drop carries: URL lists (what file views send)
-    // and the plain "file://" text form.  Pure; used by dropEvent().
-    static QStringList DroppedPaths(const QMimeData* mime);
 
 public slots:
     void on_pushButton_clicked();
@@ -72,7 +63,6 @@ private:
 
     Ui::DriveInfo* m_ui;
     int m_driveNo = 0;
-    bool m_writeProtect = false;
     int m_cylinder = 0;
     QString m_imagePath;
     QString m_imageName;

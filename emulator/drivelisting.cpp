@@ -3,6 +3,8 @@
 #include <QList>
 #include <QStringList>
 
+#include "mycommon.h"
+
 const QString DriveListing::NOT_PROTECTED = QStringLiteral("--");
 
 namespace {
@@ -27,9 +29,9 @@ std::optional<DriveListing> DriveListing::Parse(const QByteArray& listing, int d
 {
     if (driveNo < 0)
         return std::nullopt;
-    const QList<QByteArray> pieces = listing.split('\n');
-    if (pieces.size() < MIN_PIECES)
+    if (!MyCommon::IsDRVEMUListingActive(listing))
         return std::nullopt;
+    const QList<QByteArray> pieces = listing.split('\n');
     const int rowIndex = FIRST_ROW + driveNo;
     if (rowIndex >= pieces.size())
         return std::nullopt;

@@ -19,10 +19,8 @@ public:
     // information for it (too few lines, a short row, a bad drive number).
     static std::optional<DriveListing> Parse(const QByteArray& listing, int driveNo);
 
-    // A listing counts as one with drive rows when it has at least this
-    // many line-feed separated pieces (a trailing line feed gives an empty
-    // last piece).
-    static constexpr int MIN_PIECES = 6;
+    // Only a listing of a running emulator (MyCommon::IsDRVEMUListingActive)
+    // has drive rows.
     static constexpr int FIRST_ROW = 3;
     static constexpr int MIN_FIELDS = 4;
 

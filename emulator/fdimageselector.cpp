@@ -14,16 +14,14 @@
 
 #include "dumprecord.h"
 #include "filenames.h"
+#include "kestalog.h"
 #include "markmanage.h"
 #include "mycommon.h"
 #include "myfilesystmmodel.h"
 #include "mykeyboard.h"
+#include "touchstyle.h"
 
-const QString FDImageSelector::WIDE_SCROLLBAR_STYLE = QStringLiteral(
-    "QScrollBar:vertical { border: 2px solid #999999; background: white; width: 50px; margin: 0px; }"
-    "QScrollBar::handle:vertical { background: rgb(160, 160, 160); min-height: 50px; }"
-    "QScrollBar::add-line:vertical { height: 0px; subcontrol-position: bottom; subcontrol-origin: margin; }"
-    "QScrollBar::sub-line:vertical { height: 0px; subcontrol-position: top; subcontrol-origin: margin; }");
+const QString FDImageSelector::WIDE_SCROLLBAR_STYLE = TouchStyle::WideScrollBar();
 const QString FDImageSelector::BACKGROUND_DRAG_TEXT = QStringLiteral("テキスト文字列");
 
 namespace {
@@ -77,20 +75,20 @@ void FDImageSelector::ShowFolder(const QString& path, const char* logLabel, bool
     view->setCurrentIndex(root);
     const QString folder = MyCommon::GetFolderPath(path);
     m_ui->LEDT_FDIMAGESELECTOR_PATH->setText(folder);
-    qDebug() << logLabel << folder;
+    qCDebug(lcEmulator) << logLabel << folder;
     if (emitSignal)
         emit currentPathChanged(folder);
 }
 
 void FDImageSelector::SetRootPath(const QString& path, bool emitSignal)
 {
-    qDebug() << "SetRootPath: " << path;
+    qCDebug(lcEmulator) << "SetRootPath: " << path;
     ShowFolder(path, "SetRootPath:", emitSignal);
 }
 
 void FDImageSelector::SetSelectMode(SELECTOR_MODE mode)
 {
-    qDebug() << "SetSelectMode: " << static_cast<int>(mode);
+    qCDebug(lcEmulator) << "SetSelectMode: " << static_cast<int>(mode);
     // A file chooser must still list files; only the folder mode hides them.
     m_model->setFilter(mode == FILE_SELECT_MODE ? FILES_AND_FOLDERS : FOLDERS_ONLY);
     if (m_ui->LSV_WDG_FILELISTVEW->model() != m_model)
@@ -151,7 +149,7 @@ void FDImageSelector::SelectPath(const QString& path)
 
 void FDImageSelector::on_LSV_WDG_FILELISTVEW_clicked(const QModelIndex& index)
 {
-    qDebug() << "INDEX " << index.row();
+    qCDebug(lcEmulator) << "INDEX " << index.row();
     if (!index.isValid() || !QFileInfo(m_model->filePath(index)).isDir())
         return; // a file only becomes the current entry
     ShowFolder(m_model->filePath(index), "on_LSV_WDG_FILELISTVEW_clicked:", true);
@@ -180,7 +178,7 @@ void FDImageSelector::on_BTN_WDG_NEWFOLDER_clicked()
     if (keyboard.exec() != QDialog::Accepted)
         return;
     const QString name = keyboard.getText();
-    qDebug() << "DIALOG Accepted!!" << name;
+    qCDebug(lcEmulator) << "DIALOG Accepted!!" << name;
     const QString current = GetCurrentFilePath();
     if (current.isEmpty() || !IsAcceptableFolderName(name))
         return;
@@ -218,7 +216,7 @@ void FDImageSelector::on_BTN_WDG_MARK_clicked()
 
 void FDImageSelector::on_BTN_WDG_MARKLIST_activated(int index)
 {
-    qDebug() << index << QStringLiteral("on_CMB_WDG_MARKLIST_currentIndexChanged[%1]").arg(index);
+    qCDebug(lcEmulator) << index << QStringLiteral("on_CMB_WDG_MARKLIST_currentIndexChanged[%1]").arg(index);
     if (m_fillingMarkList || index < 0 || index >= m_ui->BTN_WDG_MARKLIST->getItemList().size())
         return;
     const QString path = m_ui->BTN_WDG_MARKLIST->itemData(index).toString();

@@ -6,6 +6,7 @@
 #include <QShowEvent>
 
 #include "filenames.h"
+#include "kestalog.h"
 #include "mycommon.h"
 
 FDImageSelectorDialog::FDImageSelectorDialog(QWidget* parent)
@@ -38,7 +39,7 @@ FDImageSelector* FDImageSelectorDialog::Selector() const
 
 void FDImageSelectorDialog::SetFullPath(const QString& path)
 {
-    qDebug() << "SetFullPath: " << path;
+    qCDebug(lcEmulator) << "SetFullPath: " << path;
     m_fullPath = path;
     m_ui->WDT_CTRL_FDIMAGESELECTOR->SetRootPath(MyCommon::GetFolderPath(path), true);
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "kestalog.h"
 namespace {
 // The internal pointer of the extra entries' indexes; QFileSystemModel's own
 // indexes point to its nodes.
@@ -213,6 +214,6 @@ QMimeData* MyFileSystmModel::mimeData(const QModelIndexList& indexes) const
     }
     if (!texts.isEmpty())
         data->setText(texts.join(QLatin1Char('\n')));
-    qDebug().noquote() << "Drag start:" << data->text();
+    qCDebug(lcEmulator).noquote() << "Drag start:" << data->text();
     return data;
 }

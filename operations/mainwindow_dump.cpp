@@ -42,7 +42,7 @@ bool MainWindow::IsInputGuarded(const char* signature) const
 {
     if (!common()->isInputGuard())
         return false;
-    qDebug() << signature << " INPUT GUARD!!";
+    qCDebug(lcUi) << signature << " INPUT GUARD!!";
     return true;
 }
 
@@ -172,26 +172,26 @@ QString MainWindow::SelectImageFile(const char* logLabel)
         return QString();
     const QString fullPath = dialog.GetFullPath();
     CurrentPathChangedAll(dialog.GetFolderPath(), false);
-    qDebug() << logLabel << fullPath;
+    qCDebug(lcTools) << logLabel << fullPath;
     return fullPath;
 }
 
 void MainWindow::on_ProgressCanceled()
 {
-    qDebug() << "void MainWindow::on_ProgressCanceled()" << " START";
+    qCDebug(lcTools) << "void MainWindow::on_ProgressCanceled()" << " START";
     m_progressCanceled = true;
     // Our own run stops at once, whichever tool it is.
     common()->CancelCommand();
     for (const QString& tool : {MyCommon::TOOL_DRVDUMP, MyCommon::TOOL_DRVRESTORE, MyCommon::TOOL_DRVUNFORMAT})
         common()->LinuxCommand(QStringLiteral("pkill ") + tool);
-    qDebug() << "void MainWindow::on_ProgressCanceled()" << " END";
+    qCDebug(lcTools) << "void MainWindow::on_ProgressCanceled()" << " END";
 }
 
 void MainWindow::DelFile(QString path)
 {
-    qDebug() << "void MainWindow::DelFile(QString)" << " START";
+    qCDebug(lcTools) << "void MainWindow::DelFile(QString)" << " START";
     QFile::remove(path);
-    qDebug() << "void MainWindow::DelFile(QString)" << " END";
+    qCDebug(lcTools) << "void MainWindow::DelFile(QString)" << " END";
 }
 
 // ---- dump -------------------------------------------------------------------
@@ -209,10 +209,10 @@ void MainWindow::on_BTN_DUMP_clicked()
 {
     if (IsInputGuarded(Q_FUNC_INFO))
         return;
-    const int cylinders = MyCommon::GetIntValueFromMyParameterButtonText(ui->BTN_DUMP_CYLINDERS, 40);
-    const int begin = MyCommon::GetIntValueFromMyParameterButtonText(ui->BTN_DUMP_BEGIN, 0);
-    const int end = MyCommon::GetIntValueFromMyParameterButtonText(ui->BTN_DUMP_END, 39);
-    const int retry = MyCommon::GetIntValueFromMyParameterButtonText(ui->BTN_DUMP_RETRY, 3);
+    const int cylinders = ui->BTN_DUMP_CYLINDERS->GetIntValue(40);
+    const int begin = ui->BTN_DUMP_BEGIN->GetIntValue(0);
+    const int end = ui->BTN_DUMP_END->GetIntValue(39);
+    const int retry = ui->BTN_DUMP_RETRY->GetIntValue(3);
 
     const QString path = CurrentDumpImagePath();
     if (path.isEmpty()) {
@@ -224,7 +224,7 @@ void MainWindow::on_BTN_DUMP_clicked()
                                       common()->GetSettingBool(QStringLiteral("OVERWRITE/OVERWRITE"))))
         DelFile(path);
 
-    ui->WDT_DUMPSTATUS->InitialTrackState(0, begin, end, retry, cylinders);
+    ui->WDT_DUMPSTATUS->InitialTrackState(MyCommon::OPERATION_DUMP, begin, end, retry, cylinders);
     SetReDumpBtnEnabled(false);
     // From here on the map belongs to this image.
     m_dumpImagePath = path;
@@ -244,7 +244,7 @@ void MainWindow::on_BTN_DUMP_clicked()
     panel.pin3 = ui->BTN_DUMP_ASSERT_PIN3->currentText();
     panel.retry = ui->BTN_DUMP_RETRY->currentText();
     const QStringList args = DrvArgs::Dump(panel, path);
-    qDebug().noquote() << args.join(QLatin1Char(' '));
+    qCDebug(lcTools).noquote() << args.join(QLatin1Char(' '));
 
     PostInputGuardEvent(true);
     CreateBusyDialog(MyCommon::LABEL_DUMPING);
@@ -280,7 +280,7 @@ void MainWindow::StartDumpWithTrack(int count, int* tracks)
     const QString current = CurrentDumpImagePath();
     const QString path = m_dumpImagePath.isEmpty() ? current : m_dumpImagePath;
     if (!m_dumpImagePath.isEmpty() && current != m_dumpImagePath)
-        qDebug() << "REDUMP: the folder or file name has changed since the dump; reading into" << m_dumpImagePath
+        qCDebug(lcTools) << "REDUMP: the folder or file name has changed since the dump; reading into" << m_dumpImagePath
                  << "not into" << current;
     // drvdump -t only fills an image that is there; never start a new one.
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
@@ -293,13 +293,13 @@ void MainWindow::StartDumpWithTrack(int count, int* tracks)
     }
     m_dumpImagePath = path;
 
-    const int retry = MyCommon::GetIntValueFromMyParameterButtonText(ui->BTN_DUMP_RETRY, 3);
+    const int retry = ui->BTN_DUMP_RETRY->GetIntValue(3);
     ui->WDT_DUMPSTATUS->SpecifyTrackState(0, retry, count, tracks);
     // The failed tracks are those of the disk in the drive that was dumped,
     // whatever the DRIVE button shows now.
     const QString drive = m_dumpDrive.isEmpty() ? ui->BTN_DUMP_DRIVE->currentText() : m_dumpDrive;
     if (drive != ui->BTN_DUMP_DRIVE->currentText())
-        qDebug() << "REDUMP: reading drive" << drive << "of the dump, not drive" << ui->BTN_DUMP_DRIVE->currentText();
+        qCDebug(lcTools) << "REDUMP: reading drive" << drive << "of the dump, not drive" << ui->BTN_DUMP_DRIVE->currentText();
     const QStringList base = DrvArgs::ReDumpBase(drive, ui->BTN_DUMP_RETRY->currentText());
 
     // The busy dialog says what is read where: the fields may show another
@@ -313,7 +313,7 @@ void MainWindow::StartDumpWithTrack(int count, int* tracks)
     QStringList args;
     for (int i = 0; i < count; ++i) {
         args = DrvArgs::ReDumpTrack(base, tracks[i], path);
-        qDebug().noquote() << args.join(QLatin1Char(' '));
+        qCDebug(lcTools).noquote() << args.join(QLatin1Char(' '));
         QByteArray output = RunTool(MyCommon::TOOL_DRVDUMP, args, ui->WDT_DUMPSTATUS);
         common()->LogAppend(ui->EDT_LOG_DISPLAY, &output);
         const RunOutcome run = common()->LastOutcome();
@@ -355,4 +355,10 @@ QString MainWindow::ReDumpBusyLabel(const QString& drive, const QString& image) 
 void MainWindow::on_LEDT_DUMP_FILENAME_fileDroped(const QString& path)
 {
     Q_UNUSED(path);
+}
+
+void MainWindow::SetReDumpBtnEnabled(bool enabled)
+{
+    ui->BTN_REDUMP->setEnabled(enabled);
+    ui->BTN_REDUMP->setStyleSheet(enabled ? MyCommon::REDUMP_STYLE_HIGHLIGHT : MyCommon::REDUMP_STYLE_PLAIN);
 }

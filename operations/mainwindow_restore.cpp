@@ -7,6 +7,7 @@
 
 #include "drvargs.h"
 #include "filenames.h"
+#include "kestalog.h"
 #include "mycommon.h"
 #include "mygraphicaldumpdisplay.h"
 #include "myparameterbutton.h"
@@ -17,12 +18,6 @@ namespace {
 MyCommon* common()
 {
     return MyCommon::getInstance();
-}
-
-// These panels read "---" and other non-numbers as 0.
-int plainValue(MyParameterButton* button)
-{
-    return button->currentText().toInt();
 }
 
 // The unformat panel's texts; the disk information uses them as well.
@@ -62,9 +57,10 @@ void MainWindow::on_BTN_RESTORE_clicked()
 {
     if (IsInputGuarded(Q_FUNC_INFO))
         return;
-    const int cylinders = plainValue(ui->BTN_RESTORE_CYLINDERS);
-    const int begin = plainValue(ui->BTN_RESTORE_BEGIN);
-    const int end = plainValue(ui->BTN_RESTORE_END);
+    // These panels read "---" and other non-numbers as 0.
+    const int cylinders = ui->BTN_RESTORE_CYLINDERS->GetIntValue(0);
+    const int begin = ui->BTN_RESTORE_BEGIN->GetIntValue(0);
+    const int end = ui->BTN_RESTORE_END->GetIntValue(0);
     // A name that is not UTF-8 on the disk is reached through its access link.
     const QString path =
         FileNames::Resolve(common()->MakeFullPathByCurrentFolderPath(ui->LEDT_RESTORE_FILENAME->text()));
@@ -72,7 +68,7 @@ void MainWindow::on_BTN_RESTORE_clicked()
         ShowNotValidFileName();
         return;
     }
-    ui->WDT_RESTORESTATUS->InitialTrackState(1, begin, end, 2, cylinders);
+    ui->WDT_RESTORESTATUS->InitialTrackState(MyCommon::OPERATION_RESTORE, begin, end, 2, cylinders);
 
     DrvArgs::RestorePanel panel;
     panel.drive = ui->BTN_RESTORE_DRIVE->currentText();
@@ -87,7 +83,7 @@ void MainWindow::on_BTN_RESTORE_clicked()
     panel.pin2 = ui->BTN_RESTORE_ASSERT_PIN2->currentText();
     panel.pin3 = ui->BTN_RESTORE_ASSERT_PIN3->currentText();
     const QStringList args = DrvArgs::Restore(panel, path);
-    qDebug().noquote() << args.join(QLatin1Char(' '));
+    qCDebug(lcTools).noquote() << args.join(QLatin1Char(' '));
 
     RunPanelTool(MyCommon::LABEL_RESTORING, MyCommon::TOOL_DRVRESTORE, args, ui->WDT_RESTORESTATUS, ui->EDT_LOG_DISPLAY);
 }
@@ -96,10 +92,10 @@ void MainWindow::on_BTN_UNFORMAT_clicked()
 {
     if (IsInputGuarded(Q_FUNC_INFO))
         return;
-    const int cylinders = plainValue(ui->BTN_UNFORMAT_CYLINDERS);
-    ui->WDT_UNFORMATSTATUS->InitialTrackState(2, 0, cylinders - 1, 2, cylinders);
+    const int cylinders = ui->BTN_UNFORMAT_CYLINDERS->GetIntValue(0);
+    ui->WDT_UNFORMATSTATUS->InitialTrackState(MyCommon::OPERATION_UNFORMAT, 0, cylinders - 1, 2, cylinders);
     const QStringList args = DrvArgs::Unformat(unformatPanel(ui));
-    qDebug().noquote() << args.join(QLatin1Char(' '));
+    qCDebug(lcTools).noquote() << args.join(QLatin1Char(' '));
 
     RunPanelTool(MyCommon::LABEL_UNFORMATTING, MyCommon::TOOL_DRVUNFORMAT, args, ui->WDT_UNFORMATSTATUS, ui->EDT_LOG_DISPLAY);
 }
@@ -110,7 +106,7 @@ void MainWindow::on_BTN_DRVINFO_clicked()
         return;
     ui->EDT_DRVINFO_DISPLAY->clear();
     const QStringList args = DrvArgs::Info(unformatPanel(ui));
-    qDebug().noquote() << args.join(QLatin1Char(' '));
+    qCDebug(lcTools).noquote() << args.join(QLatin1Char(' '));
 
     RunPanelTool(MyCommon::LABEL_MEASURING, MyCommon::TOOL_DRVINFO, args, nullptr, ui->EDT_DRVINFO_DISPLAY);
 }

@@ -13,6 +13,9 @@
 
 #include <algorithm>
 
+#include "kestalog.h"
+#include "mycommon.h"
+
 namespace {
 
 // Sizes of the map for a widget of width W and height H (integer parts taken
@@ -64,10 +67,10 @@ struct LegendEntry
 QVector<LegendEntry> LegendOf(int mode)
 {
     switch (mode) {
-    case 0:
+    case MyCommon::OPERATION_DUMP:
         return {{1, "Complete"}, {2, "Warning"}, {255, "Error"}, {0, "Target"}, {-1, "Non target"}};
-    case 1:
-    case 2:
+    case MyCommon::OPERATION_RESTORE:
+    case MyCommon::OPERATION_UNFORMAT:
         return {{1, "Complete"}, {0, "Target"}, {-1, "Non target"}};
     default:
         return {};
@@ -203,13 +206,13 @@ int MyGraphicalDumpDisplay::TrackState(int track) const
 
 void MyGraphicalDumpDisplay::on_dumpCommandOutputs(QByteArray chunk)
 {
-    qDebug() << "on_dumpCommandOutputs";
+    qCDebug(lcTrackMap) << "on_dumpCommandOutputs";
     AnalyzeDrvDumpInfo(chunk);
 }
 
 void MyGraphicalDumpDisplay::AnalyzeDrvDumpInfo(const QByteArray& chunk)
 {
-    qDebug() << "AnalyzeDrvDumpInfo";
+    qCDebug(lcTrackMap) << "AnalyzeDrvDumpInfo";
     const QVector<TrackReportParser::Report> reports = m_parser.Feed(chunk);
     bool changed = false;
     // Up to a few scattered cells are repainted each on its own; beyond that

@@ -2,6 +2,9 @@
 
 #include <QDebug>
 
+#include "kestalog.h"
+#include "mycommon.h"
+
 namespace {
 
 // Length of the longest prefix of bytes that does not end inside a UTF-8
@@ -43,7 +46,7 @@ void TrackReportParser::Reset()
 bool TrackReportParser::ParseField(const QString& rawField, int mode, Report* out)
 {
     const QString field = rawField.trimmed();
-    qDebug() << "work = " << field;
+    qCDebug(lcTrackMap) << "work = " << field;
     if (field.size() <= 10)
         return false;
     const auto at = [&field](int i) { return QString(field.at(i)).trimmed(); };
@@ -53,7 +56,7 @@ bool TrackReportParser::ParseField(const QString& rawField, int mode, Report* ou
     report.track = ReadNumber(field.mid(1, 3));
     report.cylinder = ReadNumber(field.mid(6, 2));
     report.head = ReadNumber(field.mid(10, 1));
-    if (mode == 2)
+    if (mode == MyCommon::OPERATION_UNFORMAT)
         report.track -= 1;
     if (out)
         *out = report;

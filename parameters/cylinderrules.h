@@ -31,7 +31,6 @@ public:
         QString begin; // decimal text to select on BEGIN when writeBegin
         bool writeEnd = false;
         QString end;   // decimal text to select on END when writeEnd
-        bool NothingToWrite() const { return !writeBegin && !writeEnd; }
     };
 
     // Apply the writes END first, then BEGIN.  When the END write re-enters

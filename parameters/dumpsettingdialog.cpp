@@ -10,10 +10,10 @@
 #include <QTableWidgetItem>
 #include <QVariant>
 
-#include "mainwindow.h"
 #include "mycommon.h"
 #include "mykeyboard.h"
 #include "mytablewidget.h"
+#include "operationpanels.h"
 #include "parametermanage.h"
 #include "parameterselector.h"
 #include "parameterset.h"
@@ -94,17 +94,13 @@ void DumpSettingDialog::on_LEDT_PARAMETER_NAME_focused(const bool& focused)
 
 void DumpSettingDialog::displayVirtualKeyBoard(QLineEdit* field)
 {
-    if (!MyKeyboard::ConfirmTextEntry(this)) {
-        setFocus();
-        return;
-    }
-    MyKeyboard::EditField(field, field, this, 1, 255);
+    MyKeyboard::ConfirmAndEditField(field, field, this, 1, 255);
 }
 
 ParameterSet* DumpSettingDialog::TakePanelSnapshot()
 {
-    auto* window = qobject_cast<MainWindow*>(MyCommon::GetMainWindow(this));
-    ParameterSet* snapshot = window ? window->GetButtonParameters(m_mode) : nullptr;
+    OperationPanels* panels = m_selector ? m_selector->Panels() : nullptr;
+    ParameterSet* snapshot = panels ? panels->GetButtonParameters(m_mode) : nullptr;
     return snapshot ? snapshot : new ParameterSet;
 }
 

@@ -44,7 +44,7 @@ public slots:
 
 private:
     // A new snapshot of this mode's panel (the caller owns it); an empty set
-    // when the dialog does not sit in a main window.
+    // when the selector has no panels.
     ParameterSet* TakePanelSnapshot();
     static QTableWidgetItem* MakeItem(const QString& name, const ParameterSet& set);
 

@@ -70,6 +70,13 @@ QString MyParameterButton::currentText() const
     return m_internal->currentText();
 }
 
+int MyParameterButton::GetIntValue(int defaultValue) const
+{
+    bool ok = false;
+    const int value = currentText().toInt(&ok, 10);
+    return ok ? value : defaultValue;
+}
+
 QVariant MyParameterButton::itemData(int index) const
 {
     return m_itemData.value(index);

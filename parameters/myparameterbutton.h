@@ -26,6 +26,9 @@ public:
     // or the text already current, changes nothing and emits nothing.
     void setCurrentText(const QString& text);
     QString currentText() const;
+    // The decimal value of the current text; defaultValue when the text is no
+    // decimal integer (such as "---").
+    int GetIntValue(int defaultValue) const;
     QVariant itemData(int index) const;
     QStringList getItemList() const;
     void setTitle(const QString& title);

@@ -5,8 +5,9 @@
 #include <QStringList>
 #include <QTimerEvent>
 
+#include "kestalog.h"
+#include "machinepresets.h"
 #include "mycommon.h"
-#include "parametermanage.h"
 #include "parameterset.h"
 
 const QString MyPushButton::NORMAL_STYLE = QStringLiteral(
@@ -19,50 +20,11 @@ const QString MyPushButton::REGISTERED_TEXT = QStringLiteral("Regist!!");
 
 namespace {
 
-// Values in the order of ParameterSet::ParameterKeys(): DRIVES, CYLINDERS,
-// HEADS, BEGIN, END, STEPS, DENSITY, FORMAT, ASSERT_PIN1..3, RETRY, FLAG,
-// DISKNO, OVERWRITE.
-const QString& ng()
+void putValues(ParameterSet* set, MachinePresets::Machine machine)
 {
-    return MyCommon::NOT_GIVEN;
-}
-
-QStringList genericValues()
-{
-    return {"0", "40", "2", "0", "39", "1", "double", MyCommon::FORMAT_ENCODE, ng(), ng(), ng(),
-            "3", "1", "1", "SETTING"};
-}
-
-QStringList x68kValues()
-{
-    return {"0", "80", "2", "0", "79", "1", "high", MyCommon::FORMAT_ENCODE, ng(), ng(), ng(),
-            "3", "1", "1", "SETTING"};
-}
-
-QStringList pc88Values()
-{
-    return {"0", "40", "2", "0", "39", "1", "double", MyCommon::FORMAT_ENCODE, "2", "4", "12",
-            "3", "1", "1", "SETTING"};
-}
-
-QStringList x1Values()
-{
-    return {"0", "40", "2", "0", "39", "1", "double", MyCommon::FORMAT_ENCODE, "2", "4", ng(),
-            "3", "1", "1", "SETTING"};
-}
-
-QStringList fm77Values()
-{
-    return {"0", "40", "2", "0", "39", "2", "double", MyCommon::FORMAT_ENCODE, ng(), ng(), ng(),
-            "3", "1", "1", "SETTING"};
-}
-
-void putValues(ParameterSet* set, const QStringList& values)
-{
-    MyPushButton::RemoveParameters(set);
-    const QStringList& keys = ParameterSet::ParameterKeys();
-    for (int i = 0; i < keys.size() && i < values.size(); ++i)
-        set->SetValue(keys.at(i), values.at(i));
+    set->RemoveParameters();
+    for (const auto& pair : MachinePresets::Values(machine))
+        set->SetValue(pair.first, pair.second);
 }
 
 } // namespace
@@ -106,42 +68,40 @@ void MyPushButton::SetReserveParameters(ParameterSet* src)
 void MyPushButton::SetDefault(ParameterSet* set)
 {
     if (set)
-        putValues(set, genericValues());
+        putValues(set, MachinePresets::Machine::Generic);
 }
 
 void MyPushButton::SetDefault_X68K()
 {
-    putValues(m_parameters, x68kValues());
+    putValues(m_parameters, MachinePresets::Machine::X68K);
 }
 
 void MyPushButton::SetDefault_PC88()
 {
-    putValues(m_parameters, pc88Values());
+    putValues(m_parameters, MachinePresets::Machine::PC88);
 }
 
 void MyPushButton::SetDefault_X1()
 {
-    putValues(m_parameters, x1Values());
+    putValues(m_parameters, MachinePresets::Machine::X1);
 }
 
 void MyPushButton::SetDefault_FM77()
 {
-    putValues(m_parameters, fm77Values());
+    putValues(m_parameters, MachinePresets::Machine::FM77);
 }
 
 void MyPushButton::Copy(ParameterSet* dst, const ParameterSet* src)
 {
-    if (!dst || !src || dst == src)
-        return;
     // The values only: dst keeps its name.
-    RemoveParameters(dst);
-    for (const QString& key : ParameterSet::ParameterKeys())
-        dst->SetValue(key, src->Value(key));
+    if (dst && src)
+        dst->CopyParameters(*src);
 }
 
 void MyPushButton::RemoveParameters(ParameterSet* set)
 {
-    ParameterManage::RemoveParameters(set);
+    if (set)
+        set->RemoveParameters();
 }
 
 void MyPushButton::on_MyPushButton_pressed()
@@ -179,7 +139,7 @@ void MyPushButton::timerEvent(QTimerEvent* event)
     // Without a reserve there is nothing to record; the timer keeps running.
     if (m_reserve->isEmpty())
         return;
-    qDebug() << "DEF_BTN_TIMER_VALUE";
+    qCDebug(lcUi) << "DEF_BTN_TIMER_VALUE";
     SetParameters(m_reserve);
     killTimer(m_timerId);
     m_timerId = -2;

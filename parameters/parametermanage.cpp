@@ -2,6 +2,7 @@
 
 #include <QDebug>
 
+#include "kestalog.h"
 #include "mycommon.h"
 
 const QString ParameterManage::SLOT_DUMP = QStringLiteral("DUMP/%d");
@@ -75,7 +76,7 @@ bool ParameterManage::Insert(ParameterSet* set)
     if (!set)
         return false;
     if (m_sets.size() >= MAX_SETS) {
-        qDebug() << "ParameterManage::Insert: store full, set dropped:" << set->Name();
+        qCDebug(lcSettings) << "ParameterManage::Insert: store full, set dropped:" << set->Name();
         delete set;
         return false;
     }
@@ -104,18 +105,14 @@ void ParameterManage::Copy(ParameterSet* dst, const ParameterSet* src)
 {
     if (!dst || !src || dst == src)
         return;
-    RemoveParameters(dst);
-    for (const QString& key : ParameterSet::ParameterKeys())
-        dst->SetValue(key, src->Value(key));
+    dst->CopyParameters(*src);
     dst->SetName(src->Name());
 }
 
 void ParameterManage::RemoveParameters(ParameterSet* set)
 {
-    if (!set)
-        return;
-    for (const QString& key : ParameterSet::ParameterKeys())
-        set->remove(key);
+    if (set)
+        set->RemoveParameters();
 }
 
 QString ParameterManage::SlotKey(const QString& slotFormat, int index)

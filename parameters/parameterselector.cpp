@@ -6,32 +6,18 @@
 #include <QVariant>
 
 #include "dumpsettingdialog.h"
-#include "mainwindow.h"
+#include "kestalog.h"
 #include "mycombobox.h"
 #include "mycommon.h"
 #include "mypushbutton.h"
+#include "operationpanels.h"
 #include "parametermanage.h"
 #include "parameterset.h"
+#include "touchstyle.h"
 
-const QString ParameterSelector::LIST_STYLE = QStringLiteral(
-    "QScrollBar:vertical {"
-    " border: 2px solid #999999; background: white; width: 50px; margin: 0px 0px 0px 0px; }"
-    "QScrollBar::handle:vertical { background: rgb(140, 160, 170); min-height: 50px; }"
-    "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0px; }"
-    "QComboBox { border: 1px solid gray; border-radius: 3px; padding: 1px 2px 1px 2px;"
-    " min-width: 230px; max-width: 240px; }"
-    "QComboBox:!editable, QComboBox::drop-down:editable {"
-    " background: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #E1E1E1, stop: 0.4 #DDDDDD,"
-    " stop: 0.5 #D8D8D8, stop: 1.0 #D3D3D3); }"
-    "QComboBox:!editable:on, QComboBox::drop-down:editable:on {"
-    " background: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #D3D3D3, stop: 0.4 #D8D8D8,"
-    " stop: 0.5 #DDDDDD, stop: 1.0 #E1E1E1); }"
-    "QComboBox::drop-down { subcontrol-origin: padding; subcontrol-position: top right; width: 50px;"
-    " border-left-width: 1px; border-left-color: darkgray; border-left-style: solid;"
-    " border-top-right-radius: 3px; border-bottom-right-radius: 3px; }"
-    "QComboBox::down-arrow { image: url(/usr/share/icons/16x16/downarrow.png); }"
-    // A plain list keeps the wide scroll bar instead of a screen-high popup.
-    "QComboBox { combobox-popup: 0; }");
+const QString ParameterSelector::LIST_STYLE =
+    TouchStyle::WideScrollBar()
+    + TouchStyle::ValueList(QStringLiteral("padding: 1px 2px 1px 2px; min-width: 230px; max-width: 240px;"), 50);
 
 ParameterSelector::ParameterSelector(QWidget* parent) : QWidget(parent), ui(new Ui::ParameterSelector)
 {
@@ -99,22 +85,15 @@ void ParameterSelector::on_parameterRegistered()
 
 // ---- the panel of this selector's operation -------------------------------
 
-MainWindow* ParameterSelector::Window()
-{
-    return qobject_cast<MainWindow*>(MyCommon::GetMainWindow(this));
-}
-
 ParameterSet* ParameterSelector::TakePanelSnapshot()
 {
-    MainWindow* window = Window();
-    return window ? window->GetButtonParameters(m_mode) : nullptr;
+    return m_panels ? m_panels->GetButtonParameters(m_mode) : nullptr;
 }
 
 void ParameterSelector::ApplyToPanel(ParameterSet* set)
 {
-    MainWindow* window = Window();
-    if (window && set)
-        window->SetButtonParameters(m_mode, set);
+    if (m_panels && set)
+        m_panels->SetButtonParameters(m_mode, set);
 }
 
 // ---- machine presets ------------------------------------------------------
@@ -125,7 +104,7 @@ void ParameterSelector::ApplyToPanel(ParameterSet* set)
 void ParameterSelector::PresetPressed(MyPushButton* button)
 {
     if (MyCommon::getInstance()->isInputGuard()) {
-        qDebug() << "void ParameterSelector::on_BTN_PARAMETER_X68K_pressed()" << " INPUT GUARD!!";
+        qCDebug(lcUi) << "void ParameterSelector::on_BTN_PARAMETER_X68K_pressed()" << " INPUT GUARD!!";
         return;
     }
     // The button's own long press records this snapshot after its hold.
@@ -138,7 +117,7 @@ void ParameterSelector::PresetPressed(MyPushButton* button)
 void ParameterSelector::PresetClicked(MyPushButton* button)
 {
     if (MyCommon::getInstance()->isInputGuard()) {
-        qDebug() << "void ParameterSelector::on_BTN_PARAMETER_X68K_clicked()" << " INPUT GUARD!!";
+        qCDebug(lcUi) << "void ParameterSelector::on_BTN_PARAMETER_X68K_clicked()" << " INPUT GUARD!!";
         return;
     }
     ApplyToPanel(button->GetParameters());
@@ -188,7 +167,7 @@ void ParameterSelector::on_BTN_PARAMETER_FM77_clicked()
 
 void ParameterSelector::on_CMB_PARAMETER_activated(int index)
 {
-    qDebug().noquote() << QStringLiteral("on_CMB_PARAMETER_activated:%1").arg(index);
+    qCDebug(lcUi).noquote() << QStringLiteral("on_CMB_PARAMETER_activated:%1").arg(index);
     // By position: two entries may carry the same name.
     ApplyToPanel(getParameterManage()->GetParametersAt(index));
 }
@@ -203,13 +182,13 @@ void ParameterSelector::StopHoldTimer()
 void ParameterSelector::on_BTN_PARAMETER_EDIT_pressed()
 {
     if (MyCommon::getInstance()->isInputGuard()) {
-        qDebug() << "void ParameterSelector::on_BTN_PARAMETER_EDIT_pressed()" << " INPUT GUARD!!";
+        qCDebug(lcUi) << "void ParameterSelector::on_BTN_PARAMETER_EDIT_pressed()" << " INPUT GUARD!!";
         return;
     }
     StopHoldTimer();
     m_longPress = false;
     m_timerId = startTimer(MyCommon::TIME_EDIT_HOLD, Qt::CoarseTimer);
-    qDebug() << "on_BTN_PARAMETER_EDIT_pressed";
+    qCDebug(lcUi) << "on_BTN_PARAMETER_EDIT_pressed";
     ParameterSet* snapshot = TakePanelSnapshot();
     if (snapshot)
         ui->BTN_PARAMETER_EDIT->SetReserveParameters(snapshot);
@@ -231,7 +210,7 @@ void ParameterSelector::timerEvent(QTimerEvent* event)
 void ParameterSelector::on_BTN_PARAMETER_EDIT_clicked()
 {
     if (MyCommon::getInstance()->isInputGuard()) {
-        qDebug() << "void ParameterSelector::on_BTN_PARAMETER_EDIT_clicked()" << " INPUT GUARD!!";
+        qCDebug(lcUi) << "void ParameterSelector::on_BTN_PARAMETER_EDIT_clicked()" << " INPUT GUARD!!";
         StopHoldTimer();
         m_longPress = false;
         return;
@@ -239,7 +218,7 @@ void ParameterSelector::on_BTN_PARAMETER_EDIT_clicked()
     StopHoldTimer();
 
     if (m_longPress) {
-        qDebug() << "cancel_BTN_PARAMETER_EDIT_SETTING_clicked is true";
+        qCDebug(lcUi) << "cancel_BTN_PARAMETER_EDIT_SETTING_clicked is true";
         m_longPress = false;
         ParameterManage* store = getParameterManage();
         const int index = ui->CMB_PARAMETER->currentIndex();
@@ -273,6 +252,6 @@ void ParameterSelector::on_BTN_PARAMETER_EDIT_clicked()
         ui->CMB_PARAMETER->setCurrentIndex(index);
     else
         ui->CMB_PARAMETER->setCurrentText(name);
-    qDebug() << "ParameterSettingAddDialog::Accepted. SET";
+    qCDebug(lcUi) << "ParameterSettingAddDialog::Accepted. SET";
     emit parameterRegistered();
 }

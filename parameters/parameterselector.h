@@ -3,8 +3,8 @@
 #include <QString>
 #include <QWidget>
 
-class MainWindow;
 class MyPushButton;
+class OperationPanels;
 class ParameterManage;
 class ParameterSet;
 class QTimerEvent;
@@ -16,7 +16,7 @@ class ParameterSelector;
 // The parameter selector of one operation tab: the four machine preset
 // buttons, the EDIT/REC button and the list of the operation's named sets.
 // It owns the store of those sets and moves sets between the buttons, the
-// store and the operation panel of the main window.
+// store and the operation panel it is handed (SetPanels).
 class ParameterSelector : public QWidget
 {
     Q_OBJECT
@@ -24,9 +24,13 @@ public:
     explicit ParameterSelector(QWidget* parent = nullptr);
     ~ParameterSelector() override;
 
-    // 0 dump, 1 restore, 2 unformat.
+    // The operation, as MyCommon::Operation.
     void SetMode(int mode);
     int Mode() const { return m_mode; }
+    // The panels this selector reads and writes; without them a tap or a
+    // record has no panel to work on.
+    void SetPanels(OperationPanels* panels) { m_panels = panels; }
+    OperationPanels* Panels() const { return m_panels; }
     // The store, created on first use and deleted with the selector.
     ParameterManage* getParameterManage();
     // Rebuilds the list of names from the store.
@@ -69,10 +73,8 @@ protected:
 private:
     void PresetPressed(MyPushButton* button);
     void PresetClicked(MyPushButton* button);
-    // The main window this selector sits in; null when it sits elsewhere.
-    MainWindow* Window();
     // A new snapshot of this mode's panel (the caller owns it); null without
-    // a main window.
+    // panels.
     ParameterSet* TakePanelSnapshot();
     void ApplyToPanel(ParameterSet* set);
     void StopHoldTimer();
@@ -82,4 +84,5 @@ private:
     bool m_longPress = false;
     ParameterManage* m_manage = nullptr;
     int m_mode = 0;
+    OperationPanels* m_panels = nullptr;
 };

@@ -34,6 +34,21 @@ void ParameterSet::SetValue(const QString& key, const QString& value)
     insert(key, value);
 }
 
+void ParameterSet::CopyParameters(const ParameterSet& src)
+{
+    if (&src == this)
+        return;
+    RemoveParameters();
+    for (const QString& key : ParameterKeys())
+        SetValue(key, src.Value(key));
+}
+
+void ParameterSet::RemoveParameters()
+{
+    for (const QString& key : ParameterKeys())
+        remove(key);
+}
+
 QStringList ParameterSet::ToTextForm() const
 {
     QStringList out;

@@ -25,6 +25,12 @@ public:
     // Replaces the value of key (adds it when absent).
     void SetValue(const QString& key, const QString& value);
 
+    // Empties the fifteen parameter keys, then gives each of them src's value
+    // ("" where src lacks it).  The name and any other key stay as they are.
+    void CopyParameters(const ParameterSet& src);
+    // Removes the fifteen parameter keys; the name and any other key stay.
+    void RemoveParameters();
+
     QString Name() const { return Value(NameKey()); }
     void SetName(const QString& name) { SetValue(NameKey(), name); }
     static const QString& NameKey();

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTimerEvent>
 
+#include "kestalog.h"
 #include "mycommon.h"
 
 const QString MyKeyboard::KEY_STYLE = QStringLiteral(
@@ -182,7 +183,7 @@ void MyKeyboard::changeKeyboardLayout(SHIFT_MODE shift, LAYOUT_MODE layout)
 {
     const QStringList labels = pageLabels(shift, layout);
     for (int index = 0; index < m_keys.count() && index < labels.count(); ++index) {
-        qDebug() << labels.at(index);
+        qCDebug(lcUi) << labels.at(index);
         m_keys.at(index)->setText(labels.at(index));
     }
 }
@@ -201,7 +202,7 @@ QString MyKeyboard::analysisInputKey(const QString& keyText)
         return keyText;
     }
     if (keyText == MyCommon::KEY_ENTER) {
-        qDebug() << "ENTER BTN";
+        qCDebug(lcUi) << "ENTER BTN";
         const int length = line->text().length();
         if (length >= m_minLength && length <= m_maxLength)
             accept();
@@ -240,7 +241,7 @@ QString MyKeyboard::analysisInputKey(const QString& keyText)
         return QString();
     }
     if (keyText == MyCommon::KEY_CLOSE) {
-        qDebug() << "CLOSE BTN";
+        qCDebug(lcUi) << "CLOSE BTN";
         line->clear();
         reject();
         return QString();
@@ -291,7 +292,7 @@ void MyKeyboard::timerEvent(QTimerEvent* event)
         QDialog::timerEvent(event);
         return;
     }
-    qDebug() << "KEY TIMER TIMEOUT";
+    qCDebug(lcUi) << "KEY TIMER TIMEOUT";
     killTimer(m_repeatTimerId);
     m_repeatTimerId = startTimer(MyCommon::TIME_KEY_REPEAT_INTERVAL, Qt::PreciseTimer);
     if (m_repeatKeyText.isEmpty())
@@ -304,7 +305,7 @@ void MyKeyboard::timerEvent(QTimerEvent* event)
 
 bool MyKeyboard::ConfirmTextEntry(QWidget* parent)
 {
-    if (MyCommon::getInstance()->isDRVEMU_STATE() != 1)
+    if (MyCommon::getInstance()->isDRVEMU_STATE() != MyCommon::DRVEMU_RUNNING)
         return true;
     const auto answer = QMessageBox::question(
         parent, QStringLiteral("Confirm operation continuation."),
@@ -324,10 +325,20 @@ bool MyKeyboard::EditField(QWidget* keyboardParent, QLineEdit* field, QWidget* f
         focusOwner->setFocus();
     const bool accepted = keyboard.exec() == QDialog::Accepted;
     if (accepted) {
-        qDebug() << "DIALOG Accepted!!" << keyboard.getText();
+        qCDebug(lcUi) << "DIALOG Accepted!!" << keyboard.getText();
         field->setText(keyboard.getText());
     }
     if (focusOwner)
         focusOwner->setFocus();
     return accepted;
+}
+
+bool MyKeyboard::ConfirmAndEditField(QWidget* keyboardParent, QLineEdit* field, QWidget* focusOwner,
+                                     int minimumLength, int maximumLength)
+{
+    if (!ConfirmTextEntry(focusOwner)) {
+        focusOwner->setFocus();
+        return false;
+    }
+    return EditField(keyboardParent, field, focusOwner, minimumLength, maximumLength);
 }

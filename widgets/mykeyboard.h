@@ -63,11 +63,14 @@ public:
     // focus before and after, so the next tap on the field opens it again.
     static bool EditField(QWidget* keyboardParent, QLineEdit* field, QWidget* focusOwner, int minimumLength = 0,
                           int maximumLength = 255);
+    // ConfirmTextEntry (asked over focusOwner), then EditField; a refusal
+    // gives focusOwner the focus back.
+    static bool ConfirmAndEditField(QWidget* keyboardParent, QLineEdit* field, QWidget* focusOwner,
+                                    int minimumLength = 0, int maximumLength = 255);
 
     // Id of the running repeat timer, -1 when none runs.  A QTimerEvent with
     // this id has the effect of the timer firing.
     int repeatTimerId() const { return m_repeatTimerId; }
-    QString repeatKeyText() const { return m_repeatKeyText; }
 
     static const QString KEY_STYLE;
     static const QString KEY_HELD_STYLE;

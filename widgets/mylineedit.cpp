@@ -6,7 +6,9 @@
 #include <QDropEvent>
 #include <QFocusEvent>
 #include <QMimeData>
-#include <QUrl>
+
+#include "droppedpaths.h"
+#include "kestalog.h"
 
 MyLineEdit::MyLineEdit(QWidget* parent) : QLineEdit(parent)
 {
@@ -42,8 +44,8 @@ void MyLineEdit::dragMoveEvent(QDragMoveEvent* event)
 // file-system model sends a URL list: each URL that names a local file
 // becomes its local path (percent escapes decoded), and fileDroped is emitted
 // once per path, in the order of the list, so that an owner taking a single
-// file simply keeps the last one.  Anything else that carries text has every
-// "file://" taken out of it and is emitted once as it stands.
+// file simply keeps the last one.  Anything else that carries text names one
+// path (DroppedPaths::TextPath) and is emitted once.
 void MyLineEdit::dropEvent(QDropEvent* event)
 {
     const QMimeData* data = event->mimeData();
@@ -52,28 +54,18 @@ void MyLineEdit::dropEvent(QDropEvent* event)
         return;
     }
 
-    if (data->hasUrls()) {
-        QStringList paths;
-        for (const QUrl& url : data->urls()) {
-            if (url.isLocalFile())
-                paths.append(url.toLocalFile());
-        }
-        if (!paths.isEmpty()) {
-            qDebug() << "DROP URLS" << paths;
-            event->acceptProposedAction();
-            for (const QString& path : paths)
-                emit fileDroped(path);
-            return;
-        }
-    }
-
-    if (!data->hasText()) {
+    const DroppedPaths dropped(data);
+    if (dropped.paths.isEmpty()) {
         event->ignore();
         return;
     }
-    QString text = data->text();
-    qDebug() << text;
-    text.remove(QStringLiteral("file://"), Qt::CaseSensitive);
     event->acceptProposedAction();
-    emit fileDroped(text);
+    if (dropped.fromText) {
+        qCDebug(lcUi) << data->text();
+        emit fileDroped(dropped.TextPath());
+        return;
+    }
+    qCDebug(lcUi) << "DROP URLS" << dropped.paths;
+    for (const QString& path : dropped.paths)
+        emit fileDroped(path);
 }

@@ -126,14 +126,13 @@ private slots:
         panelButton(0, "OVERWRITE")->setCurrentText("overwrite");
         QTest::mouseClick(selector(0)->GetButton(1), Qt::LeftButton);
         QTEST(panelButton(0, "OVERWRITE")->currentText(), "after");
+        QCOMPARE(selector(0)->GetButton(3)->GetParameters()->Value("ASSERT_PIN2"), QString("4")); // X1, both ways
     }
 
 private:
     ParameterSelector* selector(int mode) const
     {
-        return mode == 0   ? ui->WDT_DUMP_PARAMETER_SELECTOR
-               : mode == 1 ? ui->WDT_RESTORE_PARAMETER_SELECTOR
-                           : ui->WDT_UNFORMAT_PARAMETER_SELECTOR;
+        return m_window->findChild<ParameterSelector*>("WDT_" + kSections.at(mode) + "_PARAMETER_SELECTOR");
     }
     MyParameterButton* panelButton(int mode, const QString& key) const
     {

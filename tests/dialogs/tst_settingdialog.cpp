@@ -138,7 +138,7 @@ private slots:
     {
         QFETCH(QString, answer);
         addDumpSet("mine");
-        SettingDialog dialog(m_window);
+        SettingDialog dialog(m_window, m_window);
         Answers answers({answer});
         dialog.findChild<QPushButton*>("BTN_SET_INITIALIZE")->click();
         QCOMPARE(answers.seen, QStringList{"QMessageBox:Confirmation."});
@@ -153,7 +153,7 @@ private slots:
         common->SetSettingInt("MODE/NO", 1);
         addDumpSet("kept");
         const QByteArray saved = readFile(m_env->settingsPath());
-        SettingDialog dialog(m_window);
+        SettingDialog dialog(m_window, m_window);
         {
             Answers answers({"choose:", "ok"});
             dialog.findChild<QPushButton*>("BTN_SET_BACKUP")->click();

@@ -29,7 +29,7 @@ public:
     DiskOperationDriver()
     {
         s_log.clear();
-        QLoggingCategory::defaultCategory()->setEnabled(QtDebugMsg, true);
+        QLoggingCategory::setFilterRules(QStringLiteral("kesta.*.debug=true"));
         s_previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
             if (type == QtDebugMsg)
                 s_log << text;
@@ -45,7 +45,7 @@ public:
     {
         qApp->removeEventFilter(this);
         qInstallMessageHandler(s_previous);
-        QLoggingCategory::defaultCategory()->setEnabled(QtDebugMsg, false);
+        QLoggingCategory::setFilterRules(QString());
     }
 
     static QStringList debugLog() { return s_log; }

@@ -7,6 +7,7 @@
 #include <QDebug>
 #include <QStringList>
 
+#include "kestalog.h"
 #include "mycommon.h"
 #include "mypushbutton.h"
 #include "parametermanage.h"
@@ -60,25 +61,25 @@ void MainWindow::SavePresetButtons(ParameterSelector* selector, const QString& s
 
 void MainWindow::on_settingsChanged_Dump_forFixBtn()
 {
-    qDebug() << "void MainWindow::on_settingsChanged_Dump_forFixBtn()" << " START";
+    qCDebug(lcSettings) << "void MainWindow::on_settingsChanged_Dump_forFixBtn()" << " START";
     SavePresetButtons(ui->WDT_DUMP_PARAMETER_SELECTOR, kDump);
-    qDebug() << "void MainWindow::on_settingsChanged_Dump_forFixBtn()" << " END";
+    qCDebug(lcSettings) << "void MainWindow::on_settingsChanged_Dump_forFixBtn()" << " END";
 }
 
 void MainWindow::on_settingsChanged_Restore_forFixBtn()
 {
-    qDebug() << "void MainWindow::on_settingsChanged_Restore_forFixBtn()" << " START";
+    qCDebug(lcSettings) << "void MainWindow::on_settingsChanged_Restore_forFixBtn()" << " START";
     MyCommon::getInstance()->SetSettingString(QStringLiteral("RESTORE/DISKNO"),
                                               ui->BTN_RESTORE_DISKNO->currentText());
     SavePresetButtons(ui->WDT_RESTORE_PARAMETER_SELECTOR, kRestore);
-    qDebug() << "void MainWindow::on_settingsChanged_Restore_forFixBtn()" << " END";
+    qCDebug(lcSettings) << "void MainWindow::on_settingsChanged_Restore_forFixBtn()" << " END";
 }
 
 void MainWindow::on_settingsChanged_Unformat_forFixBtn()
 {
-    qDebug() << "void MainWindow::on_settingsChanged_Unformat_forFixBtn()" << " START";
+    qCDebug(lcSettings) << "void MainWindow::on_settingsChanged_Unformat_forFixBtn()" << " START";
     SavePresetButtons(ui->WDT_UNFORMAT_PARAMETER_SELECTOR, kUnformat);
-    qDebug() << "void MainWindow::on_settingsChanged_Unformat_forFixBtn()" << " END";
+    qCDebug(lcSettings) << "void MainWindow::on_settingsChanged_Unformat_forFixBtn()" << " END";
 }
 
 void MainWindow::LoadPresetButtons()

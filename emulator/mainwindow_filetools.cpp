@@ -12,6 +12,7 @@
 #include "fdimageselector.h"
 #include "filenames.h"
 #include "fileoperationpage.h"
+#include "kestalog.h"
 #include "mycommon.h"
 #include "myparameterbutton.h"
 #include "runoutcome.h"
@@ -98,8 +99,8 @@ bool MainWindow::SelectedImage(QString* fullPath, QString* folder, QString* name
     *folder = FileNames::IsAccessPath(*fullPath) ? FileNames::RealFolder(*fullPath) + QLatin1Char('/')
                                                  : fullPath->left(slash + 1);
     *name = fullPath->mid(slash + 1);
-    qDebug() << "oldName:" << *name;
-    qDebug() << "oldFullPath:" << *fullPath;
+    qCDebug(lcTools) << "oldName:" << *name;
+    qCDebug(lcTools) << "oldFullPath:" << *fullPath;
     return true;
 }
 
@@ -112,7 +113,7 @@ void MainWindow::on_BTN_CONVERT_clicked()
         return ShowNotValidFileName();
     const QString extension = ui->BTN_CONVERT_EXT->currentText();
     const QString newPath = folder + ui->LEDT_CONVERT->text() + extension;
-    qDebug() << "OLD:" << oldPath << "NEW:" << newPath;
+    qCDebug(lcTools) << "OLD:" << oldPath << "NEW:" << newPath;
 
     QStringList args = {MyCommon::OPT_I, oldPath, MyCommon::OPT_N, ui->BTN_CONVERT_DISKNO->currentText(),
                         MyCommon::OPT_O, newPath};
@@ -129,7 +130,7 @@ void MainWindow::on_BTN_RENAME_clicked()
         return;
     const QString newName = ui->LEDT_RENAME->text();
     const QString newPath = folder + newName;
-    qDebug() << "OLD:" << oldPath << "NEW:" << newPath;
+    qCDebug(lcTools) << "OLD:" << oldPath << "NEW:" << newPath;
 
     // The typed name stays inside the entry's folder, and an existing entry
     // of that name is never replaced.
@@ -155,7 +156,7 @@ void MainWindow::on_BTN_MAKE_HVR_clicked()
     if (!shown.isEmpty() && QFileInfo(shown).isDir())
         folder = shown + QLatin1Char('/');
     const QString newPath = folder + ui->LEDT_MAKE_HVR->text() + HVR_EXTENSION;
-    qDebug() << "OLD:" << oldPath << "NEW:" << newPath;
+    qCDebug(lcTools) << "OLD:" << oldPath << "NEW:" << newPath;
 
     // No shell is involved: the quotes reach hvrtool as part of the name.
     const QStringList args = {MyCommon::OPT_C,
@@ -199,19 +200,19 @@ void MainWindow::on_LEDT_MAKE_HVR_DISKNAME_textChanged(const QString&)
 
 void MainWindow::on_LEDT_CONVERT_fileDroped(const QString& path)
 {
-    qDebug() << "on_LEDT_CONVERT_fileDroped:" << path;
+    qCDebug(lcTools) << "on_LEDT_CONVERT_fileDroped:" << path;
     ui->LEDT_CONVERT->setText(baseNameOf(path));
 }
 
 void MainWindow::on_LEDT_RENAME_fileDroped(const QString& path)
 {
-    qDebug() << "on_LEDT_RENAME_fileDroped:" << path;
+    qCDebug(lcTools) << "on_LEDT_RENAME_fileDroped:" << path;
     ui->LEDT_RENAME->setText(lastComponent(path));
 }
 
 void MainWindow::on_LEDT_MAKE_HVR_fileDroped(const QString& path)
 {
-    qDebug() << "on_LEDT_MAKE_HVR_fileDroped:" << path;
+    qCDebug(lcTools) << "on_LEDT_MAKE_HVR_fileDroped:" << path;
     ui->LEDT_MAKE_HVR->setText(baseNameOf(path));
 }
 
@@ -221,7 +222,7 @@ void MainWindow::on_LEDT_CONVERT_focused(const bool& focused)
 {
     if (!focused || FileOperationPage::Index() != 0)
         return;
-    qDebug() << QString::fromUtf8("LEDT_CONVERT フォーカス");
+    qCDebug(lcUi) << QString::fromUtf8("LEDT_CONVERT フォーカス");
     displayVirtualKeyBoard(ui->LEDT_CONVERT);
 }
 
