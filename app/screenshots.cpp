@@ -6,12 +6,37 @@
 #include <QPixmap>
 
 #include "mainwindow.h"
+#include "mykeyboard.h"
 
 namespace {
 bool save(MainWindow* window, const QString& folder, const QString& name)
 {
     QCoreApplication::processEvents();
     return window->grab().save(QDir(folder).filePath(name + QStringLiteral(".png")));
+}
+
+// The on-screen keyboard's four pages: letters, shifted, and the two symbol pages.
+bool saveKeyboardPages(const QString& folder)
+{
+    const QList<QStringList> taps{{}, {"SHIFT"}, {"&123"}, {"&123", "1/2"}};
+    const char* names[] = {"keyboard-letters", "keyboard-shift", "keyboard-page1", "keyboard-page2"};
+    bool ok = true;
+    for (int page = 0; page < taps.size(); ++page) {
+        MyKeyboard keyboard;
+        keyboard.setText(QStringLiteral("KESTA_DUMP_01.HVR"));
+        keyboard.show();
+        for (const QString& caption : taps.at(page)) {
+            for (QPushButton* key : keyboard.getKeyButtons()) {
+                if (key->text() == caption) {
+                    key->click();
+                    break;
+                }
+            }
+        }
+        QCoreApplication::processEvents();
+        ok = keyboard.grab().save(QDir(folder).filePath(QString::fromLatin1(names[page]) + QStringLiteral(".png"))) && ok;
+    }
+    return ok;
 }
 } // namespace
 
@@ -35,5 +60,5 @@ bool Screenshots::SaveAll(MainWindow* window, const QString& folder)
     }
     ui->TAB_CONTROLLER_MODE->setCurrentIndex(0);
     ui->STACKED_WIDGET->setCurrentIndex(0);
-    return ok;
+    return saveKeyboardPages(folder) && ok;
 }

@@ -1,4 +1,6 @@
 #include <QtTest>
+
+#include "table.h"
 #include <QtWidgets>
 
 #include "mainwindow.h"
@@ -14,12 +16,7 @@ private slots:
 
     void exitPaths_data()
     {
-        QTest::addColumn<QString>("exitButton");
-        QTest::addColumn<QString>("choice");
-        QTest::addColumn<int>("emulator");
-        QTest::addColumn<bool>("guard");
-        QTest::addColumn<QStringList>("commands");
-        QTest::addColumn<bool>("closed");
+        addColumns<QString, QString, int, bool, QStringList, bool>("exitButton", "choice", "emulator", "guard", "commands", "closed");
         QTest::newRow("application, emulator stopped")
             << "BTN_EXIT" << "BTN_APP_EXIT" << 0 << false << QStringList{} << true;
         QTest::newRow("application, emulator running")

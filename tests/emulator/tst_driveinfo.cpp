@@ -1,4 +1,6 @@
 #include <QtTest>
+
+#include "table.h"
 #include <QtWidgets>
 
 #include <memory>
@@ -52,13 +54,7 @@ private slots:
 
     void parse_data()
     {
-        QTest::addColumn<QByteArray>("listing");
-        QTest::addColumn<int>("driveNo");
-        QTest::addColumn<bool>("found");
-        QTest::addColumn<bool>("protect");
-        QTest::addColumn<int>("cylinder");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("name");
+        addColumns<QByteArray, int, bool, bool, int, QString, QString>("listing", "driveNo", "found", "protect", "cylinder", "path", "name");
 
         const QByteArray two = HEADER + " 0 | -- | 12 | /img/a.hvr\n 1 | ON | 0 | EMPTY\n";
         QTest::newRow("drive 0") << two << 0 << true << false << 12 << "/img/a.hvr" << "a.hvr";

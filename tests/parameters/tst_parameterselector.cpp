@@ -1,48 +1,12 @@
-#include <QtTest>
-#include <QtWidgets>
-
 #include "dumpsettingdialog.h"
 #include "mycombobox.h"
 #include "mycommon.h"
-#include "mykeyboard.h"
 #include "mypushbutton.h"
 #include "mytablewidget.h"
 #include "parametermanage.h"
 #include "parameterselector.h"
 #include "parameterset.h"
-#include "testenv.h"
-
-namespace {
-
-// Answers boxes ("ok"/"cancel") and keyboards ("type:TEXT") in order, noting what they showed.
-class Answers
-{
-public:
-    explicit Answers(QStringList answers) : m_answers(std::move(answers)) {}
-    QStringList seen;
-
-private:
-    void answer(QWidget* modal)
-    {
-        if (m_answers.isEmpty())
-            return;
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            seen << box->windowTitle();
-            box->button(m_answers.takeFirst() == "ok" ? QMessageBox::Ok : QMessageBox::Cancel)->click();
-        } else if (auto* keyboard = qobject_cast<MyKeyboard*>(modal)) {
-            seen << QString("keyboard:%1:%2-%3")
-                        .arg(keyboard->getText())
-                        .arg(keyboard->getMinimumLength())
-                        .arg(keyboard->getMaximumLength());
-            keyboard->setText(m_answers.takeFirst().mid(5));
-            keyboard->accept();
-        }
-    }
-    QStringList m_answers;
-    ModalAnswer m_poll{[this](QWidget* modal) { answer(modal); }, 1000};
-};
-
-} // namespace
+#include "fixtures.h"
 
 class TestParameterSelector : public QObject
 {
@@ -59,12 +23,8 @@ private slots:
     // EDIT/REC: a tap opens the dialog, a hold records the panel into the shown set.
     void editPress_data()
     {
-        QTest::addColumn<QStringList>("sets");
-        QTest::addColumn<int>("current"); // entry shown in the list
-        QTest::addColumn<bool>("guard");
-        QTest::addColumn<bool>("held");
-        QTest::addColumn<bool>("dialogOpens");
-        QTest::addColumn<QStringList>("stored");
+        // current: entry shown in the list
+        addColumns<QStringList, int, bool, bool, bool, QStringList>("sets", "current", "guard", "held", "dialogOpens", "stored");
         QTest::newRow("tap opens the dialog") << QStringList{"A:1", "B:2"} << 1 << false << false << true
                                               << QStringList{"A:1", "B:2"};
         // By position: two entries may carry the same name.
@@ -110,10 +70,7 @@ private slots:
     // After OK the list shows the same set again, or the first when it was deleted.
     void dialogEnds_data()
     {
-        QTest::addColumn<QStringList>("sets");
-        QTest::addColumn<bool>("deleteShown");
-        QTest::addColumn<QStringList>("listAfter");
-        QTest::addColumn<int>("currentAfter");
+        addColumns<QStringList, bool, QStringList, int>("sets", "deleteShown", "listAfter", "currentAfter");
         QTest::newRow("shown set deleted, OK") << QStringList{"A:1", "B:2", "C:3"} << true << QStringList{"A", "C"} << 0;
         // A record after OK must go into the set that was shown, not the first of its name.
         QTest::newRow("second of two equal names") << QStringList{"A:1", "A:2"} << false << QStringList{"A", "A"} << 1;
@@ -161,33 +118,42 @@ private slots:
         QCOMPARE(named.count(), 0);
     }
 
+    // A set stored without a name is dropped with an error, unless named in the dialog.
     void dialogEdits_data()
     {
         // "select:N", "add", "rename:TEXT", "delete:ok|cancel", "drag:N" (onto row N), "ok"/"cancel".
-        QTest::addColumn<QStringList>("actions");
-        QTest::addColumn<QStringList>("stored");
-        const QStringList unchanged{"A:10", "B:20", "C:30"};
+        addColumns<QStringList, QStringList, QStringList, QStringList>("sets", "actions", "stored", "seen");
+        const QStringList abc{"A:10", "B:20", "C:30"}, question{"Delete confirmation."};
+        const auto row = [](const char* name, const QStringList& sets, const QStringList& actions,
+                            const QStringList& stored, const QStringList& seen) {
+            QTest::newRow(name) << sets << actions << stored << seen;
+        };
         // No row is current at the start, so ADD goes to the top.
-        QTest::newRow("add with no current row")
-            << QStringList{"add", "ok"} << QStringList{"NAME1:", "A:10", "B:20", "C:30"};
-        QTest::newRow("rename, OK")
-            << QStringList{"select:1", "rename:ZED", "ok"} << QStringList{"A:10", "ZED:20", "C:30"};
-        QTest::newRow("rename, Cancel") << QStringList{"select:1", "rename:ZED", "cancel"} << unchanged;
-        QTest::newRow("delete confirmed") << QStringList{"select:0", "delete:ok", "ok"} << QStringList{"B:20", "C:30"};
-        QTest::newRow("delete declined") << QStringList{"select:0", "delete:cancel", "ok"} << unchanged;
-        QTest::newRow("drag last to top")
-            << QStringList{"select:2", "drag:0", "ok"} << QStringList{"C:30", "A:10", "B:20"};
-        QTest::newRow("everything deleted")
-            << QStringList{"select:0", "delete:ok", "select:0", "delete:ok", "select:0", "delete:ok", "ok"}
-            << QStringList{};
+        row("add with no current row", abc, {"add", "ok"}, {"NAME1:", "A:10", "B:20", "C:30"}, {});
+        row("rename, OK", abc, {"select:1", "rename:ZED", "ok"}, {"A:10", "ZED:20", "C:30"}, {"keyboard:B:1-255"});
+        row("rename, Cancel", abc, {"select:1", "rename:ZED", "cancel"}, abc, {"keyboard:B:1-255"});
+        row("delete confirmed", abc, {"select:0", "delete:ok", "ok"}, {"B:20", "C:30"}, question);
+        row("delete declined", abc, {"select:0", "delete:cancel", "ok"}, abc, question);
+        row("drag last to top", abc, {"select:2", "drag:0", "ok"}, {"C:30", "A:10", "B:20"}, {});
+        row("everything deleted", abc, {"select:0", "delete:ok", "select:0", "delete:ok", "select:0", "delete:ok", "ok"},
+            {}, question + question + question);
+        row("nameless set dropped with an error", {":5", "A:10"}, {"ok"}, {"A:10"}, {"System error."});
+        row("nameless set kept once named", {":5", "A:10"}, {"select:0", "rename:NEW", "ok"}, {"NEW:5", "A:10"},
+            {"keyboard::1-255"});
     }
 
     void dialogEdits()
     {
+        QFETCH(QStringList, sets);
         QFETCH(QStringList, actions);
-        openDialog({"A:10", "B:20", "C:30"});
+        openDialog(sets);
         QVERIFY(!nameField()->isEnabled());
         QPointer<DumpSettingDialog> dialog = m_dialog;
+        QStringList answers;
+        for (const QString& action : actions)
+            if (action.startsWith("rename:") || action.startsWith("delete:") || action == "ok")
+                answers << (action.startsWith("rename:") ? "type:" : "") + action.section(':', -1);
+        Answers answerer(answers);
         for (const QString& action : actions) {
             const QString argument = action.section(':', 1);
             if (action.startsWith("select:")) {
@@ -197,15 +163,10 @@ private slots:
             } else if (action == "add") {
                 button("BTN_PARAMETER_ITEM_ADD")->click();
             } else if (action.startsWith("rename:")) {
-                const QString old = nameField()->text();
-                Answers answers({"type:" + argument});
                 m_dialog->on_LEDT_PARAMETER_NAME_focused(true);
-                QCOMPARE(answers.seen, QStringList{"keyboard:" + old + ":1-255"});
                 QCOMPARE(table()->currentItem()->text(), argument);
             } else if (action.startsWith("delete:")) {
-                Answers answers({argument});
                 button("BTN_PARAMETER_ITEM_DELETE")->click();
-                QCOMPARE(answers.seen, QStringList{"Delete confirmation."});
             } else if (action.startsWith("drag:")) {
                 auto* rows = static_cast<MyTableWidget*>(table());
                 rows->selectRow(rows->currentRow());
@@ -216,6 +177,7 @@ private slots:
             }
         }
         QVERIFY(dialog); // deleted only with its selector
+        QTEST(answerer.seen, "seen");
         QTEST(stored(), "stored");
     }
 
@@ -241,31 +203,6 @@ private slots:
         table()->setRowCount(0);
         m_dialog->updateButtonState();
         QVERIFY(!button("BTN_PARAMETER_ITEM_DELETE")->isEnabled());
-    }
-
-    // A set stored without a name is dropped with an error, unless named in the dialog.
-    void dialogNamelessRow_data()
-    {
-        QTest::addColumn<QString>("rename"); // "" leaves the row as loaded
-        QTest::addColumn<QStringList>("stored");
-        QTest::addColumn<QStringList>("seen");
-        QTest::newRow("dropped with an error") << "" << QStringList{"A:10"} << QStringList{"System error."};
-        QTest::newRow("kept once named") << "NEW" << QStringList{"NEW:5", "A:10"} << QStringList{};
-    }
-
-    void dialogNamelessRow()
-    {
-        QFETCH(QString, rename);
-        openDialog({":5", "A:10"});
-        if (!rename.isEmpty()) {
-            table()->setCurrentCell(0, 0);
-            Answers answers({"type:" + rename});
-            m_dialog->on_LEDT_PARAMETER_NAME_focused(true);
-        }
-        Answers answers({"ok"});
-        m_dialog->on_BTN_PARAMETER_SETTING_OK_clicked();
-        QTEST(answers.seen, "seen");
-        QTEST(stored(), "stored");
     }
 
 private:

@@ -8,6 +8,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "table.h"
+
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -84,10 +86,8 @@ void TestSettingsFaults::cleanup()
 
 void TestSettingsFaults::badFile_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("mode"); // emulator mode shown
-    QTest::addColumn<int>("sets");     // named dump sets loaded
+    // mode: emulator mode shown; sets: named dump sets loaded
+    addColumns<QString, QByteArray, QString, int>("kind", "content", "mode", "sets");
     const QByteArray good = "[SETTING]\nVERSION=1.05\n[DRVEMU]\nMODE=HALFSTEP\n[DUMP]\n0=name/A, DRIVES/0\n";
     QTest::newRow("absent") << "absent" << QByteArray() << "NORMAL" << 0;
     QTest::newRow("empty") << "file" << QByteArray() << "NORMAL" << 0;

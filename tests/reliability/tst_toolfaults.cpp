@@ -1,14 +1,5 @@
-#include <QDir>
-#include <QFile>
-#include <QProgressDialog>
-#include <QSettings>
-#include <QtTest>
-
 #include "../operations/diskoperationdriver.h"
-#include "mainwindow.h"
-#include "mycommon.h"
 #include "mygraphicaldumpdisplay.h"
-#include "testenv.h"
 #include "ui_mainwindow.h"
 
 // A dump against the simulated board while the tool misbehaves: missing,
@@ -57,8 +48,8 @@ QStringList TestToolFaults::dump(const QString& name)
 
 void TestToolFaults::faultyDump_data()
 {
-    QTest::addColumn<QString>("faults"); // NAME=VALUE pairs
-    QTest::addColumn<int>("good");        // tracks reported read, from track 0 on
+    // faults: NAME=VALUE pairs; good: tracks reported read, from track 0 on
+    addColumns<QString, int>("faults", "good");
     // Whether the last report shows in the log: the log pane takes a chunk up
     // to its first NUL byte only.
     QTest::addColumn<bool>("logged");

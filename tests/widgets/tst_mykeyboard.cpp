@@ -1,7 +1,10 @@
 #include <QtTest>
+
+#include "table.h"
 #include <QtWidgets>
 
 #include "mykeyboard.h"
+#include "testenv.h"
 
 namespace {
 
@@ -40,8 +43,7 @@ QMap<int, int> timers(QObject* object)
 
 void fireRepeat(MyKeyboard& keyboard, int id = -1)
 {
-    QTimerEvent event(id < 0 ? keyboard.repeatTimerId() : id);
-    QCoreApplication::sendEvent(&keyboard, &event);
+    fireTimer(&keyboard, id < 0 ? keyboard.repeatTimerId() : id);
 }
 
 } // namespace
@@ -53,10 +55,7 @@ class TestMyKeyboard : public QObject
 private slots:
     void typing_data()
     {
-        QTest::addColumn<QString>("initial");
-        QTest::addColumn<QStringList>("taps");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("cursor");
+        addColumns<QString, QStringList, QString, int>("initial", "taps", "text", "cursor");
         QTest::newRow("shift on and off")
             << "" << QStringList{"SHIFT", "A", "<", "B", "SHIFT", "b", "SPACE", ",", ":-)"} << "A<Bb ,:-)" << 9;
         // The & key's caption is the escaped "&&".
@@ -86,9 +85,8 @@ private slots:
 
     void repeat_data()
     {
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QStringList>("texts"); // after the press and two timeouts; empty: no repeat
+        // texts: after the press and two timeouts; empty: no repeat
+        addColumns<QStringList, QString, QStringList>("before", "key", "texts");
         QTest::newRow("BS") << QStringList{} << "BS" << QStringList{"ab", "a", ""};
         QTest::newRow("ampersand") << QStringList{"&123"} << "&&" << QStringList{"abc&", "abc&&", "abc&&&"};
         QTest::newRow("blank key") << QStringList{"&123", "1/2"} << "#9" << QStringList{};
@@ -150,9 +148,7 @@ private slots:
     // Closed with keys down: the keys look normal again and the repeat stops.
     void closedWithKeysDown_data()
     {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<QString>("text");
+        addColumns<QString, int, QString>("key", "result", "text");
         QTest::newRow("ENTER") << "ENTER" << int(QDialog::Accepted) << "file x";
         QTest::newRow("CLOSE clears") << "CLOSE" << int(QDialog::Rejected) << "";
     }
@@ -175,21 +171,6 @@ private slots:
         for (const QPushButton* button : keyboard.getKeyButtons()) {
             QCOMPARE(button->styleSheet(), MyKeyboard::KEY_STYLE);
             QCOMPARE(button->font().pointSize(), 14);
-        }
-    }
-
-    // With KESTA_SCREENSHOT_DIR set, the four pages are kept there as the README's pictures.
-    void renderPages()
-    {
-        const QString folder = qEnvironmentVariable("KESTA_SCREENSHOT_DIR");
-        const QList<QStringList> taps{{}, {"SHIFT"}, {"&123"}, {"&123", "1/2"}};
-        for (int page = 0; page < 4; ++page) {
-            MyKeyboard keyboard;
-            keyboard.setText("KESTA_DUMP_01.HVR");
-            keyboard.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&keyboard) && tapAll(keyboard, taps.at(page)));
-            const QString name = QStringList{"letters", "shift", "page1", "page2"}.at(page);
-            QVERIFY(folder.isEmpty() || keyboard.grab().save(QDir(folder).filePath("keyboard-" + name + ".png")));
         }
     }
 };
