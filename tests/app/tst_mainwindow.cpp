@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(c()->isDRVEMU_STATE(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(m_env->stubLog(), QStringList{logged}, 10000);
         QCOMPARE(stored("DRVEMU/MODE").toString(), mode);
-        QCOMPARE(m_window->emulatorProcess()->state(), QProcess::Running);
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->emulatorProcess()->state(), QProcess::Running, 10000);
         QVERIFY(!ui->BTN_DRVEMU_START->isEnabled() && !ui->BTN_EMU_SETTING->isEnabled());
         QVERIFY(ui->WDT_DRIVEINFO1->isEnabled() && !ui->BTN_DRVEMU_MODE->isEnabled());
         m_env->clearStubLog();
@@ -118,7 +118,7 @@ private slots:
     void keyboardCaller_data()
     {
         addColumns<int, QStringList, QString, QStringList, QStringList>("emulator", "answers", "text", "stubLog", "seen");
-        const QString keyboard = "keyboard:old:0-255", confirm = "Confirm operation continuation.";
+        const QString keyboard = "keyboard:old:0-255", confirm = "Confirm operation continuation. [Cancel]";
         QTest::newRow("stopped, typed") << 0 << QStringList{"type:GAME01"} << "GAME01" << QStringList{}
                                         << QStringList{keyboard};
         QTest::newRow("running, cancel keeps emulator") << 1 << QStringList{"cancel"} << "old" << QStringList{}

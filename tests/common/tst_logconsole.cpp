@@ -34,14 +34,13 @@ private slots:
     {
         QFETCH(QString, before);
         QFETCH(QByteArrayList, chunks);
-        QFETCH(QString, expected);
         QTextEdit edit;
         if (!before.isEmpty())
             for (const QString& line : before.split('\n'))
                 edit.append(line);
         for (QByteArray chunk : chunks)
             MyCommon::getInstance()->LogAppend(&edit, &chunk);
-        QCOMPARE(edit.toPlainText(), expected);
+        QTEST(edit.toPlainText(), "expected");
     }
 
     void cursorCommand_data()
@@ -58,14 +57,12 @@ private slots:
     void cursorCommand()
     {
         QFETCH(QByteArray, command);
-        QFETCH(int, block);
-        QFETCH(int, column);
         QTextEdit edit;
         QByteArray chunk("alpha\nbeta\ngamma" + ESC + "[K" + ESC + command);
         MyCommon::getInstance()->LogAppend(&edit, &chunk);
         QCOMPARE(edit.toPlainText(), QString("alpha\nbeta\ngamma"));
-        QCOMPARE(edit.textCursor().blockNumber(), block);
-        QCOMPARE(edit.textCursor().positionInBlock(), column);
+        QTEST(edit.textCursor().blockNumber(), "block");
+        QTEST(edit.textCursor().positionInBlock(), "column");
     }
 };
 

@@ -66,19 +66,15 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, policy);
         QFETCH(bool, setting);
-        QFETCH(bool, kept);
         m_env->writeRecorder("drvdump");
         MyCommon::getInstance()->SetSettingBool("OVERWRITE/OVERWRITE", setting);
         ui->BTN_DUMP_OVERWRITE->setCurrentText(policy);
         ui->LEDT_DUMP_FILENAME->setText(name);
-        QFile old(imagePath("game"));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("old image");
-        old.close();
+        QVERIFY(writeFile(imagePath("game"), "old image"));
 
         DiskOperationDriver driver;
         ui->BTN_DUMP->click();
-        QCOMPARE(QFile::exists(imagePath("game")), kept);
+        QTEST(QFile::exists(imagePath("game")), "kept");
         QCOMPARE(runsOf("drvdump"), QStringList{"drvdump -i 0 -c 40 -h 2 -d double -b 0 -e 39 -s 1 -f encode -r 3 " +
                                                 imagePath(name)});
         QCOMPARE(driver.seen, CLEAN_DUMP);
@@ -90,26 +86,31 @@ private slots:
         QVERIFY(!m_window->findChild<QProgressDialog*>());
     }
 
-    // A refused start warns, runs no tool, leaves the maps and the guard alone.
+    // A refused start runs no tool and leaves the maps alone: a missing folder,
+    // name or image warns; under the input guard every start is refused with a debug line only.
     void refusedStarts_data()
     {
-        addColumns<bool, QString, QString>("folder", "name", "button");
-        QTest::newRow("dump, no folder") << false << "game" << "BTN_DUMP";
-        QTest::newRow("dump, no name") << true << "" << "BTN_DUMP";
-        QTest::newRow("re-dump, no image yet") << true << "game" << "BTN_REDUMP";
-        QTest::newRow("restore, no name") << true << "" << "BTN_RESTORE";
-        QTest::newRow("restore, missing file") << true << "missing.HVR" << "BTN_RESTORE";
-        QTest::newRow("restore, a folder") << true << "sub" << "BTN_RESTORE";
+        addColumns<QString, QString, QString>("state", "name", "slot");
+        QTest::newRow("dump, no folder") << "no folder" << "game" << "on_BTN_DUMP_clicked";
+        QTest::newRow("dump, no name") << "" << "" << "on_BTN_DUMP_clicked";
+        QTest::newRow("re-dump, no image yet") << "" << "game" << "on_BTN_REDUMP_clicked";
+        QTest::newRow("restore, no name") << "" << "" << "on_BTN_RESTORE_clicked";
+        QTest::newRow("restore, missing file") << "" << "missing.HVR" << "on_BTN_RESTORE_clicked";
+        QTest::newRow("restore, a folder") << "" << "sub" << "on_BTN_RESTORE_clicked";
+        for (const char* slot : {"on_BTN_DUMP_clicked", "on_BTN_REDUMP_clicked", "on_BTN_DUMP_FILESELECT_clicked",
+                                 "on_BTN_RESTORE_clicked", "on_BTN_RESTORE_FILESELECT_clicked",
+                                 "on_BTN_UNFORMAT_clicked", "on_BTN_DRVINFO_clicked"})
+            QTest::newRow(qPrintable(QString("guarded ") + slot)) << "guard" << "game.HVR" << slot;
     }
 
     void refusedStarts()
     {
-        QFETCH(bool, folder);
+        QFETCH(QString, state);
         QFETCH(QString, name);
-        QFETCH(QString, button);
-        for (const char* tool : {"drvdump", "drvrestore"})
+        QFETCH(QString, slot);
+        for (const char* tool : {"drvdump", "drvrestore", "drvunformat", "drvinfo"})
             m_env->writeRecorder(tool);
-        if (!folder)
+        if (state == "no folder")
             MyCommon::getInstance()->Settings().m_lastAccessFolder.clear();
         QDir(m_folder).mkdir("sub");
         ui->LEDT_DUMP_FILENAME->setText(name);
@@ -117,18 +118,26 @@ private slots:
         ui->WDT_DUMPSTATUS->InitialTrackState(0, 3, 3, 3, 40);
         ui->WDT_RESTORESTATUS->InitialTrackState(1, 3, 3, 2, 40);
         m_window->SetReDumpBtnEnabled(true);
+        const bool guard = state == "guard";
+        if (guard) {
+            QVERIFY(writeFile(imagePath("game")));
+            QCoreApplication::postEvent(m_window.get(), new QEvent(QEvent::Type(MyCommon::EVENT_INPUT_GUARD_ON)));
+            QTRY_VERIFY(MyCommon::getInstance()->isInputGuard());
+        }
 
         DiskOperationDriver driver;
-        m_window->findChild<QPushButton*>(button)->click();
-        QCOMPARE(driver.seen, QStringList{WARNING});
+        QVERIFY(QMetaObject::invokeMethod(m_window.get(), slot.toLatin1().constData()));
+        QCOMPARE(driver.seen, guard ? QStringList{} : QStringList{WARNING});
+        if (guard)
+            QCOMPARE(driver.debugLog().filter(QRegularExpression("void MainWindow::" + slot + "\\(\\).* INPUT GUARD!!$")).size(), 1);
         QCOMPARE(m_env->stubLog(), QStringList{});
         QVERIFY(ui->BTN_REDUMP->isEnabled());
         int tracks[MyGraphicalDumpDisplay::TRACK_COUNT];
         QCOMPARE(ui->WDT_DUMPSTATUS->GetErrorAndTargetTrack(0, tracks), 2);
         QCOMPARE(tracks[0], 6);
         QCOMPARE(ui->WDT_RESTORESTATUS->GetErrorAndTargetTrack(0, nullptr), 2);
-        QVERIFY(!MyCommon::getInstance()->isInputGuard());
-        QVERIFY(!QFile::exists(imagePath("game")));
+        QCOMPARE(MyCommon::getInstance()->isInputGuard(), guard);
+        QCOMPARE(readFile(imagePath("game")), guard ? QByteArray() : QByteArray("<missing>"));
     }
 
     void simulatedDump_data()
@@ -252,34 +261,6 @@ private slots:
         QVERIFY(ui->BTN_REDUMP->isEnabled());
         QVERIFY(DiskOperationDriver::logged("void MainWindow::on_ProgressCanceled()"));
         QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
-    }
-
-    void inputGuardRefuses_data()
-    {
-        QTest::addColumn<QString>("slot");
-        for (const char* slot : {"on_BTN_DUMP_clicked", "on_BTN_REDUMP_clicked", "on_BTN_DUMP_FILESELECT_clicked",
-                                 "on_BTN_RESTORE_clicked", "on_BTN_RESTORE_FILESELECT_clicked",
-                                 "on_BTN_UNFORMAT_clicked", "on_BTN_DRVINFO_clicked"})
-            QTest::newRow(slot) << slot;
-    }
-
-    void inputGuardRefuses()
-    {
-        QFETCH(QString, slot);
-        for (const char* tool : {"drvdump", "drvrestore", "drvunformat", "drvinfo"})
-            m_env->writeRecorder(tool);
-        QFile(imagePath("game")).open(QIODevice::WriteOnly);
-        ui->LEDT_RESTORE_FILENAME->setText("game.HVR");
-        QCoreApplication::postEvent(m_window.get(), new QEvent(QEvent::Type(MyCommon::EVENT_INPUT_GUARD_ON)));
-        QTRY_VERIFY(MyCommon::getInstance()->isInputGuard());
-
-        DiskOperationDriver driver;
-        QVERIFY(QMetaObject::invokeMethod(m_window.get(), slot.toLatin1().constData()));
-        const QStringList refusals = driver.debugLog().filter("void MainWindow::" + slot + "()");
-        QCOMPARE(refusals.size(), 1);
-        QVERIFY(refusals.first().endsWith(" INPUT GUARD!!"));
-        QCOMPARE(driver.seen, QStringList{});
-        QCOMPARE(m_env->stubLog(), QStringList{});
     }
 
     // Taps queued while the tool writes or while "Completed." shows are refused.

@@ -114,10 +114,9 @@ private slots:
     {
         QFETCH(QString, field);
         QFETCH(QString, path);
-        QFETCH(QString, text);
         auto* edit = m_window->findChild<MyLineEdit*>(field);
         emit edit->fileDroped(path);
-        QCOMPARE(edit->text(), text);
+        QTEST(edit->text(), "text");
         const QMap<QString, QPushButton*> buttons = {
             {"LEDT_CONVERT", ui->BTN_CONVERT}, {"LEDT_RENAME", ui->BTN_RENAME}, {"LEDT_MAKE_HVR", ui->BTN_MAKE_HVR}};
         QVERIFY(buttons[field]->isEnabled());

@@ -92,7 +92,6 @@ private slots:
         QFETCH(QString, cylinders);
         QFETCH(QByteArray, bad);
         QFETCH(QString, run);
-        QFETCH(int, rows);
         QFETCH(int, erased);
         wrapSimTool("drvunformat");
         qputenv("KESTA_SIM_BAD", bad);
@@ -105,7 +104,7 @@ private slots:
         QCOMPARE(driver.seen, (QStringList{"busy:" + QString::fromUtf8("アンフォーマット中"), "complete guard=0"}));
         MyGraphicalDumpDisplay* map = ui->WDT_UNFORMATSTATUS;
         QCOMPARE(map->Mode(), 2);
-        QCOMPARE(map->Rows(), rows);
+        QTEST(map->Rows(), "rows");
         for (int track = 0; track < MyGraphicalDumpDisplay::TRACK_COUNT; ++track) {
             const int expected = track >= 80 ? -1 : (track == 0 && !bad.isEmpty()) ? 255 : erased;
             QCOMPARE(map->TrackState(track), expected);
@@ -146,7 +145,6 @@ private slots:
     {
         QFETCH(QString, button);
         QFETCH(QString, choice);
-        QFETCH(QString, name);
         QFETCH(QString, folder);
         QDir(m_env->path()).mkpath("d");
         for (const char* file : {"d/a.b.HVR", "d/x.HVR"})
@@ -160,7 +158,7 @@ private slots:
         m_window->findChild<QPushButton*>(button)->click();
 
         QCOMPARE(driver.seen, QStringList{"browser"});
-        QCOMPARE(field->text(), name);
+        QTEST(field->text(), "name");
         // Every place that shows the current folder follows the choice.
         const QString expected = m_env->path(folder);
         QCOMPARE(MyCommon::getInstance()->Settings().m_lastAccessFolder, expected);

@@ -123,7 +123,7 @@ private slots:
     {
         // "select:N", "add", "rename:TEXT", "delete:ok|cancel", "drag:N" (onto row N), "ok"/"cancel".
         addColumns<QStringList, QStringList, QStringList, QStringList>("sets", "actions", "stored", "seen");
-        const QStringList abc{"A:10", "B:20", "C:30"}, question{"Delete confirmation."};
+        const QStringList abc{"A:10", "B:20", "C:30"}, question{"Delete confirmation. [Cancel]"};
         const auto row = [](const char* name, const QStringList& sets, const QStringList& actions,
                             const QStringList& stored, const QStringList& seen) {
             QTest::newRow(name) << sets << actions << stored << seen;
