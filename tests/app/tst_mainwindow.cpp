@@ -1,4 +1,3 @@
-#include "drvctlpoller.h"
 #include "fixtures.h"
 #include "ui_mainwindow.h"
 

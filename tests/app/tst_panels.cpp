@@ -1,9 +1,4 @@
 #include "fixtures.h"
-#include "mygraphicaldumpdisplay.h"
-#include "myparameterbutton.h"
-#include "parametermanage.h"
-#include "parameterselector.h"
-#include "parameterset.h"
 #include "ui_mainwindow.h"
 
 class TestPanels : public WindowFixture

@@ -1,7 +1,4 @@
 #include "fixtures.h"
-#include "parametermanage.h"
-#include "parameterselector.h"
-#include "parameterset.h"
 #include "settingdialog.h"
 #include "ui_mainwindow.h"
 

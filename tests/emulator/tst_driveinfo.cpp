@@ -1,16 +1,8 @@
-#include <QtTest>
-
-#include "table.h"
-#include <QtWidgets>
-
-#include <memory>
 #include <optional>
 
 #include "driveinfo.h"
 #include "drivelisting.h"
-#include "mycommon.h"
-#include "myfilesystmmodel.h"
-#include "testenv.h"
+#include "fixtures.h"
 
 namespace {
 const QByteArray HEADER = "DRVEMU\nNO|PROTECT|CYL|IMAGE\n----\n";
@@ -125,7 +117,7 @@ private slots:
         panel.SetFDImage(m_env->path("no such image.hvr"));
         panel.SetFDImage(m_env->path());
         QCOMPARE(m_env->stubLog(), QStringList());
-        const QString path = writeFile(relative);
+        const QString path = image(relative);
         panel.SetFDImage(path);
         QCOMPARE(m_env->stubLog(), QStringList{call({"-i", QString::number(driveNo), "-c", "insert", path})});
         QCOMPARE(label(panel, "LBL_FDIMAGE_PATH"), path);
@@ -150,7 +142,7 @@ private slots:
     void drop()
     {
         QFETCH(QString, kind);
-        const QString path = writeFile(QString::fromUtf8("drop here/ゲーム é #1.hvr"));
+        const QString path = image(QString::fromUtf8("drop here/ゲーム é #1.hvr"));
         DriveInfo panel;
         panel.Set_CSTM_DriveNo(1);
         // A drop reaches only a panel that took the drag in.
@@ -187,14 +179,10 @@ private slots:
 
 private:
     static QString label(DriveInfo& panel, const char* name) { return panel.findChild<QLabel*>(name)->text(); }
-    QString writeFile(const QString& relative) const
+    QString image(const QString& relative) const
     {
         const QString path = m_env->path(relative);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write("image");
-        return path;
+        return ::writeFile(path, "image") ? path : QString();
     }
     QString stored(int drive) const
     {

@@ -1,6 +1,5 @@
 #include <csignal>
 
-#include "drvctlpoller.h"
 #include "driveinfo.h"
 #include "fixtures.h"
 #include "ui_mainwindow.h"

@@ -1,5 +1,4 @@
 #include "fixtures.h"
-#include "markmanage.h"
 
 class TestFDImageSelector : public QObject
 {

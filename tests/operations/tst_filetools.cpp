@@ -1,6 +1,5 @@
 #include "fixtures.h"
 #include "mylineedit.h"
-#include "myparameterbutton.h"
 #include "ui_mainwindow.h"
 
 // A stand-in tool that logs its name and each argument in brackets.

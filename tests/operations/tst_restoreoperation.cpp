@@ -1,6 +1,5 @@
 #include "diskoperationdriver.h"
 #include "drvargs.h"
-#include "mygraphicaldumpdisplay.h"
 #include "ui_mainwindow.h"
 
 namespace {

@@ -1,8 +1,4 @@
-#include <QtTest>
-#include <QtWidgets>
 
-#include "mycommon.h"
-#include "myparameterbutton.h"
 #include "parameterselectdialog.h"
 #include "fixtures.h"
 

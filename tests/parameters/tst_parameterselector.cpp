@@ -1,11 +1,6 @@
 #include "dumpsettingdialog.h"
 #include "mycombobox.h"
-#include "mycommon.h"
-#include "mypushbutton.h"
 #include "mytablewidget.h"
-#include "parametermanage.h"
-#include "parameterselector.h"
-#include "parameterset.h"
 #include "fixtures.h"
 
 class TestParameterSelector : public QObject
@@ -20,50 +15,59 @@ private slots:
         MyCommon::getInstance()->SetInputGuard(false);
     }
 
-    // EDIT/REC: a tap opens the dialog, a hold records the panel into the shown set.
+    // EDIT/REC: a tap opens the dialog, a hold records the panel into the shown
+    // set.  A preset's hold is signalled once however often the list was rebuilt.
     void editPress_data()
     {
         // current: entry shown in the list
-        addColumns<QStringList, int, bool, bool, bool, QStringList>("sets", "current", "guard", "held", "dialogOpens", "stored");
-        QTest::newRow("tap opens the dialog") << QStringList{"A:1", "B:2"} << 1 << false << false << true
+        addColumns<QString, QStringList, int, bool, bool, bool, QStringList>("button", "sets", "current", "guard", "held",
+                                                                             "dialogOpens", "stored");
+        QTest::newRow("tap opens the dialog") << "edit" << QStringList{"A:1", "B:2"} << 1 << false << false << true
                                               << QStringList{"A:1", "B:2"};
         // By position: two entries may carry the same name.
         QTest::newRow("hold records the second of two equal names")
-            << QStringList{"A:1", "A:2"} << 1 << false << true << false << QStringList{"A:1", "A:80"};
-        QTest::newRow("hold with an empty list") << QStringList{} << -1 << false << true << false << QStringList{};
-        QTest::newRow("guarded hold") << QStringList{"A:1"} << 0 << true << true << false << QStringList{"A:1"};
+            << "edit" << QStringList{"A:1", "A:2"} << 1 << false << true << false << QStringList{"A:1", "A:80"};
+        QTest::newRow("hold with an empty list") << "edit" << QStringList{} << -1 << false << true << false << QStringList{};
+        QTest::newRow("guarded hold") << "edit" << QStringList{"A:1"} << 0 << true << true << false << QStringList{"A:1"};
+        QTest::newRow("preset hold") << "preset" << QStringList{"A:1"} << 0 << false << true << false << QStringList{"A:1"};
     }
 
     void editPress()
     {
+        QFETCH(QString, button);
         QFETCH(QStringList, sets);
-        QFETCH(int, current);
         QFETCH(bool, guard);
         QFETCH(bool, held);
         QFETCH(QStringList, stored);
         m_selector->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_selector));
         addSets(sets);
+        m_selector->SetupParameterList();
+        QFETCH(int, current);
         list()->setCurrentIndex(current);
-        auto* edit = m_selector->findChild<MyPushButton*>("BTN_PARAMETER_EDIT");
+        const bool edit = button == "edit";
+        MyPushButton* pressedButton = edit ? m_selector->findChild<MyPushButton*>("BTN_PARAMETER_EDIT") : m_selector->GetButton(3);
         QSignalSpy registered(m_selector, &ParameterSelector::parameterRegistered);
+        QSignalSpy fixed(m_selector, &ParameterSelector::fixBtnParameterRegistered);
         MyCommon::getInstance()->SetInputGuard(guard);
         ModalAnswer answer([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
 
-        QTest::mousePress(edit, Qt::LeftButton);
+        QTest::mousePress(pressedButton, Qt::LeftButton);
         // Without a main window nobody takes a panel snapshot; hand one over.
         ParameterSet pressed;
         pressed.SetValue(MyCommon::KEY_CYLINDERS, "80");
         if (!guard)
-            edit->SetReserveParameters(&pressed);
-        QCOMPARE(m_selector->editTimerId() >= 0, !guard);
+            pressedButton->SetReserveParameters(&pressed);
+        const int timer = edit ? m_selector->editTimerId() : pressedButton->holdTimerId();
+        QCOMPARE(timer >= 0, !guard);
         if (held && !guard)
-            fireTimer(m_selector, m_selector->editTimerId());
-        QTest::mouseRelease(edit, Qt::LeftButton);
+            fireTimer(edit ? static_cast<QObject*>(m_selector) : pressedButton, timer);
+        QTest::mouseRelease(pressedButton, Qt::LeftButton);
 
         QTEST(answer.answered() == 1, "dialogOpens");
         QCOMPARE(m_selector->editTimerId(), -1);
         QCOMPARE(registered.count(), stored != sets ? 1 : 0);
+        QCOMPARE(fixed.count(), edit ? 0 : 1);
         QCOMPARE(this->stored(), stored);
     }
 
@@ -96,26 +100,6 @@ private slots:
         QTEST(shown, "listAfter");
         QTEST(list()->currentIndex(), "currentAfter");
         QCOMPARE(registered.count(), 1);
-    }
-
-    // The preset buttons are connected once, not with every rebuild of the list.
-    void presetRegistrationSignalledOnce()
-    {
-        m_selector->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_selector));
-        m_selector->SetupParameterList();
-        m_selector->SetupParameterList();
-        QSignalSpy fixed(m_selector, &ParameterSelector::fixBtnParameterRegistered);
-        QSignalSpy named(m_selector, &ParameterSelector::parameterRegistered);
-        MyPushButton* button = m_selector->GetButton(3);
-        QTest::mousePress(button, Qt::LeftButton);
-        ParameterSet pressed;
-        pressed.SetValue(MyCommon::KEY_CYLINDERS, "80");
-        button->SetReserveParameters(&pressed);
-        fireTimer(button, button->holdTimerId());
-        QTest::mouseRelease(button, Qt::LeftButton);
-        QCOMPARE(fixed.count(), 1);
-        QCOMPARE(named.count(), 0);
     }
 
     // A set stored without a name is dropped with an error, unless named in the dialog.

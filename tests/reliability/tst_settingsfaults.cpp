@@ -1,26 +1,8 @@
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QRegularExpression>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QtTest>
-
-#include "table.h"
-
 #include <csignal>
-#include <cstdio>
 #include <unistd.h>
 
-#include "mainwindow.h"
-#include "markmanage.h"
-#include "mycommon.h"
-#include "myparameterbutton.h"
-#include "parametermanage.h"
-#include "parameterselector.h"
-#include "testenv.h"
+#include "fixtures.h"
 #include "ui_mainwindow.h"
 
 // The settings file in every shape a user, an old backup or a power cut can

@@ -1,5 +1,4 @@
 #include "../operations/diskoperationdriver.h"
-#include "mygraphicaldumpdisplay.h"
 #include "ui_mainwindow.h"
 
 // A dump against the simulated board while the tool misbehaves: missing,

@@ -5,12 +5,20 @@
 
 #include <memory>
 
+#include "drvctlpoller.h"
 #include "fdimageselector.h"
 #include "fdimageselectordialog.h"
 #include "mainwindow.h"
+#include "markmanage.h"
 #include "mycommon.h"
 #include "myfilesystmmodel.h"
+#include "mygraphicaldumpdisplay.h"
 #include "mykeyboard.h"
+#include "myparameterbutton.h"
+#include "mypushbutton.h"
+#include "parametermanage.h"
+#include "parameterselector.h"
+#include "parameterset.h"
 #include "table.h"
 #include "testenv.h"
 
