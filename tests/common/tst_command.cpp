@@ -84,7 +84,7 @@ private slots:
             }
         } counter;
         QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
-        QTimer::singleShot(20, this, [&]() {
+        QTimer::singleShot(0, this, [&]() {
             QCoreApplication::sendEvent(&counter, &press);
             QFile(m_env->path("go")).open(QIODevice::WriteOnly);
         });
