@@ -37,9 +37,8 @@ private slots:
 
     void upgrade()
     {
-        QFETCH(QVariantMap, file);
         QFETCH(QString, mode);
-        write(file);
+        write(row<QVariantMap>("file"));
         newWindow(false);
         QCOMPARE(stored("DRVEMU/MODE").toString(), mode);
         QCOMPARE(ui->BTN_DRVEMU_MODE->currentText(), mode);

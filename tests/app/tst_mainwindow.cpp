@@ -55,15 +55,13 @@ private slots:
     void startAndStop()
     {
         QFETCH(QString, mode);
-        QFETCH(bool, options);
         QFETCH(QString, stop);
-        QFETCH(QString, logged);
         newWindowWithoutStartup();
         ui->BTN_DRVEMU_MODE->setCurrentText(mode);
-        c()->Settings().m_x68kOption = c()->Settings().m_motorSignal = options;
+        c()->Settings().m_x68kOption = c()->Settings().m_motorSignal = row<bool>("options");
         ui->BTN_DRVEMU_START->click();
         QCOMPARE(c()->isDRVEMU_STATE(), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(m_env->stubLog(), QStringList{logged}, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_env->stubLog(), QStringList{row<QString>("logged")}, 10000);
         QCOMPARE(stored("DRVEMU/MODE").toString(), mode);
         QTRY_COMPARE_WITH_TIMEOUT(m_window->emulatorProcess()->state(), QProcess::Running, 10000);
         QVERIFY(!ui->BTN_DRVEMU_START->isEnabled() && !ui->BTN_EMU_SETTING->isEnabled());
@@ -130,11 +128,10 @@ private slots:
     {
         QFETCH(int, emulator);
         QFETCH(QStringList, stubLog);
-        QFETCH(QStringList, answers);
         newWindowWithoutStartup();
         ui->LEDT_DUMP_FILENAME->setText("old");
         c()->UpdateDRVEMU_STATE(emulator);
-        Answers answerer(answers);
+        Answers answerer(row<QStringList>("answers"));
         m_window->displayVirtualKeyBoard(ui->LEDT_DUMP_FILENAME);
         QTEST(ui->LEDT_DUMP_FILENAME->text(), "text");
         QCOMPARE(c()->isDRVEMU_STATE(), stubLog.isEmpty() ? emulator : 0);

@@ -22,12 +22,10 @@ private slots:
 
     void setArrivesWhole()
     {
-        QFETCH(QStringList, before);
-        QFETCH(QStringList, set);
         const QList<MyParameterButton*> panel{ui->BTN_DUMP_CYLINDERS, ui->BTN_DUMP_BEGIN, ui->BTN_DUMP_END, ui->BTN_DUMP_HEADS};
         for (int i : {0, 2, 1, 3})
-            panel[i]->setCurrentText(before[i]);
-        QScopedPointer<ParameterSet> s(ParameterSet::FromTextForm(set));
+            panel[i]->setCurrentText(row<QStringList>("before")[i]);
+        QScopedPointer<ParameterSet> s(ParameterSet::FromTextForm(row<QStringList>("set")));
         m_window->SetDumpButtonParameters(s.data());
         QStringList after;
         for (MyParameterButton* button : panel)

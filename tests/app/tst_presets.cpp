@@ -31,12 +31,11 @@ private slots:
 
     void presetHold()
     {
-        QFETCH(QStringList, steps);
         QFETCH(bool, saved);
         m_window->ResetPresetButtons();
         MyPushButton* x68k = selector(0)->GetButton(1);
         QSignalSpy registered(x68k, &MyPushButton::parameterRegistered);
-        for (const QString& step : steps) {
+        for (const QString& step : row<QStringList>("steps")) {
             if (step.startsWith("panel:"))
                 ui->BTN_DUMP_CYLINDERS->setCurrentText(step.mid(6));
             else if (step.startsWith("guard:"))

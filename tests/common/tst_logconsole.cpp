@@ -33,12 +33,11 @@ private slots:
     void append()
     {
         QFETCH(QString, before);
-        QFETCH(QByteArrayList, chunks);
         QTextEdit edit;
         if (!before.isEmpty())
             for (const QString& line : before.split('\n'))
                 edit.append(line);
-        for (QByteArray chunk : chunks)
+        for (QByteArray chunk : row<QByteArrayList>("chunks"))
             MyCommon::getInstance()->LogAppend(&edit, &chunk);
         QTEST(edit.toPlainText(), "expected");
     }

@@ -101,7 +101,6 @@ private slots:
     void getFolderPath()
     {
         QFETCH(QString, relative);
-        QFETCH(QString, expected);
         const QString base = m_env->path();
         QDir(base).mkpath("x/y");
         QDir(base).mkpath("d/x");
@@ -110,7 +109,7 @@ private slots:
         if (relative.isEmpty())
             QCOMPARE(MyCommon::GetFolderPath(QString()), QString());
         else
-            QCOMPARE(MyCommon::GetFolderPath(base + "/" + relative), base + "/" + expected);
+            QCOMPARE(MyCommon::GetFolderPath(base + "/" + relative), base + "/" + row<QString>("expected"));
     }
 
     void folderPolicy_data()
@@ -124,11 +123,9 @@ private slots:
 
     void folderPolicy()
     {
-        QFETCH(int, policy);
-        QFETCH(QString, specified);
         KESTAconSettings& record = c()->Settings();
-        record.m_currentFolderPolicy = policy;
-        record.m_specifiedFolder = specified;
+        record.m_currentFolderPolicy = row<int>("policy");
+        record.m_specifiedFolder = row<QString>("specified");
         record.m_lastAccessFolder = "/last";
         QTEST(record.GetSelectedCurrentFolderPath(), "expected");
         // Full paths are always made in the last access folder.

@@ -26,8 +26,6 @@ private slots:
 
     void exitPaths()
     {
-        QFETCH(QString, exitButton);
-        QFETCH(QString, choice);
         QFETCH(int, emulator);
         QFETCH(bool, guard);
         QFETCH(bool, closed);
@@ -38,8 +36,8 @@ private slots:
         MyCommon::getInstance()->UpdateDRVEMU_STATE(emulator);
         MyCommon::getInstance()->SetInputGuard(guard);
         m_env->clearStubLog();
-        Answers answers({choice});
-        m_window->findChild<QPushButton*>(exitButton)->click();
+        Answers answers({row<QString>("choice")});
+        m_window->findChild<QPushButton*>(row<QString>("exitButton"))->click();
         QTEST(m_env->stubLog().replaceInStrings(QRegularExpression("\\s+$"), ""), "commands");
         QCOMPARE(answers.seen, guard ? QStringList{} : QStringList{"ExitDialog"});
         QCOMPARE(m_window->isVisible(), !closed);

@@ -72,10 +72,9 @@ private slots:
 
     void initializeAsks()
     {
-        QFETCH(QString, answer);
         addDumpSet("mine");
         SettingDialog dialog(m_window.get());
-        Answers answers({answer});
+        Answers answers({row<QString>("answer")});
         dialog.findChild<QPushButton*>("BTN_SET_INITIALIZE")->click();
         QCOMPARE(answers.seen, QStringList{"Confirmation. [Cancel]"});
         QTEST(dumpSets(), "setsLeft");

@@ -66,18 +66,17 @@ private slots:
 
     void parse()
     {
-        QFETCH(QByteArray, listing);
         QFETCH(int, driveNo);
         QFETCH(bool, found);
-        const std::optional<DriveListing> row = DriveListing::Parse(listing, driveNo);
-        QCOMPARE(row.has_value(), found);
+        const std::optional<DriveListing> parsed = DriveListing::Parse(row<QByteArray>("listing"), driveNo);
+        QCOMPARE(parsed.has_value(), found);
         if (!found)
             return;
-        QCOMPARE(row->Drive(), driveNo);
-        QTEST(row->IsWriteProtected(), "protect");
-        QTEST(row->Cylinder(), "cylinder");
-        QTEST(row->Path(), "path");
-        QTEST(row->ImageName(), "name");
+        QCOMPARE(parsed->Drive(), driveNo);
+        QTEST(parsed->IsWriteProtected(), "protect");
+        QTEST(parsed->Cylinder(), "cylinder");
+        QTEST(parsed->Path(), "path");
+        QTEST(parsed->ImageName(), "name");
     }
 
     // The poll runs every 800 ms: only a change of image reaches the file.
@@ -141,7 +140,6 @@ private slots:
 
     void drop()
     {
-        QFETCH(QString, kind);
         const QString path = image(QString::fromUtf8("drop here/ゲーム é #1.hvr"));
         DriveInfo panel;
         panel.Set_CSTM_DriveNo(1);
@@ -161,7 +159,7 @@ private slots:
 
         MyFileSystmModel model;
         std::unique_ptr<QMimeData> mime(new QMimeData);
-        if (kind == "model") {
+        if (row<QString>("kind") == "model") {
             model.setRootPath(QFileInfo(path).absolutePath());
             mime.reset(model.mimeData({model.index(path)}));
         } else {

@@ -40,10 +40,8 @@ private slots:
 
     void buttons()
     {
-        QFETCH(QString, button);
         QFETCH(QString, selected);
         QFETCH(QString, changed);
-        QFETCH(QStringList, answers);
         QStringList expected = tree();
         if (changed.startsWith('+'))
             expected << changed.mid(1);
@@ -55,8 +53,8 @@ private slots:
             m_selector->findChild<QListView*>("LSV_WDG_FILELISTVEW")->setCurrentIndex(m_selector->Model()->index(path));
             QCOMPARE(m_selector->GetCurrentFilePath(), path);
         }
-        Answers answerer(answers);
-        m_selector->findChild<QPushButton*>("BTN_WDG_" + button)->click();
+        Answers answerer(row<QStringList>("answers"));
+        m_selector->findChild<QPushButton*>("BTN_WDG_" + row<QString>("button"))->click();
         QTEST(answerer.seen, "seen");
         QCOMPARE(tree(), expected);
     }

@@ -35,16 +35,13 @@ private slots:
 
     void arguments()
     {
-        QFETCH(QString, tool);
-        QFETCH(QString, panel);
-        const auto get = panelValues(panel);
+        const auto get = panelValues(row<QString>("panel"));
         const DrvArgs::DumpPanel d{get("drive"), get("cylinders"), get("heads"), get("density"), get("begin"), get("end"),
                                    get("steps"), get("format"),    get("pin1"),  get("pin2"),    get("pin3"),  get("retry")};
         const QString path = "/home/pi/game.HVR";
-        const QStringList args = tool == "dump" ? DrvArgs::Dump(d, path)
+        const QStringList args = row<QString>("tool") == "dump" ? DrvArgs::Dump(d, path)
                                                 : DrvArgs::ReDumpTrack(DrvArgs::ReDumpBase(d.drive, d.retry), 40, path);
-        QFETCH(QString, expected);
-        QCOMPARE(args.join(' '), expected + " " + path);
+        QCOMPARE(args.join(' '), row<QString>("expected") + " " + path);
     }
 
     // The old image goes or stays by the overwrite policy; the name gets
@@ -63,11 +60,9 @@ private slots:
     void dumpRun()
     {
         QFETCH(QString, name);
-        QFETCH(QString, policy);
-        QFETCH(bool, setting);
         m_env->writeRecorder("drvdump");
-        MyCommon::getInstance()->SetSettingBool("OVERWRITE/OVERWRITE", setting);
-        ui->BTN_DUMP_OVERWRITE->setCurrentText(policy);
+        MyCommon::getInstance()->SetSettingBool("OVERWRITE/OVERWRITE", row<bool>("setting"));
+        ui->BTN_DUMP_OVERWRITE->setCurrentText(row<QString>("policy"));
         ui->LEDT_DUMP_FILENAME->setText(name);
         QVERIFY(writeFile(imagePath("game"), "old image"));
 
@@ -199,7 +194,6 @@ private slots:
     {
         QFETCH(QString, newName);
         QFETCH(bool, newFolder);
-        QFETCH(bool, newDrive);
         dumpWithBadTracks("40");
         if (QTest::currentTestFailed())
             return;
@@ -210,7 +204,7 @@ private slots:
             QDir().mkpath(elsewhere);
             m_window->CurrentPathChangedAll(elsewhere, false);
         }
-        if (newDrive)
+        if (row<bool>("newDrive"))
             ui->BTN_DUMP_DRIVE->setCurrentText("1");
 
         DiskOperationDriver driver;

@@ -43,11 +43,9 @@ private slots:
 
     void tools()
     {
-        QFETCH(QString, tool);
         QFETCH(QString, name);
         QFETCH(QStringList, choices);
-        QFETCH(QString, expected);
-        const bool convert = tool == "convert";
+        const bool convert = row<QString>("tool") == "convert";
         MyLineEdit* field = convert ? ui->LEDT_CONVERT : ui->LEDT_MAKE_HVR;
         QPushButton* run = convert ? ui->BTN_CONVERT : ui->BTN_MAKE_HVR;
         QVERIFY(!run->isEnabled());
@@ -65,7 +63,7 @@ private slots:
         }
         m_env->clearStubLog();
         run->click();
-        QCOMPARE(m_env->stubLog(), QStringList{expected.arg(m_img)});
+        QCOMPARE(m_env->stubLog(), QStringList{row<QString>("expected").arg(m_img)});
         QCOMPARE(field->styleSheet(), MainWindow::TOOL_FIELD_STYLE_DONE);
         field->setText(name + "x");
         QCOMPARE(field->styleSheet(), MainWindow::TOOL_FIELD_STYLE_EDITED);
@@ -84,11 +82,10 @@ private slots:
 
     void rename()
     {
-        QFETCH(QString, newName);
         QFETCH(bool, enabled);
         QFETCH(bool, renamed);
         ui->LEDT_RENAME->setText("seed");
-        ui->LEDT_RENAME->setText(newName);
+        ui->LEDT_RENAME->setText(row<QString>("newName"));
         QCOMPARE(ui->BTN_RENAME->isEnabled(), enabled);
         ui->BTN_RENAME->click();
         if (enabled)
@@ -112,9 +109,8 @@ private slots:
     void drops()
     {
         QFETCH(QString, field);
-        QFETCH(QString, path);
         auto* edit = m_window->findChild<MyLineEdit*>(field);
-        emit edit->fileDroped(path);
+        emit edit->fileDroped(row<QString>("path"));
         QTEST(edit->text(), "text");
         const QMap<QString, QPushButton*> buttons = {
             {"LEDT_CONVERT", ui->BTN_CONVERT}, {"LEDT_RENAME", ui->BTN_RENAME}, {"LEDT_MAKE_HVR", ui->BTN_MAKE_HVR}};

@@ -55,22 +55,19 @@ private slots:
 
     void initialTrackState()
     {
-        QFETCH(int, begin);
-        QFETCH(int, end);
         QFETCH(int, cylinders);
         QFETCH(int, firstTarget);
-        QFETCH(int, lastTarget);
         QFETCH(int, rows);
         MyGraphicalDumpDisplay map;
         map.resize(761, 141);
         map.show();
-        map.InitialTrackState(1, begin, end, 2, cylinders);
+        map.InitialTrackState(1, row<int>("begin"), row<int>("end"), 2, cylinders);
         QCOMPARE(map.Mode(), 1);
         QCOMPARE(map.RetryThreshold(), 2);
         QCOMPARE(map.Cylinders(), cylinders);
         QCOMPARE(map.Rows(), rows);
         for (int t = 0; t < 180; ++t) {
-            const bool target = firstTarget >= 0 && t >= firstTarget && t <= lastTarget;
+            const bool target = firstTarget >= 0 && t >= firstTarget && t <= row<int>("lastTarget");
             QCOMPARE(map.TrackState(t), target ? 0 : -1);
         }
         map.grab(); // paints without a fault whatever the rows
@@ -112,11 +109,10 @@ private slots:
 
     void getErrorAndTargetTrack()
     {
-        QFETCH(QByteArray, output);
         QFETCH(QList<int>, expected);
         MyGraphicalDumpDisplay map;
         map.InitialTrackState(0, 2, 4, 3, 40);
-        map.on_dumpCommandOutputs(output);
+        map.on_dumpCommandOutputs(row<QByteArray>("output"));
         int tracks[180];
         std::fill(std::begin(tracks), std::end(tracks), -7);
         const int count = map.GetErrorAndTargetTrack(0, tracks);
@@ -148,14 +144,12 @@ private slots:
 
     void reportSequences()
     {
-        QFETCH(int, mode);
         QFETCH(int, threshold);
         QFETCH(QByteArray, report);
         QFETCH(int, track);
-        QFETCH(QList<int>, states);
         MyGraphicalDumpDisplay map;
-        map.InitialTrackState(mode, 0, 39, threshold, 40);
-        for (int state : states) {
+        map.InitialTrackState(row<int>("mode"), 0, 39, threshold, 40);
+        for (int state : row<QList<int>>("states")) {
             map.on_dumpCommandOutputs(report);
             QCOMPARE(map.TrackState(track), state);
         }
@@ -185,13 +179,11 @@ private slots:
     void chunks()
     {
         QFETCH(int, cylinders);
-        QFETCH(QByteArrayList, chunks);
-        QFETCH(QString, changed);
         MyGraphicalDumpDisplay map, fresh;
         map.InitialTrackState(2, 0, cylinders - 1, 3, cylinders);
         fresh.InitialTrackState(2, 0, cylinders - 1, 3, cylinders);
         int six[] = {6};
-        for (const QByteArray& chunk : chunks) {
+        for (const QByteArray& chunk : row<QByteArrayList>("chunks")) {
             if (chunk == "init")
                 map.InitialTrackState(2, 0, cylinders - 1, 3, cylinders);
             else if (chunk == "specify")
@@ -200,7 +192,7 @@ private slots:
                 map.on_dumpCommandOutputs(chunk);
         }
         QMap<int, int> expected;
-        for (const QString& pair : changed.split(' ', Qt::SkipEmptyParts))
+        for (const QString& pair : row<QString>("changed").split(' ', Qt::SkipEmptyParts))
             expected.insert(pair.section('=', 0, 0).toInt(), pair.section('=', 1).toInt());
         for (int t = 0; t < MyGraphicalDumpDisplay::TRACK_COUNT; ++t)
             QCOMPARE(map.TrackState(t), expected.value(t, fresh.TrackState(t)));
@@ -241,14 +233,13 @@ private slots:
 
     void drawingMatchesReference()
     {
-        QFETCH(bool, runs);
         const QSize size(761, 141);
         const int kinds[] = {-1, 0, 1, 2, 9, 98, 254, 255, 300};
         // Runs cross the middle of a row and row ends, with texts on both sides.
         const int runKinds[] = {1, 1, 1, 1, 0, 0, -1, -1, -1, 2, 1, 1, 255, 0, 0, 0, -1, 1, 1, 1, 1, 1, 1};
         int states[180];
         for (int t = 0; t < 180; ++t)
-            states[t] = runs ? runKinds[t % 23] : kinds[(t * 7) % 9];
+            states[t] = row<bool>("runs") ? runKinds[t % 23] : kinds[(t * 7) % 9];
         const QImage reference = Draw(&MyGraphicalDumpDisplay::DrawReference, size, QFont(), 0, 9, states);
         QVERIFY(Draw(&MyGraphicalDumpDisplay::DrawMap, size, QFont(), 0, 9, states) == reference);
     }

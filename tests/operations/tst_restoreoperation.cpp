@@ -32,14 +32,12 @@ private slots:
 
     void arguments()
     {
-        QFETCH(QString, tool);
-        QFETCH(QString, panel);
-        const auto get = panelValues(panel);
+        const auto get = panelValues(row<QString>("panel"));
         const DrvArgs::RestorePanel r{get("drive"), get("diskNo"), get("cylinders"), get("heads"), get("begin"), get("end"),
                                       get("steps"), get("flag"),   get("pin1"),      get("pin2"),  get("pin3")};
         const DrvArgs::UnformatPanel u{get("drive"), get("cylinders"), get("heads"), get("steps"), get("pin1"), get("pin2"),
                                        get("pin3")};
-        QTEST((tool == "restore" ? DrvArgs::Restore(r, "/home/pi/game.HVR") : DrvArgs::Unformat(u)).join(' '), "expected");
+        QTEST((row<QString>("tool") == "restore" ? DrvArgs::Restore(r, "/home/pi/game.HVR") : DrvArgs::Unformat(u)).join(' '), "expected");
     }
 
     // Dump drive 0, restore the image onto drive 1, dump drive 1: same bytes.
@@ -88,24 +86,21 @@ private slots:
 
     void unformat()
     {
-        QFETCH(QString, cylinders);
         QFETCH(QByteArray, bad);
-        QFETCH(QString, run);
-        QFETCH(int, erased);
         wrapSimTool("drvunformat");
         qputenv("KESTA_SIM_BAD", bad);
-        setButtons("BTN_UNFORMAT_DRIVE=1 BTN_UNFORMAT_CYLINDERS=" + cylinders);
+        setButtons("BTN_UNFORMAT_DRIVE=1 BTN_UNFORMAT_CYLINDERS=" + row<QString>("cylinders"));
         DiskOperationDriver driver;
         ui->BTN_UNFORMAT->click();
         qunsetenv("KESTA_SIM_BAD");
 
-        QCOMPARE(runsOf("drvunformat"), QStringList{run});
+        QCOMPARE(runsOf("drvunformat"), QStringList{row<QString>("run")});
         QCOMPARE(driver.seen, (QStringList{"busy:" + QString::fromUtf8("アンフォーマット中"), "complete guard=0"}));
         MyGraphicalDumpDisplay* map = ui->WDT_UNFORMATSTATUS;
         QCOMPARE(map->Mode(), 2);
         QTEST(map->Rows(), "rows");
         for (int track = 0; track < MyGraphicalDumpDisplay::TRACK_COUNT; ++track) {
-            const int expected = track >= 80 ? -1 : (track == 0 && !bad.isEmpty()) ? 255 : erased;
+            const int expected = track >= 80 ? -1 : (track == 0 && !bad.isEmpty()) ? 255 : row<int>("erased");
             QCOMPARE(map->TrackState(track), expected);
         }
     }

@@ -40,10 +40,9 @@ private slots:
 
     void field()
     {
-        QFETCH(QString, field);
         QFETCH(bool, ok);
         TrackReportParser::Report r;
-        QCOMPARE(TrackReportParser::ParseField(field, 0, &r), ok);
+        QCOMPARE(TrackReportParser::ParseField(row<QString>("field"), 0, &r), ok);
         if (ok) {
             QTEST(r.track, "track");
             QTEST(r.cylinder, "cylinder");

@@ -54,7 +54,6 @@ private slots:
     void install()
     {
         QFETCH(QString, component);
-        QFETCH(QStringList, checks);
         if (!component.isEmpty() && !QFileInfo(m_build + "/sim/kesta-sim").isExecutable())
             QSKIP("the simulator is not built in this build folder");
         QTemporaryDir dest;
@@ -67,7 +66,7 @@ private slots:
         cmake.start(m_cmake, component.isEmpty() ? args : args + QStringList{"--component", component});
         const bool ended = cmake.waitForFinished(120000);
         QVERIFY2(ended && cmake.exitStatus() == QProcess::NormalExit && cmake.exitCode() == 0, cmake.readAll().constData());
-        for (QString check : checks) {
+        for (QString check : row<QStringList>("checks")) {
             check.replace('@', m_app);
             const QString path = dest.path() + check.section('=', 0, 0), want = check.section('=', 1);
             const QFileInfo info(path);

@@ -34,18 +34,15 @@ private slots:
 
     void editPress()
     {
-        QFETCH(QString, button);
         QFETCH(QStringList, sets);
         QFETCH(bool, guard);
-        QFETCH(bool, held);
         QFETCH(QStringList, stored);
         m_selector->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_selector));
         addSets(sets);
         m_selector->SetupParameterList();
-        QFETCH(int, current);
-        list()->setCurrentIndex(current);
-        const bool edit = button == "edit";
+        list()->setCurrentIndex(row<int>("current"));
+        const bool edit = row<QString>("button") == "edit";
         MyPushButton* pressedButton = edit ? m_selector->findChild<MyPushButton*>("BTN_PARAMETER_EDIT") : m_selector->GetButton(3);
         QSignalSpy registered(m_selector, &ParameterSelector::parameterRegistered);
         QSignalSpy fixed(m_selector, &ParameterSelector::fixBtnParameterRegistered);
@@ -60,7 +57,7 @@ private slots:
             pressedButton->SetReserveParameters(&pressed);
         const int timer = edit ? m_selector->editTimerId() : pressedButton->holdTimerId();
         QCOMPARE(timer >= 0, !guard);
-        if (held && !guard)
+        if (row<bool>("held") && !guard)
             fireTimer(edit ? static_cast<QObject*>(m_selector) : pressedButton, timer);
         QTest::mouseRelease(pressedButton, Qt::LeftButton);
 
@@ -82,9 +79,8 @@ private slots:
 
     void dialogEnds()
     {
-        QFETCH(QStringList, sets);
         QFETCH(bool, deleteShown);
-        addSets(sets);
+        addSets(row<QStringList>("sets"));
         list()->setCurrentIndex(1);
         QSignalSpy registered(m_selector, &ParameterSelector::parameterRegistered);
         ModalAnswer answer([deleteShown](QWidget* modal) {
@@ -132,9 +128,8 @@ private slots:
 
     void dialogEdits()
     {
-        QFETCH(QStringList, sets);
         QFETCH(QStringList, actions);
-        openDialog(sets);
+        openDialog(row<QStringList>("sets"));
         QVERIFY(!nameField()->isEnabled());
         QPointer<DumpSettingDialog> dialog = m_dialog;
         QStringList answers;

@@ -174,11 +174,7 @@ private slots:
 
     void apply()
     {
-        QFETCH(QString, c);
-        QFETCH(QString, b);
-        QFETCH(QString, e);
-        QFETCH(CylinderRules::Changed, changed);
-        const CylinderRules::Result r = CylinderRules::Apply(c, b, e, changed);
+        const CylinderRules::Result r = CylinderRules::Apply(row<QString>("c"), row<QString>("b"), row<QString>("e"), row<CylinderRules::Changed>("changed"));
         QTEST(QString(r.writeBegin ? r.begin : "-") + "/" + (r.writeEnd ? r.end : "-"), "written");
     }
 

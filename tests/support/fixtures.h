@@ -43,15 +43,16 @@ inline bool writeFile(const QString& path, const QByteArray& data = QByteArray()
 class Answers
 {
 public:
-    explicit Answers(QStringList answers) : m_answers(std::move(answers)) {}
+    // A modal window already up (the dialog under test) is never answered.
+    explicit Answers(QStringList answers) : m_answers(std::move(answers)), m_present(QApplication::activeModalWidget()) {}
     QStringList seen;
     int left() const { return m_answers.size(); }
 
 private:
     void answer(QWidget* modal)
     {
-        if (m_answers.isEmpty())
-            return;
+        if (m_answers.isEmpty() || modal == m_present || qobject_cast<QProgressDialog*>(modal))
+            return; // busy windows go by themselves
         const QString answer = m_answers.takeFirst();
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             const bool cancelFirst = box->defaultButton() && box->defaultButton() == box->button(QMessageBox::Cancel);
@@ -83,6 +84,7 @@ private:
         }
     }
     QStringList m_answers;
+    QPointer<QWidget> m_present;
     ModalAnswer m_poll{[this](QWidget* modal) { answer(modal); }, 1000};
 };
 

@@ -72,12 +72,10 @@ private slots:
 
     void typing()
     {
-        QFETCH(QString, initial);
-        QFETCH(QStringList, taps);
         MyKeyboard keyboard;
-        keyboard.setText(initial);
+        keyboard.setText(row<QString>("initial"));
         keyboard.show();
-        QVERIFY(tapAll(keyboard, taps));
+        QVERIFY(tapAll(keyboard, row<QStringList>("taps")));
         QTEST(keyboard.getText(), "text");
         QTEST(keyboard.findChild<QLineEdit*>("LEDIT_KEYINP")->cursorPosition(), "cursor");
         QCOMPARE(keyboard.repeatTimerId(), -1);
@@ -94,13 +92,12 @@ private slots:
 
     void repeat()
     {
-        QFETCH(QStringList, before);
         QFETCH(QString, key);
         QFETCH(QStringList, texts);
         MyKeyboard keyboard;
         keyboard.setText("abc");
         keyboard.show();
-        QVERIFY(tapAll(keyboard, before));
+        QVERIFY(tapAll(keyboard, row<QStringList>("before")));
         QTest::mousePress(keyFor(keyboard, key), Qt::LeftButton);
         if (texts.isEmpty()) {
             QCOMPARE(keyboard.repeatTimerId(), -1);
@@ -155,14 +152,13 @@ private slots:
 
     void closedWithKeysDown()
     {
-        QFETCH(QString, key);
         MyKeyboard keyboard;
         keyboard.setText("file ");
         bool held = false;
         QTimer::singleShot(0, &keyboard, [&] {
             QTest::mousePress(keyFor(keyboard, "x"), Qt::LeftButton);
             held = keyFor(keyboard, "x")->styleSheet() != MyKeyboard::KEY_STYLE;
-            QTest::mousePress(keyFor(keyboard, key), Qt::LeftButton);
+            QTest::mousePress(keyFor(keyboard, row<QString>("key")), Qt::LeftButton);
         });
         QTEST(keyboard.exec(), "result");
         QVERIFY(held);

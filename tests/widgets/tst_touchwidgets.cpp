@@ -139,8 +139,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&table));
         columns > 0 ? table.selectRow(dragged) : table.setCurrentCell(dragged, 1);
         QTableWidgetItem* moved = table.item(dragged, 0);
-        QFETCH(int, target);
-        const auto result = table.dropAt(target);
+        const auto result = table.dropAt(row<int>("target"));
         QCOMPARE(column(&table, 0), order);
         if (columns != 1)
             QCOMPARE(column(&table, 1), QStringList(order).replaceInStrings(QRegularExpression("^"), "a"));
