@@ -10,6 +10,7 @@
 #include "mainwindow.h"
 #include "mygraphicaldumpdisplay.h"
 #include "runoutcome.h"
+#include "mykeyboard.h"
 
 namespace {
 bool save(MainWindow* window, const QString& folder, const QString& name)
@@ -34,6 +35,29 @@ bool saveDumpEnd(MainWindow* window, const QString& folder, const QString& name,
     const QPixmap box = dialog.grab();
     QPainter(&picture).drawPixmap((picture.width() - box.width()) / 2, (picture.height() - box.height()) / 2, box);
     return picture.save(QDir(folder).filePath(name + QStringLiteral(".png")));
+
+// The on-screen keyboard's four pages: letters, shifted, and the two symbol pages.
+bool saveKeyboardPages(const QString& folder)
+{
+    const QList<QStringList> taps{{}, {"SHIFT"}, {"&123"}, {"&123", "1/2"}};
+    const char* names[] = {"keyboard-letters", "keyboard-shift", "keyboard-page1", "keyboard-page2"};
+    bool ok = true;
+    for (int page = 0; page < taps.size(); ++page) {
+        MyKeyboard keyboard;
+        keyboard.setText(QStringLiteral("KESTA_DUMP_01.HVR"));
+        keyboard.show();
+        for (const QString& caption : taps.at(page)) {
+            for (QPushButton* key : keyboard.getKeyButtons()) {
+                if (key->text() == caption) {
+                    key->click();
+                    break;
+                }
+            }
+        }
+        QCoreApplication::processEvents();
+        ok = keyboard.grab().save(QDir(folder).filePath(QString::fromLatin1(names[page]) + QStringLiteral(".png"))) && ok;
+    }
+    return ok;
 }
 } // namespace
 
@@ -72,5 +96,5 @@ bool Screenshots::SaveAll(MainWindow* window, const QString& folder)
     ui->WDT_DUMPSTATUS->InitialTrackState(0, 0, 39, 3, 40);
     window->SetReDumpBtnEnabled(false);
     ui->STACKED_WIDGET->setCurrentIndex(0);
-    return ok;
+    return saveKeyboardPages(folder) && ok;
 }

@@ -1,19 +1,7 @@
-#include <QDir>
-#include <QSettings>
-#include <QtTest>
-
-#include "mainwindow.h"
-#include "markmanage.h"
-#include "mycommon.h"
-#include "myparameterbutton.h"
-#include "parametermanage.h"
-#include "parameterselector.h"
-#include "parameterset.h"
-#include "testenv.h"
+#include "fixtures.h"
 #include "ui_mainwindow.h"
 
 namespace {
-
 QStringList setText(const QString& name)
 {
     ParameterSet set;
@@ -21,33 +9,22 @@ QStringList setText(const QString& name)
     set.SetValue(MyCommon::KEY_DRIVES, "1");
     return ParameterManage::SlotTextForm(&set);
 }
-
 } // namespace
 
-class TestLoadSettings : public QObject
+class TestLoadSettings : public WindowFixture
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        m_env = new TestEnv;
-        MyCommon::SetApplicationInifilePathForTest(m_env->settingsPath());
-    }
-
+    void init() { makeEnv(); }
     void cleanup()
     {
-        delete m_window;
-        m_window = nullptr;
-        MyCommon::getInstance()->DeleteSettingInstance();
+        closeWindow();
         MarkManage::getInstance()->AllClear();
-        delete m_env;
     }
 
     void upgrade_data()
     {
-        QTest::addColumn<QVariantMap>("file");
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<bool>("halfStepKept");
+        addColumns<QVariantMap, QString, bool>("file", "mode", "halfStepKept");
         QTest::newRow("1.04, half step") << QVariantMap{{"SETTING/VERSION", "1.04"}, {"DRVEMU/HALFSTEP", true}}
                                          << "HALFSTEP" << false;
         QTest::newRow("1.04, no half step") << QVariantMap{{"SETTING/VERSION", "1.04"}, {"DRVEMU/HALFSTEP", false}}
@@ -60,14 +37,12 @@ private slots:
 
     void upgrade()
     {
-        QFETCH(QVariantMap, file);
         QFETCH(QString, mode);
-        QFETCH(bool, halfStepKept);
-        write(file);
-        open();
+        write(row<QVariantMap>("file"));
+        newWindow(false);
         QCOMPARE(stored("DRVEMU/MODE").toString(), mode);
         QCOMPARE(ui->BTN_DRVEMU_MODE->currentText(), mode);
-        QCOMPARE(stored("DRVEMU/HALFSTEP").isValid(), halfStepKept);
+        QTEST(stored("DRVEMU/HALFSTEP").isValid(), "halfStepKept");
         QCOMPARE(stored("SETTING/VERSION").toString(), QString("1.05"));
     }
 
@@ -75,67 +50,33 @@ private slots:
     {
         const QString mark = m_env->path("mark");
         QDir().mkpath(mark);
-        write({{"SETTING/VERSION", "1.05"},
-               {"FOLDER_MARK/0", mark},
-               {"DUMP/0", setText("d")},
-               {"RESTORE/0", setText("r")},
-               {"UNFORMAT/0", setText("u")},
-               {"CONVERT/EXT", ".D88"},
-               {"CONVERT/FORMAT", "raw"},
-               {"CONVERT/MAKEHVR", "MY DISK"},
-               {"DRVEMU/MODE", "HALFSTEP"},
+        write({{"SETTING/VERSION", "1.05"}, {"FOLDER_MARK/0", mark}, {"DUMP/0", setText("d")},
+               {"RESTORE/0", setText("r")}, {"UNFORMAT/0", setText("u")}, {"CONVERT/EXT", ".D88"},
+               {"CONVERT/FORMAT", "raw"}, {"CONVERT/MAKEHVR", "MY DISK"}, {"DRVEMU/MODE", "HALFSTEP"},
                {"CURRENT_FOLDER/LASTACCESS_FOLDER_PATH", mark}});
-        open();
+        newWindow(false);
         ui->BTN_RESTORE_DISKNO->setCurrentText("3");
         m_window->InitializeSettings();
 
-        QCOMPARE(dumpSets(), 0);
+        QCOMPARE(ui->WDT_DUMP_PARAMETER_SELECTOR->getParameterManage()->Count(), 0);
         QCOMPARE(MarkManage::getInstance()->Count(), 0);
         QCOMPARE(MyCommon::getInstance()->Settings().m_lastAccessFolder, QString());
-        const QVariantMap expected{{"DUMP/0", QVariant()},
-                                   {"RESTORE/0", QVariant()},
-                                   {"UNFORMAT/0", setText("u")},
-                                   {"FOLDER_MARK/0", mark},
-                                   {"RESTORE/DISKNO", "3"},
-                                   {"CONVERT/EXT", ".D88"},
-                                   {"CONVERT/FORMAT", "encode"},
-                                   {"CONVERT/MAKEHVR", "BLANK IMAGE"},
-                                   {"DRVEMU/MODE", "NORMAL"},
-                                   {"CURRENT_FOLDER/LASTACCESS_FOLDER_PATH", ""},
+        const QVariantMap expected{{"DUMP/0", QVariant()}, {"RESTORE/0", QVariant()}, {"UNFORMAT/0", setText("u")},
+                                   {"FOLDER_MARK/0", mark}, {"RESTORE/DISKNO", "3"}, {"CONVERT/EXT", ".D88"},
+                                   {"CONVERT/FORMAT", "encode"}, {"CONVERT/MAKEHVR", "BLANK IMAGE"},
+                                   {"DRVEMU/MODE", "NORMAL"}, {"CURRENT_FOLDER/LASTACCESS_FOLDER_PATH", ""},
                                    {"SETTING/VERSION", "1.05"}};
-        for (auto it = expected.begin(); it != expected.end(); ++it) {
-            const QVariant value = stored(it.key());
-            if (it.value().type() == QVariant::StringList)
-                QCOMPARE(value.toStringList(), it.value().toStringList());
-            else
-                QCOMPARE(value.toString(), it.value().toString());
-        }
+        for (auto it = expected.begin(); it != expected.end(); ++it)
+            QCOMPARE(stored(it.key()).toStringList(), it.value().toStringList());
     }
 
 private:
     void write(const QVariantMap& values)
     {
         QSettings file(m_env->settingsPath(), QSettings::IniFormat);
-        file.setIniCodec("UTF-8");
         for (auto it = values.begin(); it != values.end(); ++it)
             file.setValue(it.key(), it.value());
     }
-    QVariant stored(const QString& key) const
-    {
-        QSettings file(m_env->settingsPath(), QSettings::IniFormat);
-        file.setIniCodec("UTF-8");
-        return file.value(key);
-    }
-    void open()
-    {
-        m_window = new MainWindow;
-        ui = m_window->form();
-    }
-    int dumpSets() const { return ui->WDT_DUMP_PARAMETER_SELECTOR->getParameterManage()->Count(); }
-
-    TestEnv* m_env = nullptr;
-    MainWindow* m_window = nullptr;
-    Ui::MainWindow* ui = nullptr;
 };
 
 QTEST_MAIN(TestLoadSettings)

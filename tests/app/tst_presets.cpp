@@ -1,89 +1,73 @@
-#include <QtTest>
-
-#include "mainwindow.h"
-#include "mycommon.h"
-#include "myparameterbutton.h"
-#include "mypushbutton.h"
-#include "parametermanage.h"
-#include "parameterselector.h"
-#include "parameterset.h"
-#include "testenv.h"
+#include "fixtures.h"
 #include "ui_mainwindow.h"
 
-namespace {
-
-void hold(MyPushButton* button)
-{
-    QTest::mousePress(button, Qt::LeftButton);
-    fireTimer(button, button->holdTimerId());
-    QTest::mouseRelease(button, Qt::LeftButton);
-}
-
-const QStringList kSections{"DUMP", "RESTORE", "UNFORMAT"};
-
-} // namespace
-
-class TestPresets : public QObject
+class TestPresets : public WindowFixture
 {
     Q_OBJECT
 private slots:
     void init()
     {
-        m_env = new TestEnv;
-        MyCommon::SetApplicationInifilePathForTest(m_env->settingsPath());
-        m_window = new MainWindow;
-        ui = m_window->form();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+        openWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
+    void cleanup() { closeWindow(); }
 
-    void cleanup()
-    {
-        delete m_window;
-        m_window = nullptr;
-        MyCommon::getInstance()->SetInputGuard(false);
-        MyCommon::getInstance()->DeleteSettingInstance();
-        delete m_env;
-        m_env = nullptr;
-    }
-
+    // A hold records the panel as it was at the press and saves all four
+    // presets; a refused or short press records nothing, not an older panel.
     void presetHold_data()
     {
-        QTest::addColumn<bool>("held");
-        QTest::addColumn<bool>("guard");
-        QTest::newRow("released before the hold time") << false << false;
-        QTest::newRow("held") << true << false;
-        QTest::newRow("guarded hold") << true << true;
+        // "panel:N" dump cylinders, "guard:0|1", "press", "hold", "release", "reset" (machine sets back)
+        addColumns<QStringList, QString, QString, bool, int>("steps", "recorded", "panel", "saved", "registered");
+        QTest::newRow("released before the hold time")
+            << QStringList{"panel:70", "press", "panel:60", "release"} << "80" << "80" << false << 0;
+        // The release also taps: the panel gets the button's set.
+        QTest::newRow("held") << QStringList{"panel:70", "press", "panel:60", "hold", "release"} << "70" << "70" << true << 1;
+        QTest::newRow("guarded hold") << QStringList{"panel:70", "guard:1", "press", "panel:60", "hold", "release"}
+                                      << "80" << "60" << false << 0;
+        QTest::newRow("guarded hold after an earlier hold and a reset")
+            << QStringList{"panel:70", "press", "hold", "release", "reset", "guard:1", "press", "hold", "release"}
+            << "80" << "70" << true << 1;
     }
 
-    // A hold records the panel as it was at the press and saves all four presets.
     void presetHold()
     {
-        QFETCH(bool, held);
-        QFETCH(bool, guard);
+        QFETCH(bool, saved);
         m_window->ResetPresetButtons();
-        MyParameterButton* cylinders = ui->BTN_DUMP_CYLINDERS;
-        cylinders->setCurrentText("70");
         MyPushButton* x68k = selector(0)->GetButton(1);
-
-        MyCommon::getInstance()->SetInputGuard(guard);
-        QTest::mousePress(x68k, Qt::LeftButton);
-        cylinders->setCurrentText("60");
-        if (held)
-            fireTimer(x68k, x68k->holdTimerId());
-        QTest::mouseRelease(x68k, Qt::LeftButton);
+        QSignalSpy registered(x68k, &MyPushButton::parameterRegistered);
+        for (const QString& step : row<QStringList>("steps")) {
+            if (step.startsWith("panel:"))
+                ui->BTN_DUMP_CYLINDERS->setCurrentText(step.mid(6));
+            else if (step.startsWith("guard:"))
+                MyCommon::getInstance()->SetInputGuard(step.endsWith('1'));
+            else if (step == "press")
+                QTest::mousePress(x68k, Qt::LeftButton);
+            else if (step == "release")
+                QTest::mouseRelease(x68k, Qt::LeftButton);
+            else if (step == "reset")
+                m_window->ResetPresetButtons();
+            else if (x68k->holdTimerId() > 0) { // hold: other timers and a second event do nothing
+                const int before = registered.count(), id = x68k->holdTimerId();
+                fireTimer(x68k, id + 1000);
+                QCOMPARE(registered.count(), before);
+                fireTimer(x68k, id);
+                fireTimer(x68k, id);
+                QVERIFY(registered.count() <= before + 1);
+                QCOMPARE(x68k->text(), registered.count() > before ? MyPushButton::REGISTERED_TEXT : QString("X68K"));
+            }
+        }
         MyCommon::getInstance()->SetInputGuard(false);
-
-        const bool recorded = held && !guard;
-        QCOMPARE(x68k->GetParameters()->Value("CYLINDERS"), QString(recorded ? "70" : "80"));
-        // The release also taps: the panel gets the button's set.
-        QCOMPARE(cylinders->currentText(), QString(guard ? "60" : recorded ? "70" : "80"));
-        QSettings file(m_env->settingsPath(), QSettings::IniFormat);
+        QTEST(registered.count(), "registered");
+        QCOMPARE(x68k->text(), QString("X68K"));
+        QCOMPARE(x68k->styleSheet(), MyPushButton::NORMAL_STYLE);
+        QCOMPARE(x68k->holdTimerId(), -1);
+        QTEST(x68k->GetParameters()->Value("CYLINDERS"), "recorded");
+        QTEST(ui->BTN_DUMP_CYLINDERS->currentText(), "panel");
         for (const char* entry : {"X68KBTN", "PC88BTN", "X1BTN", "FM77BTN"})
-            QCOMPARE(file.contains(QString("DUMP/") + entry), recorded);
-        if (recorded) {
-            QVERIFY(file.value("DUMP/X68KBTN").toStringList().contains("CYLINDERS/70"));
-            QVERIFY(file.value("DUMP/PC88BTN").toStringList().contains("ASSERT_PIN3/12"));
+            QCOMPARE(stored(QString("DUMP/") + entry).isValid(), saved);
+        if (saved) {
+            QVERIFY(stored("DUMP/X68KBTN").toStringList().contains("CYLINDERS/70"));
+            QVERIFY(stored("DUMP/PC88BTN").toStringList().contains("ASSERT_PIN3/12"));
         }
     }
 
@@ -92,22 +76,28 @@ private slots:
         m_window->LoadPresetButtons();
         for (int mode = 0; mode < 3; ++mode) {
             panelButton(mode, "CYLINDERS")->setCurrentText(QString::number(71 + mode));
-            hold(selector(mode)->GetButton(4));
+            MyPushButton* button = selector(mode)->GetButton(4);
+            QTest::mousePress(button, Qt::LeftButton);
+            fireTimer(button, button->holdTimerId());
+            QTest::mouseRelease(button, Qt::LeftButton);
         }
-        restart();
+        m_window.reset();
+        MyCommon::getInstance()->DeleteSettingInstance();
+        newWindow(false);
+        m_window->LoadPresetButtons();
         for (int mode = 0; mode < 3; ++mode) {
-            QCOMPARE(selector(mode)->GetButton(4)->GetParameters()->Value("CYLINDERS"), QString::number(71 + mode));
-            QCOMPARE(selector(mode)->GetButton(4)->GetParameters()->Value("OVERWRITE"), QString("SETTING"));
+            const ParameterSet* set = selector(mode)->GetButton(4)->GetParameters();
+            QCOMPARE(set->Value("CYLINDERS"), QString::number(71 + mode));
+            QCOMPARE(set->Value("OVERWRITE"), QString("SETTING"));
             // The others were saved as they stood: the settings defaults.
             QCOMPARE(selector(mode)->GetButton(2)->GetParameters()->Value("ASSERT_PIN3"), QString("12"));
         }
     }
 
-    // A first start loads the settings defaults; a reset gives the machine sets.
+    // A first start loads the settings defaults; a reset gives the machine sets and empties the named ones.
     void loadedDefaultsAndReset_data()
     {
-        QTest::addColumn<bool>("reset");
-        QTest::addColumn<QString>("after");
+        addColumns<bool, QString>("reset", "after");
         QTest::newRow("loaded X68K lacks OVERWRITE") << false << "overwrite";
         QTest::newRow("reset X68K has OVERWRITE") << true << "SETTING";
     }
@@ -121,7 +111,6 @@ private slots:
         m_window->LoadPresetButtons();
         if (reset)
             m_window->ResetPresetButtons();
-        // The reset also empties the named sets.
         QCOMPARE(selector(0)->getParameterManage()->Count(), reset ? 0 : 1);
         panelButton(0, "OVERWRITE")->setCurrentText("overwrite");
         QTest::mouseClick(selector(0)->GetButton(1), Qt::LeftButton);
@@ -132,24 +121,13 @@ private slots:
 private:
     ParameterSelector* selector(int mode) const
     {
-        return m_window->findChild<ParameterSelector*>("WDT_" + kSections.at(mode) + "_PARAMETER_SELECTOR");
+        return QList<ParameterSelector*>{ui->WDT_DUMP_PARAMETER_SELECTOR, ui->WDT_RESTORE_PARAMETER_SELECTOR,
+                                         ui->WDT_UNFORMAT_PARAMETER_SELECTOR}.at(mode);
     }
     MyParameterButton* panelButton(int mode, const QString& key) const
     {
-        return m_window->findChild<MyParameterButton*>("BTN_" + kSections.at(mode) + "_" + key);
+        return m_window->findChild<MyParameterButton*>("BTN_" + QStringList{"DUMP", "RESTORE", "UNFORMAT"}.at(mode) + "_" + key);
     }
-    void restart()
-    {
-        delete m_window;
-        MyCommon::getInstance()->DeleteSettingInstance();
-        m_window = new MainWindow;
-        ui = m_window->form();
-        m_window->LoadPresetButtons();
-    }
-
-    TestEnv* m_env = nullptr;
-    MainWindow* m_window = nullptr;
-    Ui::MainWindow* ui = nullptr;
 };
 
 QTEST_MAIN(TestPresets)

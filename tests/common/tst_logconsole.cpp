@@ -1,6 +1,8 @@
 #include <QTextEdit>
 #include <QtTest>
 
+#include "table.h"
+
 #include "mycommon.h"
 
 static const QByteArray ESC("\x1b");
@@ -11,9 +13,8 @@ class TestLogConsole : public QObject
 private slots:
     void append_data()
     {
-        QTest::addColumn<QString>("before"); // text already in the pane
-        QTest::addColumn<QByteArrayList>("chunks");
-        QTest::addColumn<QString>("expected"); // the pane's plain text afterwards
+        // before: text already in the pane; expected: the pane's plain text afterwards
+        addColumns<QString, QByteArrayList, QString>("before", "chunks", "expected");
         const auto row = [](const char* name, const QString& before, const QByteArrayList& chunks, const char* after) {
             QTest::newRow(name) << before << chunks << QString(after);
         };
@@ -32,22 +33,19 @@ private slots:
     void append()
     {
         QFETCH(QString, before);
-        QFETCH(QByteArrayList, chunks);
-        QFETCH(QString, expected);
         QTextEdit edit;
         if (!before.isEmpty())
             for (const QString& line : before.split('\n'))
                 edit.append(line);
-        for (QByteArray chunk : chunks)
+        for (QByteArray chunk : row<QByteArrayList>("chunks"))
             MyCommon::getInstance()->LogAppend(&edit, &chunk);
-        QCOMPARE(edit.toPlainText(), expected);
+        QTEST(edit.toPlainText(), "expected");
     }
 
     void cursorCommand_data()
     {
-        QTest::addColumn<QByteArray>("command");
-        QTest::addColumn<int>("block"); // block of the text cursor afterwards
-        QTest::addColumn<int>("column"); // position inside that block
+        // block: block of the text cursor afterwards; column: position inside that block
+        addColumns<QByteArray, int, int>("command", "block", "column");
         QTest::newRow("up clamps to the first paragraph") << QByteArray("[2A") << 0 << 0;
         QTest::newRow("right by three") << QByteArray("[3C") << 0 << 2;
         QTest::newRow("far down clamps to the last") << QByteArray("[99B") << 2 << 0;
@@ -58,14 +56,12 @@ private slots:
     void cursorCommand()
     {
         QFETCH(QByteArray, command);
-        QFETCH(int, block);
-        QFETCH(int, column);
         QTextEdit edit;
         QByteArray chunk("alpha\nbeta\ngamma" + ESC + "[K" + ESC + command);
         MyCommon::getInstance()->LogAppend(&edit, &chunk);
         QCOMPARE(edit.toPlainText(), QString("alpha\nbeta\ngamma"));
-        QCOMPARE(edit.textCursor().blockNumber(), block);
-        QCOMPARE(edit.textCursor().positionInBlock(), column);
+        QTEST(edit.textCursor().blockNumber(), "block");
+        QTEST(edit.textCursor().positionInBlock(), "column");
     }
 };
 

@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QSettings>
 #include <QtTest>
+#include <memory>
+
+#include "table.h"
 
 #include "mycommon.h"
 #include "testenv.h"
@@ -13,26 +16,23 @@ class TestSettings : public QObject
 private slots:
     void init()
     {
-        m_env = new TestEnv;
+        m_env = std::make_unique<TestEnv>();
         m_env->openSettings();
     }
-
     void cleanup()
     {
         c()->DeleteSettingInstance();
-        delete m_env;
-        m_env = nullptr;
+        m_env.reset();
     }
 
-    void read_data()
+    // What the file holds reads back typed, and a write of it reaches the file at once.
+    void readAndWrite_data()
     {
-        QTest::addColumn<QString>("fileText"); // null: no settings file
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QVariant>("expected");
+        addColumns<QString, QString, QString, QVariant>("fileText", "key", "type", "expected"); // fileText null: no file
         QTest::newRow("absent string default") << QString() << "DRVEMU/MODE" << "string" << QVariant("NORMAL");
         QTest::newRow("int") << "[MODE]\nNO=1\n" << "MODE/NO" << "int" << QVariant(1);
         QTest::newRow("text read as int") << "[MODE]\nNO=abc\n" << "MODE/NO" << "int" << QVariant(0);
+        QTest::newRow("bool") << "[STARTUP]\nSTARTUP=true\n" << "STARTUP/STARTUP" << "bool" << QVariant(true);
         QTest::newRow("utf8 path") << "[CURRENT_FOLDER]\nLASTACCESS_FOLDER_PATH=/home/pi/ディスク\n"
                                    << "CURRENT_FOLDER/LASTACCESS_FOLDER_PATH" << "string"
                                    << QVariant(QString::fromUtf8("/home/pi/ディスク"));
@@ -42,47 +42,40 @@ private slots:
                                              << QVariant(QStringList{"name/A"});
     }
 
-    void read()
+    void readAndWrite()
     {
         QFETCH(QString, fileText);
         QFETCH(QString, key);
         QFETCH(QString, type);
-        QFETCH(QVariant, expected);
+        const QString path = m_env->settingsPath();
         if (!fileText.isNull()) {
             c()->DeleteSettingInstance();
-            QFile file(m_env->settingsPath());
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(fileText.toUtf8());
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(fileText.toUtf8()) > 0);
             file.close();
-            c()->OpenSettingInstance(m_env->settingsPath());
+            c()->OpenSettingInstance(path);
         }
-        QVariant value;
-        if (type == "string")
-            value = c()->GetSettingString(key);
-        else if (type == "int")
-            value = c()->GetSettingInt(key);
-        else if (type == "bool")
-            value = c()->GetSettingBool(key);
-        else
-            value = c()->GetSettingStringList(key);
-        QCOMPARE(value, expected);
-    }
+        const QVariant value = type == "string" ? QVariant(c()->GetSettingString(key))
+                             : type == "int"    ? QVariant(c()->GetSettingInt(key))
+                             : type == "bool"   ? QVariant(c()->GetSettingBool(key))
+                                                : QVariant(c()->GetSettingStringList(key));
+        QTEST(value, "expected");
 
-    void everyWriteReachesTheFile()
-    {
-        c()->SetSettingString("CONVERT/EXT", ".D88");
-        c()->SetSettingInt("MODE/NO", 1);
-        c()->SetSettingBool("STARTUP/STARTUP", true);
-        c()->SetSettingStringList("DUMP/0", {"name/A", "DRIVES/1"});
-        c()->SetSettingBool("DRVEMU/HALFSTEP", true);
-        c()->RemoveSettingString("DRVEMU/HALFSTEP");
-        QSettings other(m_env->settingsPath(), QSettings::IniFormat);
+        c()->DeleteSettingInstance();
+        QFile::remove(path);
+        c()->OpenSettingInstance(path);
+        type == "string" ? c()->SetSettingString(key, value.toString())
+        : type == "int"  ? c()->SetSettingInt(key, value.toInt())
+        : type == "bool" ? c()->SetSettingBool(key, value.toBool())
+                         : c()->SetSettingStringList(key, value.toStringList());
+        QSettings other(path, QSettings::IniFormat);
         other.setIniCodec("UTF-8");
-        QCOMPARE(other.value("CONVERT/EXT").toString(), QString(".D88"));
-        QCOMPARE(other.value("MODE/NO").toInt(), 1);
-        QCOMPARE(other.value("STARTUP/STARTUP").toBool(), true);
-        QCOMPARE(other.value("DUMP/0").toStringList(), (QStringList{"name/A", "DRIVES/1"}));
-        QVERIFY(!other.contains("DRVEMU/HALFSTEP"));
+        if (type == "list")
+            QCOMPARE(other.value(key).toStringList(), value.toStringList());
+        else
+            QCOMPARE(other.value(key).toString(), value.toString());
+        c()->RemoveSettingString(key);
+        QVERIFY(!QSettings(path, QSettings::IniFormat).contains(key));
     }
 
     void readNeverWrites()
@@ -96,8 +89,8 @@ private slots:
 
     void getFolderPath_data()
     {
-        QTest::addColumn<QString>("relative"); // below the test folder; "" for the empty path
-        QTest::addColumn<QString>("expected"); // below the test folder
+        // relative: below the test folder; "" for the empty path; expected: below the test folder
+        addColumns<QString, QString>("relative", "expected");
         QTest::newRow("empty") << "" << "";
         QTest::newRow("existing file") << "x/y/file.HVR" << "x/y";
         QTest::newRow("folder with slash") << "x/y/" << "x/y";
@@ -108,7 +101,6 @@ private slots:
     void getFolderPath()
     {
         QFETCH(QString, relative);
-        QFETCH(QString, expected);
         const QString base = m_env->path();
         QDir(base).mkpath("x/y");
         QDir(base).mkpath("d/x");
@@ -117,14 +109,12 @@ private slots:
         if (relative.isEmpty())
             QCOMPARE(MyCommon::GetFolderPath(QString()), QString());
         else
-            QCOMPARE(MyCommon::GetFolderPath(base + "/" + relative), base + "/" + expected);
+            QCOMPARE(MyCommon::GetFolderPath(base + "/" + relative), base + "/" + row<QString>("expected"));
     }
 
     void folderPolicy_data()
     {
-        QTest::addColumn<int>("policy");
-        QTest::addColumn<QString>("specified");
-        QTest::addColumn<QString>("expected");
+        addColumns<int, QString, QString>("policy", "specified", "expected");
         QTest::newRow("last access") << 0 << "/chosen" << "/last";
         QTest::newRow("application") << 1 << "/chosen" << QCoreApplication::applicationDirPath();
         QTest::newRow("specified") << 2 << "/chosen" << "/chosen";
@@ -133,14 +123,11 @@ private slots:
 
     void folderPolicy()
     {
-        QFETCH(int, policy);
-        QFETCH(QString, specified);
-        QFETCH(QString, expected);
         KESTAconSettings& record = c()->Settings();
-        record.m_currentFolderPolicy = policy;
-        record.m_specifiedFolder = specified;
+        record.m_currentFolderPolicy = row<int>("policy");
+        record.m_specifiedFolder = row<QString>("specified");
         record.m_lastAccessFolder = "/last";
-        QCOMPARE(record.GetSelectedCurrentFolderPath(), expected);
+        QTEST(record.GetSelectedCurrentFolderPath(), "expected");
         // Full paths are always made in the last access folder.
         QCOMPARE(c()->MakeFullPathByCurrentFolderPath(""), QString());
         QCOMPARE(c()->MakeFullPathByCurrentFolderPath("a.HVR"), QString("/last/a.HVR"));
@@ -148,7 +135,7 @@ private slots:
     }
 
 private:
-    TestEnv* m_env = nullptr;
+    std::unique_ptr<TestEnv> m_env;
     MyCommon* c() { return MyCommon::getInstance(); }
 };
 

@@ -1,25 +1,17 @@
-#include <QtTest>
-#include <QtWidgets>
-
-#include "mainwindow.h"
-#include "mycommon.h"
-#include "testenv.h"
+#include "fixtures.h"
+#include "ui_mainwindow.h"
 
 // EXIT on either page: the choice in the exit dialog and what runs for it.
-class TestExit : public QObject
+class TestExit : public WindowFixture
 {
     Q_OBJECT
 private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+    void cleanup() { closeWindow(); }
 
     void exitPaths_data()
     {
-        QTest::addColumn<QString>("exitButton");
-        QTest::addColumn<QString>("choice");
-        QTest::addColumn<int>("emulator");
-        QTest::addColumn<bool>("guard");
-        QTest::addColumn<QStringList>("commands");
-        QTest::addColumn<bool>("closed");
+        addColumns<QString, QString, int, bool, QStringList, bool>("exitButton", "choice", "emulator", "guard", "commands", "closed");
         QTest::newRow("application, emulator stopped")
             << "BTN_EXIT" << "BTN_APP_EXIT" << 0 << false << QStringList{} << true;
         QTest::newRow("application, emulator running")
@@ -34,41 +26,23 @@ private slots:
 
     void exitPaths()
     {
-        QFETCH(QString, exitButton);
-        QFETCH(QString, choice);
         QFETCH(int, emulator);
         QFETCH(bool, guard);
         QFETCH(bool, closed);
-        TestEnv env;
-        // A poll's listing agrees with the emulator state set below.
-        if (emulator == 1)
-            env.writeScript("drvctl", "printf '1\\n2\\n3\\n4\\n5\\n'");
-        MyCommon::SetApplicationInifilePathForTest(env.settingsPath());
-        MyCommon* common = MyCommon::getInstance();
-        {
-            MainWindow window;
-            window.show();
-            common->UpdateDRVEMU_STATE(emulator);
-            common->SetInputGuard(guard);
-            env.clearStubLog();
-            QStringList seen;
-            ModalAnswer answer([&](QWidget* modal) {
-                seen << modal->metaObject()->className();
-                modal->findChild<QAbstractButton*>(choice)->click();
-            });
-            window.findChild<QPushButton*>(exitButton)->click();
-            QStringList log;
-            for (const QString& line : env.stubLog())
-                log << line.trimmed();
-            QTEST(log, "commands");
-            QCOMPARE(seen, guard ? QStringList{} : QStringList{"ExitDialog"});
-            QCOMPARE(window.isVisible(), !closed);
-            if (closed)
-                QCOMPARE(window.pollTimerId(), -1);
-        }
-        common->SetInputGuard(false);
-        common->UpdateDRVEMU_STATE(0);
-        common->DeleteSettingInstance();
+        makeEnv();
+        if (emulator == 1) // a poll's listing agrees with the emulator state set below
+            m_env->writeScript("drvctl", "printf '1\\n2\\n3\\n4\\n5\\n'");
+        newWindow();
+        MyCommon::getInstance()->UpdateDRVEMU_STATE(emulator);
+        MyCommon::getInstance()->SetInputGuard(guard);
+        m_env->clearStubLog();
+        Answers answers({row<QString>("choice")});
+        m_window->findChild<QPushButton*>(row<QString>("exitButton"))->click();
+        QTEST(m_env->stubLog().replaceInStrings(QRegularExpression("\\s+$"), ""), "commands");
+        QCOMPARE(answers.seen, guard ? QStringList{} : QStringList{"ExitDialog"});
+        QCOMPARE(m_window->isVisible(), !closed);
+        if (closed)
+            QCOMPARE(m_window->pollTimerId(), -1);
     }
 };
 

@@ -1,82 +1,20 @@
-#include <QtTest>
-#include <QtWidgets>
-
-#include "fdimageselector.h"
-#include "fdimageselectordialog.h"
-#include "mainwindow.h"
-#include "mycommon.h"
-#include "myfilesystmmodel.h"
-#include "parametermanage.h"
-#include "parameterselector.h"
-#include "parameterset.h"
+#include "fixtures.h"
 #include "settingdialog.h"
-#include "testenv.h"
 #include "ui_mainwindow.h"
 
-namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Answers modal windows in order, noting "class:title": "ok"/"cancel",
-// "choose:PATH" ("choose:" for the shown folder), else reject.
-class Answers
-{
-public:
-    explicit Answers(QStringList answers) : m_answers(std::move(answers)) {}
-    QStringList seen;
-
-private:
-    void answer(QWidget* modal)
-    {
-        if (m_answers.isEmpty())
-            return;
-        const QString answer = m_answers.takeFirst();
-        seen << modal->metaObject()->className() + QString(":") + modal->windowTitle();
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            box->button(answer == "ok" ? QMessageBox::Ok : QMessageBox::Cancel)->click();
-        } else if (auto* chooser = qobject_cast<FDImageSelectorDialog*>(modal)) {
-            const QString path = answer.section(':', 1);
-            FDImageSelector* browser = chooser->Selector();
-            if (!path.isEmpty())
-                browser->findChild<QListView*>("LSV_WDG_FILELISTVEW")->setCurrentIndex(browser->Model()->index(path));
-            chooser->on_BTN_SELECT_OK_clicked();
-        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-            dialog->reject();
-        }
-    }
-    QStringList m_answers;
-    ModalAnswer m_poll{[this](QWidget* modal) { answer(modal); }, 1000};
-};
-
-} // namespace
-
-class TestSettingDialog : public QObject
+class TestSettingDialog : public WindowFixture
 {
     Q_OBJECT
 private slots:
     void init()
     {
-        m_env = new TestEnv;
+        openWindow();
         QVERIFY(QFile::link(QStringLiteral(KESTA_STUB_DIR) + "/cp", m_env->binDir() + "/cp"));
         m_folder = m_env->path("my backups");
         QDir().mkpath(m_folder);
-        MyCommon::SetApplicationInifilePathForTest(m_env->settingsPath());
-        m_window = new MainWindow;
-        m_window->show();
         MyCommon::getInstance()->Settings().m_lastAccessFolder = m_folder;
     }
-
-    void cleanup()
-    {
-        delete m_window;
-        MyCommon::getInstance()->SetInputGuard(false);
-        MyCommon::getInstance()->DeleteSettingInstance();
-        delete m_env;
-    }
+    void cleanup() { closeWindow(); }
 
     // The dialog shows the record; OK writes every key, CANCEL none.
     void okAndCancel()
@@ -86,7 +24,7 @@ private slots:
         record.m_specifiedFolder = "/some where";
         record.m_x68kOption = true;
         {
-            SettingDialog dialog(m_window);
+            SettingDialog dialog(m_window.get());
             auto* field = dialog.findChild<QLineEdit*>("LEDT_SET_SPECIFIED_FOLDER");
             QVERIFY(dialog.findChild<QRadioButton*>("RDO_SET_SPECIFIED_FOLDER")->isChecked());
             QVERIFY(dialog.findChild<QCheckBox*>("CHK_SET_USE_X68OPT")->isChecked());
@@ -103,7 +41,6 @@ private slots:
             dialog.findChild<QPushButton*>("BTN_SET_OK")->click();
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
         }
-        QSettings file(m_env->settingsPath(), QSettings::IniFormat);
         const QVariantMap expected{{"MODE/NO", 1},
                                    {"CURRENT_FOLDER/NO", 1},
                                    {"CURRENT_FOLDER/SPECIFIED_FOLDER_PATH", "/my images"},
@@ -112,13 +49,13 @@ private slots:
                                    {"DRVEMU/X68KOPT", false},
                                    {"DRVEMU/MTRSIGNAL", true}};
         for (auto it = expected.begin(); it != expected.end(); ++it)
-            QCOMPARE(file.value(it.key()).toString(), it.value().toString());
+            QCOMPARE(stored(it.key()).toString(), it.value().toString());
         QCOMPARE(record.m_mode, 1);
         QCOMPARE(record.m_specifiedFolder, QString("/my images"));
 
         const QByteArray before = readFile(m_env->settingsPath());
         const quint64 writes = MyCommon::getInstance()->SettingWriteCount();
-        SettingDialog dialog(m_window);
+        SettingDialog dialog(m_window.get());
         dialog.findChild<QRadioButton*>("RDO_SET_MODE_EASY")->click();
         dialog.findChild<QPushButton*>("BTN_SET_CANCEL")->click();
         QCOMPARE(MyCommon::getInstance()->SettingWriteCount(), writes);
@@ -128,36 +65,33 @@ private slots:
 
     void initializeAsks_data()
     {
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<int>("setsLeft");
+        addColumns<QString, int>("answer", "setsLeft");
         QTest::newRow("ok") << "ok" << 0;
         QTest::newRow("cancel") << "cancel" << 1;
     }
 
     void initializeAsks()
     {
-        QFETCH(QString, answer);
         addDumpSet("mine");
-        SettingDialog dialog(m_window, m_window);
-        Answers answers({answer});
+        SettingDialog dialog(m_window.get(), m_window.get());
+        Answers answers({row<QString>("answer")});
         dialog.findChild<QPushButton*>("BTN_SET_INITIALIZE")->click();
-        QCOMPARE(answers.seen, QStringList{"QMessageBox:Confirmation."});
+        QCOMPARE(answers.seen, QStringList{"Confirmation. [Cancel]"});
         QTEST(dumpSets(), "setsLeft");
     }
 
     void backupAndRestore()
     {
-        Ui::MainWindow* ui = m_window->form();
         MyCommon* common = MyCommon::getInstance();
         ui->BTN_CONVERT_EXT->setCurrentText(".D77");
         common->SetSettingInt("MODE/NO", 1);
         addDumpSet("kept");
         const QByteArray saved = readFile(m_env->settingsPath());
-        SettingDialog dialog(m_window, m_window);
+        SettingDialog dialog(m_window.get(), m_window.get());
         {
             Answers answers({"choose:", "ok"});
             dialog.findChild<QPushButton*>("BTN_SET_BACKUP")->click();
-            QCOMPARE(answers.seen.value(1), QString("QMessageBox:information."));
+            QCOMPARE(answers.seen.value(1), QString("information."));
         }
         const QStringList backups = QDir(m_folder).entryList({"KESTAcon_*.bak"}, QDir::Files);
         QCOMPARE(backups.size(), 1);
@@ -171,17 +105,13 @@ private slots:
         addDumpSet("later");
         const QByteArray changed = readFile(m_env->settingsPath());
         QDir().mkpath(m_folder + "/folder");
-        QFile binary(m_folder + "/binary"), other(m_folder + "/other.ini");
-        QVERIFY(binary.open(QIODevice::WriteOnly) && other.open(QIODevice::WriteOnly));
-        binary.write(QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 18));
-        other.write("[Other]\nkey=1\n");
-        binary.close();
-        other.close();
+        QVERIFY(writeFile(m_folder + "/binary", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 18)));
+        QVERIFY(writeFile(m_folder + "/other.ini", "[Other]\nkey=1\n"));
         m_env->clearStubLog();
-        for (const QString& bad : {binary.fileName(), other.fileName(), m_folder + "/folder"}) {
+        for (const QString& bad : {m_folder + "/binary", m_folder + "/other.ini", m_folder + "/folder"}) {
             Answers answers({"choose:" + bad, "ok"});
             dialog.findChild<QPushButton*>("BTN_SET_RESTORE")->click();
-            QCOMPARE(answers.seen.value(1), QString("QMessageBox:Warning."));
+            QCOMPARE(answers.seen.value(1), QString("Warning."));
         }
         QCOMPARE(m_env->stubLog(), QStringList{});
         QCOMPARE(readFile(m_env->settingsPath()), changed);
@@ -198,18 +128,16 @@ private slots:
     }
 
 private:
-    int dumpSets() const { return m_window->form()->WDT_DUMP_PARAMETER_SELECTOR->getParameterManage()->Count(); }
+    int dumpSets() const { return ui->WDT_DUMP_PARAMETER_SELECTOR->getParameterManage()->Count(); }
     void addDumpSet(const QString& name)
     {
         auto* set = new ParameterSet;
         set->SetName(name);
         set->SetValue(MyCommon::KEY_DRIVES, "1");
-        m_window->form()->WDT_DUMP_PARAMETER_SELECTOR->getParameterManage()->Insert(set);
+        ui->WDT_DUMP_PARAMETER_SELECTOR->getParameterManage()->Insert(set);
         m_window->on_settingsChanged_Dump();
     }
 
-    TestEnv* m_env = nullptr;
-    MainWindow* m_window = nullptr;
     QString m_folder;
 };
 

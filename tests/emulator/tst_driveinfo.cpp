@@ -1,14 +1,8 @@
-#include <QtTest>
-#include <QtWidgets>
-
-#include <memory>
 #include <optional>
 
 #include "driveinfo.h"
 #include "drivelisting.h"
-#include "mycommon.h"
-#include "myfilesystmmodel.h"
-#include "testenv.h"
+#include "fixtures.h"
 
 namespace {
 const QByteArray HEADER = "DRVEMU\nNO|PROTECT|CYL|IMAGE\n----\n";
@@ -52,13 +46,7 @@ private slots:
 
     void parse_data()
     {
-        QTest::addColumn<QByteArray>("listing");
-        QTest::addColumn<int>("driveNo");
-        QTest::addColumn<bool>("found");
-        QTest::addColumn<bool>("protect");
-        QTest::addColumn<int>("cylinder");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("name");
+        addColumns<QByteArray, int, bool, bool, int, QString, QString>("listing", "driveNo", "found", "protect", "cylinder", "path", "name");
 
         const QByteArray two = HEADER + " 0 | -- | 12 | /img/a.hvr\n 1 | ON | 0 | EMPTY\n";
         QTest::newRow("drive 0") << two << 0 << true << false << 12 << "/img/a.hvr" << "a.hvr";
@@ -78,18 +66,17 @@ private slots:
 
     void parse()
     {
-        QFETCH(QByteArray, listing);
         QFETCH(int, driveNo);
         QFETCH(bool, found);
-        const std::optional<DriveListing> row = DriveListing::Parse(listing, driveNo);
-        QCOMPARE(row.has_value(), found);
+        const std::optional<DriveListing> parsed = DriveListing::Parse(row<QByteArray>("listing"), driveNo);
+        QCOMPARE(parsed.has_value(), found);
         if (!found)
             return;
-        QCOMPARE(row->Drive(), driveNo);
-        QTEST(row->IsWriteProtected(), "protect");
-        QTEST(row->Cylinder(), "cylinder");
-        QTEST(row->Path(), "path");
-        QTEST(row->ImageName(), "name");
+        QCOMPARE(parsed->Drive(), driveNo);
+        QTEST(parsed->IsWriteProtected(), "protect");
+        QTEST(parsed->Cylinder(), "cylinder");
+        QTEST(parsed->Path(), "path");
+        QTEST(parsed->ImageName(), "name");
     }
 
     // The poll runs every 800 ms: only a change of image reaches the file.
@@ -129,7 +116,7 @@ private slots:
         panel.SetFDImage(m_env->path("no such image.hvr"));
         panel.SetFDImage(m_env->path());
         QCOMPARE(m_env->stubLog(), QStringList());
-        const QString path = writeFile(relative);
+        const QString path = image(relative);
         panel.SetFDImage(path);
         QCOMPARE(m_env->stubLog(), QStringList{call({"-i", QString::number(driveNo), "-c", "insert", path})});
         QCOMPARE(label(panel, "LBL_FDIMAGE_PATH"), path);
@@ -153,8 +140,7 @@ private slots:
 
     void drop()
     {
-        QFETCH(QString, kind);
-        const QString path = writeFile(QString::fromUtf8("drop here/ゲーム é #1.hvr"));
+        const QString path = image(QString::fromUtf8("drop here/ゲーム é #1.hvr"));
         DriveInfo panel;
         panel.Set_CSTM_DriveNo(1);
         // A drop reaches only a panel that took the drag in.
@@ -173,7 +159,7 @@ private slots:
 
         MyFileSystmModel model;
         std::unique_ptr<QMimeData> mime(new QMimeData);
-        if (kind == "model") {
+        if (row<QString>("kind") == "model") {
             model.setRootPath(QFileInfo(path).absolutePath());
             mime.reset(model.mimeData({model.index(path)}));
         } else {
@@ -191,14 +177,10 @@ private slots:
 
 private:
     static QString label(DriveInfo& panel, const char* name) { return panel.findChild<QLabel*>(name)->text(); }
-    QString writeFile(const QString& relative) const
+    QString image(const QString& relative) const
     {
         const QString path = m_env->path(relative);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write("image");
-        return path;
+        return ::writeFile(path, "image") ? path : QString();
     }
     QString stored(int drive) const
     {

@@ -1,15 +1,4 @@
-#include <QtTest>
-#include <QtWidgets>
-
-#include <memory>
-
-#include "fdimageselector.h"
-#include "fdimageselectordialog.h"
-#include "markmanage.h"
-#include "mycommon.h"
-#include "myfilesystmmodel.h"
-#include "mykeyboard.h"
-#include "testenv.h"
+#include "fixtures.h"
 
 class TestFDImageSelector : public QObject
 {
@@ -18,86 +7,56 @@ private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
         MyCommon::getInstance()->OpenSettingInstance(m_dir->filePath("KESTAcon.ini"));
         MarkManage::getInstance()->AllClear();
+        for (const char* file : {"shown/a.hvr", "shown/sub/inner.hvr", "shown/a b.hvr"})
+            QVERIFY(writeFile(m_dir->filePath(file)));
+        m_selector = std::make_unique<FDImageSelector>();
+        m_selector->SetRootPath(m_dir->filePath("shown"), false);
     }
-
-    void cleanup() { m_dir.reset(); }
-
-    void newFolder_data()
+    void cleanup()
     {
-        QTest::addColumn<QString>("selected"); // empty: the shown folder
-        QTest::addColumn<bool>("accept");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("created"); // empty: nothing new
-        QTest::newRow("inside a selected subfolder") << "shown/sub" << true << "deeper" << "shown/sub/deeper";
-        QTest::newRow("keyboard closed") << "" << false << "never" << "";
-        QTest::newRow("name climbing out") << "" << true << "../escaped" << "";
+        m_selector.reset();
+        m_dir.reset();
     }
 
-    void newFolder()
+    // NEW FOLDER makes it in the selected folder; DELETE takes only a file,
+    // and only after an OK to a question that defaults to Cancel.
+    void buttons_data()
+    {
+        addColumns<QString, QString, QStringList, QStringList, QString>("button", "selected", "answers", "seen", "changed");
+        const QString keyboard = "keyboard::0-255";
+        QTest::newRow("folder inside a selected subfolder") << "NEWFOLDER" << "sub" << QStringList{"type:deeper"}
+                                                           << QStringList{keyboard} << "+shown/sub/deeper";
+        QTest::newRow("folder, keyboard closed") << "NEWFOLDER" << "" << QStringList{"close:never"}
+                                                 << QStringList{keyboard} << "";
+        QTest::newRow("folder name climbing out") << "NEWFOLDER" << "" << QStringList{"type:../escaped"}
+                                                  << QStringList{keyboard} << "";
+        const QStringList question{"Delete confirmation. [Cancel]"};
+        QTest::newRow("delete file, OK") << "DELETE" << "a b.hvr" << QStringList{"ok"} << question << "-shown/a b.hvr";
+        QTest::newRow("delete file, Cancel") << "DELETE" << "a b.hvr" << QStringList{"cancel"} << question << "";
+        QTest::newRow("delete shown folder, OK") << "DELETE" << "." << QStringList{"ok"} << question << "";
+    }
+
+    void buttons()
     {
         QFETCH(QString, selected);
-        QFETCH(bool, accept);
-        QFETCH(QString, typed);
-        QFETCH(QString, created);
-        makeFolder("shown/sub");
-        makeFile("shown/a.hvr");
-        FDImageSelector selector;
-        selector.SetRootPath(m_dir->filePath("shown"), false);
-        if (!selected.isEmpty())
-            view(selector)->setCurrentIndex(selector.Model()->index(m_dir->filePath(selected)));
+        QFETCH(QString, changed);
         QStringList expected = tree();
-        if (!created.isEmpty())
-            expected << created;
+        if (changed.startsWith('+'))
+            expected << changed.mid(1);
+        else
+            expected.removeOne(changed.mid(1));
         expected.sort();
-        ModalAnswer answer([&](QWidget* modal) {
-            auto* keyboard = qobject_cast<MyKeyboard*>(modal);
-            QVERIFY(keyboard);
-            keyboard->setText(typed);
-            accept ? keyboard->accept() : keyboard->reject();
-        });
-        selector.findChild<QPushButton*>("BTN_WDG_NEWFOLDER")->click();
-        QCOMPARE(answer.answered(), 1);
+        if (!selected.isEmpty()) {
+            const QString path = QDir::cleanPath(m_dir->filePath("shown/" + selected));
+            m_selector->findChild<QListView*>("LSV_WDG_FILELISTVEW")->setCurrentIndex(m_selector->Model()->index(path));
+            QCOMPARE(m_selector->GetCurrentFilePath(), path);
+        }
+        Answers answerer(row<QStringList>("answers"));
+        m_selector->findChild<QPushButton*>("BTN_WDG_" + row<QString>("button"))->click();
+        QTEST(answerer.seen, "seen");
         QCOMPARE(tree(), expected);
-    }
-
-    // Only a file goes, and only after an OK to a question that defaults to Cancel.
-    void deleteEntry_data()
-    {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<bool>("gone");
-        QTest::newRow("file, OK") << "d/a b.hvr" << true << true;
-        QTest::newRow("file, Cancel") << "d/a b.hvr" << false << false;
-        QTest::newRow("shown folder, OK") << "d" << true << false;
-    }
-
-    void deleteEntry()
-    {
-        QFETCH(QString, entry);
-        QFETCH(bool, ok);
-        QFETCH(bool, gone);
-        makeFile("d/sub/inner.hvr");
-        makeFile("d/a b.hvr");
-        const QString path = m_dir->filePath(entry);
-        FDImageSelector selector;
-        selector.SetRootPath(m_dir->filePath("d"), false);
-        view(selector)->setCurrentIndex(selector.Model()->index(path));
-        QCOMPARE(selector.GetCurrentFilePath(), path);
-        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
-        ModalAnswer answer([&](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            QVERIFY(box);
-            defaultButton = box->standardButton(box->defaultButton());
-            box->button(ok ? QMessageBox::Ok : QMessageBox::Cancel)->click();
-        });
-        selector.findChild<QPushButton*>("BTN_WDG_DELETE")->click();
-        QCOMPARE(answer.answered(), 1);
-        QCOMPARE(defaultButton, QMessageBox::Cancel);
-        QCOMPARE(QFileInfo::exists(path), !gone);
-        QVERIFY(QFileInfo::exists(m_dir->filePath("d/sub/inner.hvr")));
     }
 
     // At most ten folder marks, no repeats, no files; a save writes only the changed key.
@@ -114,7 +73,7 @@ private slots:
             QCOMPARE(common->SettingWriteCount(), writes + 1);
         }
         QSignalSpy changed(marks, &MarkManage::folderMarkChanged);
-        for (const QString& path : {a.at(3), makeFile("image.hvr"), m_dir->filePath("gone"), QString()})
+        for (const QString& path : {a.at(3), m_dir->filePath("shown/a.hvr"), m_dir->filePath("gone"), QString()})
             QVERIFY2(!marks->Add(path), qPrintable(path));
         QCOMPARE(changed.count(), 0);
         // The eleventh pushes out the oldest, which may be marked again.
@@ -152,13 +111,6 @@ private:
         QDir().mkpath(m_dir->filePath(relative));
         return m_dir->filePath(relative);
     }
-    QString makeFile(const QString& relative)
-    {
-        QDir().mkpath(QFileInfo(m_dir->filePath(relative)).absolutePath());
-        QFile f(m_dir->filePath(relative));
-        f.open(QIODevice::WriteOnly);
-        return m_dir->filePath(relative);
-    }
     // Every entry below the test folder, relative to it.
     QStringList tree() const
     {
@@ -169,8 +121,8 @@ private:
         all.sort();
         return all;
     }
-    static QListView* view(FDImageSelector& s) { return s.findChild<QListView*>("LSV_WDG_FILELISTVEW"); }
     std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FDImageSelector> m_selector;
 };
 
 QTEST_MAIN(TestFDImageSelector)

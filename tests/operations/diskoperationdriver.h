@@ -1,24 +1,11 @@
 #pragma once
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QLoggingCategory>
-#include <QMessageBox>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QTimer>
 #include <functional>
 
 #include "completedialog.h"
-#include "fdimageselectordialog.h"
-#include "mainwindow.h"
-#include "mycommon.h"
-#include "myfilesystmmodel.h"
+#include "fixtures.h"
 #include "myparameterbutton.h"
-#include "testenv.h"
 #include "ui_mainwindow.h" // the test source includes it too, so that the build makes it
 
 // Answers the dialogs of a disk operation from a polling timer and keeps the
@@ -101,8 +88,15 @@ private:
     static inline QtMessageHandler s_previous = nullptr;
 };
 
-// The main window in a test world with the simulated tools on PATH and
-// "images" as the current folder.
+// A panel given as "key=value ...": the value of a key, "---" for keys not named.
+inline std::function<QString(const char*)> panelValues(const QString& panel)
+{
+    QMap<QString, QString> values;
+    for (const QString& pair : panel.split(' ', Qt::SkipEmptyParts))
+        values.insert(pair.section('=', 0, 0), pair.section('=', 1));
+    return [values](const char* key) { return values.value(key, MyCommon::NOT_GIVEN); };
+}
+
 // Status byte of a track record in one of the simulator's 2HD images.
 inline int trackStatus(const QString& image, int track)
 {
@@ -113,30 +107,22 @@ inline int trackStatus(const QString& image, int track)
     return file.getChar(&status) ? int(status) : -1;
 }
 
-class DiskOperationFixture : public QObject
+// The main window in a test world with the simulated tools on PATH and
+// "images" as the current folder.
+class DiskOperationFixture : public WindowFixture
 {
 protected:
     void setUp()
     {
-        m_env = new TestEnv(true);
         qputenv("KESTA_SIM_TRACK_MS", "0");
         for (const char* name : {"KESTA_SIM_WEAK", "KESTA_SIM_BAD", "KESTA_SIM_SILENCE_MS", "KESTA_SIM_SILENCE_AT"})
             qunsetenv(name);
-        MyCommon::SetApplicationInifilePathForTest(m_env->settingsPath());
-        m_window = new MainWindow;
-        ui = m_window->form();
-        m_window->show();
+        openWindow(true);
         m_folder = m_env->path("images");
         QDir().mkpath(m_folder);
         m_window->CurrentPathChangedAll(m_folder, false);
     }
-    void tearDown()
-    {
-        delete m_window;
-        MyCommon::getInstance()->SetInputGuard(false);
-        MyCommon::getInstance()->DeleteSettingInstance();
-        delete m_env;
-    }
+    void tearDown() { closeWindow(); }
     // A tool that logs its arguments and runs the simulated one.
     void wrapSimTool(const QString& name)
     {
@@ -155,8 +141,5 @@ protected:
     }
     QString imagePath(const QString& name) const { return m_folder + '/' + name + ".HVR"; }
 
-    TestEnv* m_env = nullptr;
-    MainWindow* m_window = nullptr;
-    Ui::MainWindow* ui = nullptr;
     QString m_folder;
 };

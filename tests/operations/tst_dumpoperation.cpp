@@ -1,10 +1,5 @@
-#include <QDir>
-#include <QFile>
-#include <QtTest>
-
 #include "diskoperationdriver.h"
 #include "drvargs.h"
-#include "mygraphicaldumpdisplay.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -33,67 +28,34 @@ private slots:
     }
     void cleanup() { tearDown(); }
 
+    // The tool's arguments from the panel.
     void arguments_data()
     {
-        QTest::addColumn<QString>("tool");
-        QTest::addColumn<QString>("panel"); // buttons not named show "---"
-        QTest::addColumn<QStringList>("expected");
-        const QString path = "/home/pi/game.HVR";
-        QTest::newRow("dump, all ---") << "dump" << "drive=1" << QStringList{"-i", "1", path};
-        QTest::newRow("dump, every option, three pins")
-            << "dump" << "drive=0 cylinders=80 heads=2 density=high begin=0 end=79 steps=1 format=raw pin1=2 pin2=4 pin3=12 retry=5"
-            << QStringList{"-i", "0", "-c", "80", "-h", "2", "-d", "high", "-b", "0", "-e", "79", "-s", "1", "-f", "raw",
-                           "-p2", "-p4", "-p12", "-r", "5", path};
-        QTest::newRow("dump, second pin only") << "dump" << "drive=0 format=encode pin2=12 retry=3"
-                                               << QStringList{"-i", "0", "-f", "encode", "-p12", "-r", "3", path};
-        QTest::newRow("re-dump, retry ---") << "redump40" << "drive=0 begin=3" << QStringList{"-i", "0", "-t", "40", path};
-        QTest::newRow("restore, every option")
-            << "restore" << "drive=1 diskNo=0 cylinders=80 heads=2 begin=10 end=12 steps=2 flag=1 pin1=2 pin2=4 pin3=12"
-            << QStringList{"-i", "1", "-n", "0", "-c", "80", "-h", "2", "-b", "10", "-e", "12", "-s", "2", "-u", "1",
-                           "-p2", "-p4", "-p12", path};
-        QTest::newRow("restore, all ---") << "restore" << "" << QStringList{path};
-        QTest::newRow("unformat, every option") << "unformat" << "drive=1 cylinders=40 heads=2 steps=1 pin1=4 pin3=2"
-                                                << QStringList{"-i", "1", "-c", "40", "-h", "2", "-s", "1", "-p4", "-p2"};
+        addColumns<QString, QString, QString>("tool", "panel", "expected");
+        QTest::newRow("dump, all ---") << "dump" << "drive=1" << "-i 1";
+        QTest::newRow("dump, every option, three pins") << "dump"
+            << "drive=0 cylinders=80 heads=2 density=high begin=0 end=79 steps=1 format=raw pin1=2 pin2=4 pin3=12 retry=5"
+            << "-i 0 -c 80 -h 2 -d high -b 0 -e 79 -s 1 -f raw -p2 -p4 -p12 -r 5";
+        QTest::newRow("dump, second pin only") << "dump" << "drive=0 format=encode pin2=12 retry=3" << "-i 0 -f encode -p12 -r 3";
+        QTest::newRow("re-dump, retry ---") << "redump" << "drive=0 begin=3" << "-i 0 -t 40";
     }
 
     void arguments()
     {
-        QFETCH(QString, tool);
-        QFETCH(QString, panel);
-        QFETCH(QStringList, expected);
-        QMap<QString, QString> v;
-        for (const QString& pair : panel.split(' ', Qt::SkipEmptyParts))
-            v.insert(pair.section('=', 0, 0), pair.section('=', 1));
-        auto get = [&v](const char* key) { return v.value(key, MyCommon::NOT_GIVEN); };
+        const auto get = panelValues(row<QString>("panel"));
+        const DrvArgs::DumpPanel d{get("drive"), get("cylinders"), get("heads"), get("density"), get("begin"), get("end"),
+                                   get("steps"), get("format"),    get("pin1"),  get("pin2"),    get("pin3"),  get("retry")};
         const QString path = "/home/pi/game.HVR";
-        const DrvArgs::DumpPanel d{get("drive"), get("cylinders"), get("heads"), get("density"),
-                                   get("begin"), get("end"),       get("steps"), get("format"),
-                                   get("pin1"),  get("pin2"),      get("pin3"),  get("retry")};
-        const DrvArgs::RestorePanel r{get("drive"), get("diskNo"), get("cylinders"), get("heads"),
-                                      get("begin"), get("end"),    get("steps"),     get("flag"),
-                                      get("pin1"),  get("pin2"),   get("pin3")};
-        const DrvArgs::UnformatPanel u{get("drive"), get("cylinders"), get("heads"), get("steps"),
-                                       get("pin1"),  get("pin2"),      get("pin3")};
-        QStringList args;
-        if (tool == "dump")
-            args = DrvArgs::Dump(d, path);
-        else if (tool.startsWith("redump"))
-            args = DrvArgs::ReDumpTrack(DrvArgs::ReDumpBase(d.drive, d.retry), tool.mid(6).toInt(), path);
-        else if (tool == "restore")
-            args = DrvArgs::Restore(r, path);
-        else
-            args = DrvArgs::Unformat(u);
-        QCOMPARE(args, expected);
+        const QStringList args = row<QString>("tool") == "dump" ? DrvArgs::Dump(d, path)
+                                                : DrvArgs::ReDumpTrack(DrvArgs::ReDumpBase(d.drive, d.retry), 40, path);
+        QCOMPARE(args.join(' '), row<QString>("expected") + " " + path);
     }
 
     // The old image goes or stays by the overwrite policy; the name gets
     // ".HVR"; with nothing reported every track is left for the re-dump.
     void dumpRun_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("policy");
-        QTest::addColumn<bool>("setting");
-        QTest::addColumn<bool>("kept");
+        addColumns<QString, QString, bool, bool>("name", "policy", "setting", "kept");
         QTest::newRow("overwrite") << "game" << "overwrite" << false << false;
         QTest::newRow("SETTING, flag on") << "game" << "SETTING" << true << false;
         QTest::newRow("SETTING, flag off") << "game" << "SETTING" << false << true;
@@ -105,21 +67,15 @@ private slots:
     void dumpRun()
     {
         QFETCH(QString, name);
-        QFETCH(QString, policy);
-        QFETCH(bool, setting);
-        QFETCH(bool, kept);
         m_env->writeRecorder("drvdump");
-        MyCommon::getInstance()->SetSettingBool("OVERWRITE/OVERWRITE", setting);
-        ui->BTN_DUMP_OVERWRITE->setCurrentText(policy);
+        MyCommon::getInstance()->SetSettingBool("OVERWRITE/OVERWRITE", row<bool>("setting"));
+        ui->BTN_DUMP_OVERWRITE->setCurrentText(row<QString>("policy"));
         ui->LEDT_DUMP_FILENAME->setText(name);
-        QFile old(imagePath("game"));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("old image");
-        old.close();
+        QVERIFY(writeFile(imagePath("game"), "old image"));
 
         DiskOperationDriver driver;
         ui->BTN_DUMP->click();
-        QCOMPARE(QFile::exists(imagePath("game")), kept);
+        QTEST(QFile::exists(imagePath("game")), "kept");
         QCOMPARE(runsOf("drvdump"), QStringList{"drvdump -i 0 -c 40 -h 2 -d double -b 0 -e 39 -s 1 -f encode -r 3 " +
                                                 imagePath(name)});
         QCOMPARE(driver.seen, CLEAN_DUMP);
@@ -131,28 +87,31 @@ private slots:
         QVERIFY(!m_window->findChild<QProgressDialog*>());
     }
 
-    // A refused start warns, runs no tool, leaves the maps and the guard alone.
+    // A refused start runs no tool and leaves the maps alone: a missing folder,
+    // name or image warns; under the input guard every start is refused with a debug line only.
     void refusedStarts_data()
     {
-        QTest::addColumn<bool>("folder");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("button");
-        QTest::newRow("dump, no folder") << false << "game" << "BTN_DUMP";
-        QTest::newRow("dump, no name") << true << "" << "BTN_DUMP";
-        QTest::newRow("re-dump, no image yet") << true << "game" << "BTN_REDUMP";
-        QTest::newRow("restore, no name") << true << "" << "BTN_RESTORE";
-        QTest::newRow("restore, missing file") << true << "missing.HVR" << "BTN_RESTORE";
-        QTest::newRow("restore, a folder") << true << "sub" << "BTN_RESTORE";
+        addColumns<QString, QString, QString>("state", "name", "slot");
+        QTest::newRow("dump, no folder") << "no folder" << "game" << "on_BTN_DUMP_clicked";
+        QTest::newRow("dump, no name") << "" << "" << "on_BTN_DUMP_clicked";
+        QTest::newRow("re-dump, no image yet") << "" << "game" << "on_BTN_REDUMP_clicked";
+        QTest::newRow("restore, no name") << "" << "" << "on_BTN_RESTORE_clicked";
+        QTest::newRow("restore, missing file") << "" << "missing.HVR" << "on_BTN_RESTORE_clicked";
+        QTest::newRow("restore, a folder") << "" << "sub" << "on_BTN_RESTORE_clicked";
+        for (const char* slot : {"on_BTN_DUMP_clicked", "on_BTN_REDUMP_clicked", "on_BTN_DUMP_FILESELECT_clicked",
+                                 "on_BTN_RESTORE_clicked", "on_BTN_RESTORE_FILESELECT_clicked",
+                                 "on_BTN_UNFORMAT_clicked", "on_BTN_DRVINFO_clicked"})
+            QTest::newRow(qPrintable(QString("guarded ") + slot)) << "guard" << "game.HVR" << slot;
     }
 
     void refusedStarts()
     {
-        QFETCH(bool, folder);
+        QFETCH(QString, state);
         QFETCH(QString, name);
-        QFETCH(QString, button);
-        for (const char* tool : {"drvdump", "drvrestore"})
+        QFETCH(QString, slot);
+        for (const char* tool : {"drvdump", "drvrestore", "drvunformat", "drvinfo"})
             m_env->writeRecorder(tool);
-        if (!folder)
+        if (state == "no folder")
             MyCommon::getInstance()->Settings().m_lastAccessFolder.clear();
         QDir(m_folder).mkdir("sub");
         ui->LEDT_DUMP_FILENAME->setText(name);
@@ -160,27 +119,34 @@ private slots:
         ui->WDT_DUMPSTATUS->InitialTrackState(0, 3, 3, 3, 40);
         ui->WDT_RESTORESTATUS->InitialTrackState(1, 3, 3, 2, 40);
         m_window->SetReDumpBtnEnabled(true);
+        const bool guard = state == "guard";
+        if (guard) {
+            QVERIFY(writeFile(imagePath("game")));
+            QCoreApplication::postEvent(m_window.get(), new QEvent(QEvent::Type(MyCommon::EVENT_INPUT_GUARD_ON)));
+            QTRY_VERIFY(MyCommon::getInstance()->isInputGuard());
+        }
 
         DiskOperationDriver driver;
-        m_window->findChild<QPushButton*>(button)->click();
-        const bool redump = button == "BTN_REDUMP";
-        QCOMPARE(driver.seen, QStringList{redump ? "warning:Warning./The image of the last dump is missing: " +
-                                                       imagePath("game")
-                                                 : WARNING});
+        QVERIFY(QMetaObject::invokeMethod(m_window.get(), slot.toLatin1().constData()));
+        const bool redump = !guard && slot == "on_BTN_REDUMP_clicked";
+        const QString warning =
+            redump ? "warning:Warning./The image of the last dump is missing: " + imagePath("game") : WARNING;
+        QCOMPARE(driver.seen, guard ? QStringList{} : QStringList{warning});
+        if (guard)
+            QCOMPARE(driver.debugLog().filter(QRegularExpression("void MainWindow::" + slot + "\\(\\).* INPUT GUARD!!$")).size(), 1);
         QCOMPARE(m_env->stubLog(), QStringList{});
         QCOMPARE(ui->BTN_REDUMP->isEnabled(), !redump);
         int tracks[MyGraphicalDumpDisplay::TRACK_COUNT];
         QCOMPARE(ui->WDT_DUMPSTATUS->GetErrorAndTargetTrack(0, tracks), 2);
         QCOMPARE(tracks[0], 6);
         QCOMPARE(ui->WDT_RESTORESTATUS->GetErrorAndTargetTrack(0, nullptr), 2);
-        QVERIFY(!MyCommon::getInstance()->isInputGuard());
-        QVERIFY(!QFile::exists(imagePath("game")));
+        QCOMPARE(MyCommon::getInstance()->isInputGuard(), guard);
+        QCOMPARE(readFile(imagePath("game")), guard ? QByteArray() : QByteArray("<missing>"));
     }
 
     void simulatedDump_data()
     {
-        QTest::addColumn<QByteArray>("weak");
-        QTest::addColumn<QByteArray>("bad");
+        addColumns<QByteArray, QByteArray>("weak", "bad");
         QTest::newRow("clean disk") << QByteArray() << QByteArray();
         QTest::newRow("two weak tracks, one bad") << QByteArray("5:2,17:2") << QByteArray("40");
     }
@@ -215,28 +181,20 @@ private slots:
         QVERIFY(log.filter("T079 C39 H1").size() >= 1);
         QCOMPARE(trackStatus(imagePath("game"), 40), bad.isEmpty() ? 1 : 3);
 
-        m_env->clearStubLog();
-        driver.seen.clear();
-        m_window->on_BTN_REDUMP_clicked();
-        if (bad.isEmpty()) {
+        if (bad.isEmpty()) { // nothing to re-dump
+            m_env->clearStubLog();
+            driver.seen.clear();
+            m_window->on_BTN_REDUMP_clicked();
             QCOMPARE(driver.seen, QStringList{});
             QCOMPARE(m_env->stubLog(), QStringList{});
-            return;
         }
-        QCOMPARE(runsOf("drvdump"), QStringList{"drvdump -i 0 -r 3 -t 40 " + imagePath("game")});
-        QVERIFY(isRedump(driver.seen));
-        QCOMPARE(map->TrackState(40), 1);
-        QCOMPARE(map->TrackState(5), 2);
-        QVERIFY(!ui->BTN_REDUMP->isEnabled());
-        QCOMPARE(trackStatus(imagePath("game"), 40), 1);
     }
 
     // A re-dump uses the image and drive of the dump that filled the map.
     void redumpKeepsItsImage_data()
     {
-        QTest::addColumn<QString>("newName");
-        QTest::addColumn<bool>("newFolder");
-        QTest::addColumn<bool>("newDrive");
+        addColumns<QString, bool, bool>("newName", "newFolder", "newDrive");
+        QTest::newRow("nothing changed") << "game" << false << false;
         QTest::newRow("name changed") << "other" << false << false;
         QTest::newRow("folder changed") << "game" << true << false;
         QTest::newRow("drive changed") << "game" << false << true;
@@ -246,7 +204,6 @@ private slots:
     {
         QFETCH(QString, newName);
         QFETCH(bool, newFolder);
-        QFETCH(bool, newDrive);
         dumpWithBadTracks("40");
         if (QTest::currentTestFailed())
             return;
@@ -257,12 +214,16 @@ private slots:
             QDir().mkpath(elsewhere);
             m_window->CurrentPathChangedAll(elsewhere, false);
         }
-        if (newDrive)
+        if (row<bool>("newDrive"))
             ui->BTN_DUMP_DRIVE->setCurrentText("1");
 
         DiskOperationDriver driver;
         ui->BTN_REDUMP->click();
         QCOMPARE(runsOf("drvdump"), QStringList{"drvdump -i 0 -r 3 -t 40 " + image});
+        QCOMPARE(driver.seen, CLEAN_DUMP);
+        QCOMPARE(ui->WDT_DUMPSTATUS->TrackState(40), 1);
+        QCOMPARE(ui->WDT_DUMPSTATUS->TrackState(39), 1);
+        QVERIFY(!ui->BTN_REDUMP->isEnabled());
         if (newFolder || newName != "game")
             QVERIFY(DiskOperationDriver::logged("has changed since the dump"));
         QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{"game.HVR"});
@@ -301,34 +262,6 @@ private slots:
         QVERIFY(ui->BTN_REDUMP->isEnabled());
         QVERIFY(DiskOperationDriver::logged("void MainWindow::on_ProgressCanceled()"));
         QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
-    }
-
-    void inputGuardRefuses_data()
-    {
-        QTest::addColumn<QString>("slot");
-        for (const char* slot : {"on_BTN_DUMP_clicked", "on_BTN_REDUMP_clicked", "on_BTN_DUMP_FILESELECT_clicked",
-                                 "on_BTN_RESTORE_clicked", "on_BTN_RESTORE_FILESELECT_clicked",
-                                 "on_BTN_UNFORMAT_clicked", "on_BTN_DRVINFO_clicked"})
-            QTest::newRow(slot) << slot;
-    }
-
-    void inputGuardRefuses()
-    {
-        QFETCH(QString, slot);
-        for (const char* tool : {"drvdump", "drvrestore", "drvunformat", "drvinfo"})
-            m_env->writeRecorder(tool);
-        QFile(imagePath("game")).open(QIODevice::WriteOnly);
-        ui->LEDT_RESTORE_FILENAME->setText("game.HVR");
-        QCoreApplication::postEvent(m_window, new QEvent(QEvent::Type(MyCommon::EVENT_INPUT_GUARD_ON)));
-        QTRY_VERIFY(MyCommon::getInstance()->isInputGuard());
-
-        DiskOperationDriver driver;
-        QVERIFY(QMetaObject::invokeMethod(m_window, slot.toLatin1().constData()));
-        const QStringList refusals = driver.debugLog().filter("void MainWindow::" + slot + "()");
-        QCOMPARE(refusals.size(), 1);
-        QVERIFY(refusals.first().endsWith(" INPUT GUARD!!"));
-        QCOMPARE(driver.seen, QStringList{});
-        QCOMPARE(m_env->stubLog(), QStringList{});
     }
 
     // Taps queued while the tool writes or while "Completed." shows are refused.

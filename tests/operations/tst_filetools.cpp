@@ -1,74 +1,36 @@
-#include <QDir>
-#include <QFile>
-#include <QListView>
-#include <QSettings>
-#include <QtTest>
-
-#include "fdimageselector.h"
-#include "mainwindow.h"
-#include "mycommon.h"
-#include "myfilesystmmodel.h"
-#include "mykeyboard.h"
+#include "fixtures.h"
 #include "mylineedit.h"
-#include "myparameterbutton.h"
-#include "testenv.h"
 #include "ui_mainwindow.h"
 
-namespace {
-
 // A stand-in tool that logs its name and each argument in brackets.
-const char* const BRACKET_RECORDER =
+static const char* const BRACKET_RECORDER =
     "{ printf '%s' \"$(basename \"$0\")\"; for a in \"$@\"; do printf ' [%s]' \"$a\"; done; echo; }"
     " >> \"$KESTA_STUB_LOG\"";
 
-void writeFile(const QString& path, const QByteArray& data)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-} // namespace
-
-class TestFileTools : public QObject
+class TestFileTools : public WindowFixture
 {
     Q_OBJECT
 private slots:
     void init()
     {
-        m_env = new TestEnv;
+        makeEnv();
         m_env->writeScript("hvrconv", BRACKET_RECORDER);
         m_env->writeScript("hvrtool", BRACKET_RECORDER);
         m_img = m_env->path("img dir");
         QDir().mkpath(m_img + "/sub");
-        writeFile(m_img + "/a.HVR", "image a");
-        writeFile(m_img + "/b.HVR", "image b");
-        MyCommon::SetApplicationInifilePathForTest(m_env->settingsPath());
-        m_window = new MainWindow;
-        ui = m_window->form();
-        m_window->show();
-        select(m_img + "/a.HVR");
+        QVERIFY(writeFile(m_img + "/a.HVR", "image a") && writeFile(m_img + "/b.HVR", "image b"));
+        newWindow();
+        FDImageSelector* browser = ui->WDT_EMU_FDIMAGESELECTOR;
+        browser->SetRootPath(m_img, false);
+        browser->findChild<QListView*>("LSV_WDG_FILELISTVEW")->setCurrentIndex(browser->Model()->index(m_img + "/a.HVR"));
+        QCOMPARE(browser->GetCurrentFilePath(), m_img + "/a.HVR");
     }
-
-    void cleanup()
-    {
-        delete m_window;
-        MyCommon::getInstance()->DeleteSettingInstance();
-        delete m_env;
-    }
+    void cleanup() { closeWindow(); }
 
     void tools_data()
     {
-        QTest::addColumn<QString>("tool");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QStringList>("choices"); // extension, disk number, format / disk name, type, rpm, protect
-        QTest::addColumn<QString>("expected");    // %1 is the image folder
+        // choices: extension, disk number, format / disk name, type, rpm, protect; expected: %1 is the image folder
+        addColumns<QString, QString, QStringList, QString>("tool", "name", "choices", "expected");
         QTest::newRow("convert to HVR") << "convert" << "b2" << QStringList{".HVR", "3", "raw"}
                                         << "hvrconv [-i] [%1/a.HVR] [-n] [3] [-o] [%1/b2.HVR] [-f] [raw]";
         QTest::newRow("convert to D88, no -f") << "convert" << "b2" << QStringList{".D88", "1", "encode"}
@@ -81,11 +43,9 @@ private slots:
 
     void tools()
     {
-        QFETCH(QString, tool);
         QFETCH(QString, name);
         QFETCH(QStringList, choices);
-        QFETCH(QString, expected);
-        const bool convert = tool == "convert";
+        const bool convert = row<QString>("tool") == "convert";
         MyLineEdit* field = convert ? ui->LEDT_CONVERT : ui->LEDT_MAKE_HVR;
         QPushButton* run = convert ? ui->BTN_CONVERT : ui->BTN_MAKE_HVR;
         QVERIFY(!run->isEnabled());
@@ -103,7 +63,7 @@ private slots:
         }
         m_env->clearStubLog();
         run->click();
-        QCOMPARE(m_env->stubLog(), QStringList{expected.arg(m_img)});
+        QCOMPARE(m_env->stubLog(), QStringList{row<QString>("expected").arg(m_img)});
         // The recorder makes no file: not done.
         QCOMPARE(field->styleSheet(), MainWindow::TOOL_FIELD_STYLE_FAILED);
         field->setText(name + "x");
@@ -112,9 +72,7 @@ private slots:
 
     void rename_data()
     {
-        QTest::addColumn<QString>("newName");
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<bool>("renamed");
+        addColumns<QString, bool, bool>("newName", "enabled", "renamed");
         QTest::newRow("free name") << "c.HVR" << true << true;
         QTest::newRow("existing file") << "b.HVR" << true << false;
         QTest::newRow("out of the folder") << "../c.HVR" << true << false;
@@ -125,11 +83,10 @@ private slots:
 
     void rename()
     {
-        QFETCH(QString, newName);
         QFETCH(bool, enabled);
         QFETCH(bool, renamed);
         ui->LEDT_RENAME->setText("seed");
-        ui->LEDT_RENAME->setText(newName);
+        ui->LEDT_RENAME->setText(row<QString>("newName"));
         QCOMPARE(ui->BTN_RENAME->isEnabled(), enabled);
         ui->BTN_RENAME->click();
         if (enabled)
@@ -144,9 +101,7 @@ private slots:
 
     void drops_data()
     {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("text");
+        addColumns<QString, QString, QString>("field", "path", "text");
         QTest::newRow("convert") << "LEDT_CONVERT" << "/img/game.old.D88" << "game";
         QTest::newRow("rename") << "LEDT_RENAME" << "/img/game.old.D88" << "game.old.D88";
         QTest::newRow("make, no folder") << "LEDT_MAKE_HVR" << "plain.x" << "plain";
@@ -155,11 +110,9 @@ private slots:
     void drops()
     {
         QFETCH(QString, field);
-        QFETCH(QString, path);
-        QFETCH(QString, text);
         auto* edit = m_window->findChild<MyLineEdit*>(field);
-        emit edit->fileDroped(path);
-        QCOMPARE(edit->text(), text);
+        emit edit->fileDroped(row<QString>("path"));
+        QTEST(edit->text(), "text");
         const QMap<QString, QPushButton*> buttons = {
             {"LEDT_CONVERT", ui->BTN_CONVERT}, {"LEDT_RENAME", ui->BTN_RENAME}, {"LEDT_MAKE_HVR", ui->BTN_MAKE_HVR}};
         QVERIFY(buttons[field]->isEnabled());
@@ -167,9 +120,7 @@ private slots:
 
     void keyboardOnVisiblePage_data()
     {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<int>("page");
-        QTest::addColumn<int>("opened");
+        addColumns<QString, int, int>("field", "page", "opened");
         QTest::newRow("convert on its page") << "LEDT_CONVERT" << 0 << 1;
         QTest::newRow("convert elsewhere") << "LEDT_CONVERT" << 2 << 0;
         QTest::newRow("disk name anywhere") << "LEDT_MAKE_HVR_DISKNAME" << 0 << 1;
@@ -182,35 +133,16 @@ private slots:
         QFETCH(int, opened);
         ui->TAB_FILEOPERATION->setCurrentIndex(page);
         m_window->on_TAB_FILEOPERATION_currentChanged(page);
-        ModalAnswer answer([](QWidget* modal) {
-            auto* keyboard = qobject_cast<MyKeyboard*>(modal);
-            QVERIFY(keyboard);
-            keyboard->setText("TYPED NAME");
-            keyboard->accept();
-        });
+        Answers answers({"type:TYPED NAME"});
         auto* edit = m_window->findChild<MyLineEdit*>(field);
         emit edit->focused(true);
-        QCOMPARE(answer.answered(), opened);
+        QCOMPARE(answers.seen.size(), opened);
         QCOMPARE(edit->text() == "TYPED NAME", opened == 1);
-        if (field == "LEDT_MAKE_HVR_DISKNAME") {
-            // The disk name typed on the screen keyboard is saved.
-            QSettings file(m_env->settingsPath(), QSettings::IniFormat);
-            QCOMPARE(file.value("CONVERT/MAKEHVR").toString(), QString("TYPED NAME"));
-        }
+        if (field == "LEDT_MAKE_HVR_DISKNAME") // the disk name typed on the screen keyboard is saved
+            QCOMPARE(stored("CONVERT/MAKEHVR").toString(), QString("TYPED NAME"));
     }
 
 private:
-    void select(const QString& path)
-    {
-        FDImageSelector* browser = ui->WDT_EMU_FDIMAGESELECTOR;
-        browser->SetRootPath(m_img, false);
-        browser->findChild<QListView*>("LSV_WDG_FILELISTVEW")->setCurrentIndex(browser->Model()->index(path));
-        QCOMPARE(browser->GetCurrentFilePath(), path);
-    }
-
-    TestEnv* m_env = nullptr;
-    MainWindow* m_window = nullptr;
-    Ui::MainWindow* ui = nullptr;
     QString m_img;
 };
 

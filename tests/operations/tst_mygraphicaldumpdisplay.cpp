@@ -3,6 +3,8 @@
 #include <QScreen>
 #include <QtTest>
 
+#include "table.h"
+
 #include <algorithm>
 #include <climits>
 #include <iterator>
@@ -40,12 +42,8 @@ class TestMyGraphicalDumpDisplay : public QObject
 private slots:
     void initialTrackState_data()
     {
-        QTest::addColumn<int>("begin");
-        QTest::addColumn<int>("end");
-        QTest::addColumn<int>("cylinders");
-        QTest::addColumn<int>("firstTarget"); // -1: none
-        QTest::addColumn<int>("lastTarget");
-        QTest::addColumn<int>("rows");
+        // firstTarget: -1: none
+        addColumns<int, int, int, int, int, int>("begin", "end", "cylinders", "firstTarget", "lastTarget", "rows");
         QTest::newRow("2 to 4 of 40") << 2 << 4 << 40 << 4 << 9 << 4;
         QTest::newRow("odd count rounds up") << 0 << 40 << 41 << 0 << 81 << 5;
         QTest::newRow("negative begin") << -5 << 3 << 40 << 0 << 7 << 4;
@@ -57,22 +55,19 @@ private slots:
 
     void initialTrackState()
     {
-        QFETCH(int, begin);
-        QFETCH(int, end);
         QFETCH(int, cylinders);
         QFETCH(int, firstTarget);
-        QFETCH(int, lastTarget);
         QFETCH(int, rows);
         MyGraphicalDumpDisplay map;
         map.resize(761, 141);
         map.show();
-        map.InitialTrackState(1, begin, end, 2, cylinders);
+        map.InitialTrackState(1, row<int>("begin"), row<int>("end"), 2, cylinders);
         QCOMPARE(map.Mode(), 1);
         QCOMPARE(map.RetryThreshold(), 2);
         QCOMPARE(map.Cylinders(), cylinders);
         QCOMPARE(map.Rows(), rows);
         for (int t = 0; t < 180; ++t) {
-            const bool target = firstTarget >= 0 && t >= firstTarget && t <= lastTarget;
+            const bool target = firstTarget >= 0 && t >= firstTarget && t <= row<int>("lastTarget");
             QCOMPARE(map.TrackState(t), target ? 0 : -1);
         }
         map.grab(); // paints without a fault whatever the rows
@@ -100,8 +95,7 @@ private slots:
 
     void getErrorAndTargetTrack_data()
     {
-        QTest::addColumn<QByteArray>("output");
-        QTest::addColumn<QList<int>>("expected");
+        addColumns<QByteArray, QList<int>>("output", "expected");
         // map: cylinders 2 to 4 (tracks 4 to 9), threshold 3
         QTest::newRow("nothing reported") << QByteArray() << QList<int>{4, 5, 6, 7, 8, 9};
         QTest::newRow("warning is not offered")
@@ -115,11 +109,10 @@ private slots:
 
     void getErrorAndTargetTrack()
     {
-        QFETCH(QByteArray, output);
         QFETCH(QList<int>, expected);
         MyGraphicalDumpDisplay map;
         map.InitialTrackState(0, 2, 4, 3, 40);
-        map.on_dumpCommandOutputs(output);
+        map.on_dumpCommandOutputs(row<QByteArray>("output"));
         int tracks[180];
         std::fill(std::begin(tracks), std::end(tracks), -7);
         const int count = map.GetErrorAndTargetTrack(0, tracks);
@@ -136,11 +129,8 @@ private slots:
 
     void reportSequences_data()
     {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("threshold");
-        QTest::addColumn<QByteArray>("report");
-        QTest::addColumn<int>("track");
-        QTest::addColumn<QList<int>>("states"); // after each report
+        // states: after each report
+        addColumns<int, int, QByteArray, int, QList<int>>("mode", "threshold", "report", "track", "states");
 
         const QByteArray t5 = "Pass ... (T005 C02 H1) ...\r\n";
         QTest::newRow("dump threshold 3") << 0 << 3 << t5 << 5 << QList<int>{1, 2, 255, 255};
@@ -154,14 +144,12 @@ private slots:
 
     void reportSequences()
     {
-        QFETCH(int, mode);
         QFETCH(int, threshold);
         QFETCH(QByteArray, report);
         QFETCH(int, track);
-        QFETCH(QList<int>, states);
         MyGraphicalDumpDisplay map;
-        map.InitialTrackState(mode, 0, 39, threshold, 40);
-        for (int state : states) {
+        map.InitialTrackState(row<int>("mode"), 0, 39, threshold, 40);
+        for (int state : row<QList<int>>("states")) {
             map.on_dumpCommandOutputs(report);
             QCOMPARE(map.TrackState(track), state);
         }
@@ -177,36 +165,42 @@ private slots:
         }
     }
 
-    void reportsAcrossChunksAndOutOfRange()
+    // Reports cut between chunks count once; out-of-range ones and pieces cut
+    // by a new start (initialise, specify) change nothing.
+    void chunks_data()
     {
-        MyGraphicalDumpDisplay map;
-        map.InitialTrackState(2, 0, 89, 3, 90);
-        map.on_dumpCommandOutputs("P(T000 C00 H0)P(T181 C90 H0)P(T-05 C0");
-        map.on_dumpCommandOutputs("0 H0)P(T006 C0");
+        addColumns<int, QByteArrayList, QString>("cylinders", "chunks", "changed"); // "TRACK=STATE ..."
+        QTest::newRow("cut report, out of range ones") << 90 << QByteArrayList{"P(T000 C00 H0)P(T181 C90 H0)P(T-05 C0",
+                                                                               "0 H0)P(T006 C0", "2 H1)"} << "5=1";
+        QTest::newRow("initialised between") << 40 << QByteArrayList{"P(T005 C0", "init", "2 H1)"} << "";
+        QTest::newRow("specified between") << 40 << QByteArrayList{"P(T006 C0", "specify", "3 H0)"} << "";
+    }
+
+    void chunks()
+    {
+        QFETCH(int, cylinders);
+        MyGraphicalDumpDisplay map, fresh;
+        map.InitialTrackState(2, 0, cylinders - 1, 3, cylinders);
+        fresh.InitialTrackState(2, 0, cylinders - 1, 3, cylinders);
+        int six[] = {6};
+        for (const QByteArray& chunk : row<QByteArrayList>("chunks")) {
+            if (chunk == "init")
+                map.InitialTrackState(2, 0, cylinders - 1, 3, cylinders);
+            else if (chunk == "specify")
+                map.SpecifyTrackState(2, 3, 1, six);
+            else
+                map.on_dumpCommandOutputs(chunk);
+        }
+        QMap<int, int> expected;
+        for (const QString& pair : row<QString>("changed").split(' ', Qt::SkipEmptyParts))
+            expected.insert(pair.section('=', 0, 0).toInt(), pair.section('=', 1).toInt());
         for (int t = 0; t < MyGraphicalDumpDisplay::TRACK_COUNT; ++t)
-            QCOMPARE(map.TrackState(t), 0); // out-of-range reports leave every state alone
-        map.on_dumpCommandOutputs("2 H1)");
-        QCOMPARE(map.TrackState(5), 1); // a report cut between chunks counts once
+            QCOMPARE(map.TrackState(t), expected.value(t, fresh.TrackState(t)));
     }
 
-    void freshKeepingAfterInitialisation()
-    {
-        MyGraphicalDumpDisplay map;
-        map.InitialTrackState(0, 0, 39, 3, 40);
-        map.on_dumpCommandOutputs("P(T005 C0");
-        map.InitialTrackState(0, 0, 39, 3, 40);
-        map.on_dumpCommandOutputs("2 H1)");
-        QCOMPARE(map.TrackState(5), 0);
-
-        map.on_dumpCommandOutputs("P(T006 C0");
-        int tracks[] = {6};
-        map.SpecifyTrackState(0, 3, 1, tracks);
-        map.on_dumpCommandOutputs("3 H0)");
-        QCOMPARE(map.TrackState(6), 0);
-    }
-
-    // A chunk repaints at once and only what it changed (scattered cells or
-    // their bounding box): the screen then holds what a full repaint draws.
+    // A chunk repaints at once and only what it changed (scattered cells,
+    // neighbours, the last cell of a half and the first of the next): the
+    // screen then holds what a full repaint draws.
     void chunkRepaintsMatchFullRepaint()
     {
         MyGraphicalDumpDisplay map;
@@ -217,67 +211,37 @@ private slots:
         QByteArray burst;
         for (int t = 0; t < 160; ++t)
             burst += Report(t) + (t % 13 == 4 ? Report(t) + Report(t) + Report(t) : QByteArray());
-        const int painted = map.PaintCount();
-        map.on_dumpCommandOutputs(burst);
-        map.on_dumpCommandOutputs(Report(7) + Report(71) + Report(150));
-        QCOMPARE(map.PaintCount(), painted + 2);
-        const QImage shown = map.screen()->grabWindow(map.winId()).toImage();
-        map.repaint();
-        QCOMPARE(shown, map.screen()->grabWindow(map.winId()).toImage());
+        const QList<QByteArray> chunks{burst, Report(7) + Report(71) + Report(150), Report(9) + Report(10),
+                                       Report(20) + Report(21) + Report(40)};
+        for (const QByteArray& chunk : chunks) {
+            const int painted = map.PaintCount();
+            map.on_dumpCommandOutputs(chunk);
+            QCOMPARE(map.PaintCount(), painted + 1);
+            const QImage shown = map.screen()->grabWindow(map.winId()).toImage();
+            map.repaint();
+            QCOMPARE(shown, map.screen()->grabWindow(map.winId()).toImage());
+        }
     }
 
-    // The fast drawing, whole or clipped to the cells that changed, leaves
-    // the pixels of the reference drawing.
+    // The fast drawing leaves the pixels of the reference drawing.
     void drawingMatchesReference_data()
     {
         QTest::addColumn<bool>("runs");
-        QTest::addColumn<QList<int>>("changed"); // empty: the whole map is drawn
-        QTest::newRow("every kind of state") << false << QList<int>{};
-        QTest::newRow("runs of one state beside texts") << true << QList<int>{};
-        QTest::newRow("last of a half and first of the next") << false << QList<int>{9, 10};
-        QTest::newRow("neighbours") << false << QList<int>{20, 21, 40};
+        QTest::newRow("every kind of state") << false;
+        QTest::newRow("runs of one state beside texts") << true;
     }
 
     void drawingMatchesReference()
     {
-        QFETCH(bool, runs);
-        QFETCH(QList<int>, changed);
         const QSize size(761, 141);
-        const QFont font;
         const int kinds[] = {-1, 0, 1, 2, 9, 98, 254, 255, 300};
         // Runs cross the middle of a row and row ends, with texts on both sides.
         const int runKinds[] = {1, 1, 1, 1, 0, 0, -1, -1, -1, 2, 1, 1, 255, 0, 0, 0, -1, 1, 1, 1, 1, 1, 1};
         int states[180];
         for (int t = 0; t < 180; ++t)
-            states[t] = !changed.isEmpty() ? (t < 160 ? 0 : -1) : runs ? runKinds[t % 23] : kinds[(t * 7) % 9];
-        if (changed.isEmpty()) {
-            const QImage reference = Draw(&MyGraphicalDumpDisplay::DrawReference, size, font, 0, 9, states);
-            QVERIFY(Draw(&MyGraphicalDumpDisplay::DrawMap, size, font, 0, 9, states) == reference);
-            return;
-        }
-        const int rows = 8;
-        QImage image = Draw(&MyGraphicalDumpDisplay::DrawReference, size, font, 0, rows, states);
-        const int next[] = {1, 2, 255, 98};
-        for (int i = 0; i < changed.size(); ++i)
-            states[changed.at(i)] = next[i % 4];
-        const QImage expected = Draw(&MyGraphicalDumpDisplay::DrawReference, size, font, 0, rows, states);
-        // Dirty rectangle: the bounding box of the cells, as a paint event gives it.
-        QRect dirty;
-        for (int t : changed) {
-            int cleared[180];
-            std::copy(states, states + 180, cleared);
-            cleared[t] = -1;
-            const QImage without = Draw(&MyGraphicalDumpDisplay::DrawReference, size, font, 0, rows, cleared);
-            for (int y = 0; y < size.height(); ++y)
-                for (int x = 0; x < size.width(); ++x)
-                    if (without.pixel(x, y) != expected.pixel(x, y))
-                        dirty |= QRect(x, y, 1, 1);
-        }
-        QPainter painter(&image);
-        painter.setClipRect(dirty);
-        MyGraphicalDumpDisplay::DrawMapPart(&painter, size, font, 0, rows, states, dirty);
-        painter.end();
-        QVERIFY(image == expected);
+            states[t] = row<bool>("runs") ? runKinds[t % 23] : kinds[(t * 7) % 9];
+        const QImage reference = Draw(&MyGraphicalDumpDisplay::DrawReference, size, QFont(), 0, 9, states);
+        QVERIFY(Draw(&MyGraphicalDumpDisplay::DrawMap, size, QFont(), 0, 9, states) == reference);
     }
 };
 

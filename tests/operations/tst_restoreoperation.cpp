@@ -1,10 +1,5 @@
-#include <QDir>
-#include <QFile>
-#include <QtTest>
-
 #include "diskoperationdriver.h"
-#include "fdimageselector.h"
-#include "mygraphicaldumpdisplay.h"
+#include "drvargs.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -23,6 +18,27 @@ class TestRestoreOperation : public DiskOperationFixture
 private slots:
     void init() { setUp(); }
     void cleanup() { tearDown(); }
+
+    void arguments_data()
+    {
+        addColumns<QString, QString, QString>("tool", "panel", "expected");
+        QTest::newRow("restore, every option") << "restore"
+            << "drive=1 diskNo=0 cylinders=80 heads=2 begin=10 end=12 steps=2 flag=1 pin1=2 pin2=4 pin3=12"
+            << "-i 1 -n 0 -c 80 -h 2 -b 10 -e 12 -s 2 -u 1 -p2 -p4 -p12 /home/pi/game.HVR";
+        QTest::newRow("restore, all ---") << "restore" << "" << "/home/pi/game.HVR";
+        QTest::newRow("unformat, every option") << "unformat" << "drive=1 cylinders=40 heads=2 steps=1 pin1=4 pin3=2"
+                                                << "-i 1 -c 40 -h 2 -s 1 -p4 -p2";
+    }
+
+    void arguments()
+    {
+        const auto get = panelValues(row<QString>("panel"));
+        const DrvArgs::RestorePanel r{get("drive"), get("diskNo"), get("cylinders"), get("heads"), get("begin"), get("end"),
+                                      get("steps"), get("flag"),   get("pin1"),      get("pin2"),  get("pin3")};
+        const DrvArgs::UnformatPanel u{get("drive"), get("cylinders"), get("heads"), get("steps"), get("pin1"), get("pin2"),
+                                       get("pin3")};
+        QTEST((row<QString>("tool") == "restore" ? DrvArgs::Restore(r, "/home/pi/game.HVR") : DrvArgs::Unformat(u)).join(' '), "expected");
+    }
 
     // Dump drive 0, restore the image onto drive 1, dump drive 1: same bytes.
     void restoreAndDumpBack()
@@ -60,11 +76,8 @@ private slots:
 
     void unformat_data()
     {
-        QTest::addColumn<QString>("cylinders");
-        QTest::addColumn<QByteArray>("bad");
-        QTest::addColumn<QString>("run");
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<int>("erased"); // the state of the disk's 80 tracks afterwards
+        // erased: the state of the disk's 80 tracks afterwards
+        addColumns<QString, QByteArray, QString, int, int>("cylinders", "bad", "run", "rows", "erased");
         QTest::newRow("40 cylinders") << "40" << QByteArray() << "drvunformat -i 1 -c 40 -h 2 -s 1" << 4 << 1;
         QTest::newRow("first track fails") << "40" << QByteArray("0") << "drvunformat -i 1 -c 40 -h 2 -s 1" << 4 << 1;
         // No track is a target; the reports of the whole disk raise them to Target.
@@ -73,25 +86,21 @@ private slots:
 
     void unformat()
     {
-        QFETCH(QString, cylinders);
         QFETCH(QByteArray, bad);
-        QFETCH(QString, run);
-        QFETCH(int, rows);
-        QFETCH(int, erased);
         wrapSimTool("drvunformat");
         qputenv("KESTA_SIM_BAD", bad);
-        setButtons("BTN_UNFORMAT_DRIVE=1 BTN_UNFORMAT_CYLINDERS=" + cylinders);
+        setButtons("BTN_UNFORMAT_DRIVE=1 BTN_UNFORMAT_CYLINDERS=" + row<QString>("cylinders"));
         DiskOperationDriver driver;
         ui->BTN_UNFORMAT->click();
         qunsetenv("KESTA_SIM_BAD");
 
-        QCOMPARE(runsOf("drvunformat"), QStringList{run});
+        QCOMPARE(runsOf("drvunformat"), QStringList{row<QString>("run")});
         QCOMPARE(driver.seen, (QStringList{"busy:" + QString::fromUtf8("アンフォーマット中"), "complete guard=0"}));
         MyGraphicalDumpDisplay* map = ui->WDT_UNFORMATSTATUS;
         QCOMPARE(map->Mode(), 2);
-        QCOMPARE(map->Rows(), rows);
+        QTEST(map->Rows(), "rows");
         for (int track = 0; track < MyGraphicalDumpDisplay::TRACK_COUNT; ++track) {
-            const int expected = track >= 80 ? -1 : (track == 0 && !bad.isEmpty()) ? 255 : erased;
+            const int expected = track >= 80 ? -1 : (track == 0 && !bad.isEmpty()) ? 255 : row<int>("erased");
             QCOMPARE(map->TrackState(track), expected);
         }
     }
@@ -118,10 +127,8 @@ private slots:
 
     void browse_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("choice"); // "" cancels the browser
-        QTest::addColumn<QString>("name"); // the name field afterwards
-        QTest::addColumn<QString>("folder"); // the current folder afterwards
+        // choice: "" cancels the browser; name: the name field afterwards; folder: the current folder afterwards
+        addColumns<QString, QString, QString, QString>("button", "choice", "name", "folder");
         QTest::newRow("dump, file") << "BTN_DUMP_FILESELECT" << "d/a.b.HVR" << "a" << "d";
         QTest::newRow("dump, folder") << "BTN_DUMP_FILESELECT" << "d" << "kept" << "d";
         QTest::newRow("dump, cancelled") << "BTN_DUMP_FILESELECT" << "" << "kept" << "images";
@@ -132,7 +139,6 @@ private slots:
     {
         QFETCH(QString, button);
         QFETCH(QString, choice);
-        QFETCH(QString, name);
         QFETCH(QString, folder);
         QDir(m_env->path()).mkpath("d");
         for (const char* file : {"d/a.b.HVR", "d/x.HVR"})
@@ -146,7 +152,7 @@ private slots:
         m_window->findChild<QPushButton*>(button)->click();
 
         QCOMPARE(driver.seen, QStringList{"browser"});
-        QCOMPARE(field->text(), name);
+        QTEST(field->text(), "name");
         // Every place that shows the current folder follows the choice.
         const QString expected = m_env->path(folder);
         QCOMPARE(MyCommon::getInstance()->Settings().m_lastAccessFolder, expected);

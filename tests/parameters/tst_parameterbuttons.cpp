@@ -1,12 +1,6 @@
-#include <QtTest>
-#include <QtWidgets>
 
-#include "mycommon.h"
-#include "myparameterbutton.h"
-#include "mypushbutton.h"
 #include "parameterselectdialog.h"
-#include "parameterset.h"
-#include "testenv.h"
+#include "fixtures.h"
 
 namespace {
 
@@ -44,10 +38,7 @@ class TestParameterButtons : public QObject
 private slots:
     void entryChanges_data()
     {
-        QTest::addColumn<QStringList>("items");
-        QTest::addColumn<QString>("text"); // "<clear>": clear() instead
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QStringList>("events");
+        addColumns<QStringList, QString, QString, QStringList>("items", "text", "shown", "events"); // "<clear>": clear()
         const QStringList heads{"---", "1", "2"};
         QTest::newRow("other entry") << heads << "2" << "2" << QStringList{"changed(2) 2 [---,1,2]", "activated(2)"};
         QTest::newRow("case differs") << QStringList{"double", "high"} << "HIGH" << "high" << QStringList{};
@@ -79,9 +70,7 @@ private slots:
     // The dialog opens with the current value selected and in view; a tap picks, CANCEL keeps.
     void tapPicksValue_data()
     {
-        QTest::addColumn<int>("row"); // -1: CANCEL
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QStringList>("events");
+        addColumns<int, QString, QStringList>("row", "shown", "events"); // row -1: CANCEL
         QTest::newRow("other value") << 81 << "81" << QStringList{"changed(81) 81 [---,1,2]", "activated(81)"};
         QTest::newRow("Cancel") << -1 << "80" << QStringList{};
     }
@@ -120,56 +109,6 @@ private slots:
         QCOMPARE(seen, QString("current in view"));
         QTEST(log.events, "events");
         QTEST(button->currentText(), "shown");
-    }
-
-    void presetHold()
-    {
-        MyPushButton button;
-        button.setText("X68K");
-        button.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&button));
-        QSignalSpy registered(&button, &MyPushButton::parameterRegistered);
-        ParameterSet pressed;
-        pressed.SetValue(MyCommon::KEY_CYLINDERS, "80");
-
-        QTest::mousePress(&button, Qt::LeftButton);
-        const int id = button.holdTimerId();
-        QVERIFY(id > 0);
-        button.SetReserveParameters(&pressed);
-        fireTimer(&button, id + 1000); // another timer
-        QCOMPARE(registered.count(), 0);
-        fireTimer(&button, id);
-        fireTimer(&button, id);
-        QCOMPARE(registered.count(), 1);
-        QCOMPARE(button.text(), MyPushButton::REGISTERED_TEXT);
-        QTest::mouseRelease(&button, Qt::LeftButton);
-        QCOMPARE(button.text(), QString("X68K"));
-        QCOMPARE(button.styleSheet(), MyPushButton::NORMAL_STYLE);
-        QCOMPARE(button.holdTimerId(), -1);
-        QCOMPARE(button.GetParameters()->Value(MyCommon::KEY_CYLINDERS), QString("80"));
-        // Keys the owner did not hand over are emptied, not kept.
-        QCOMPARE(button.GetParameters()->Value(MyCommon::KEY_DENSITY), QString());
-
-        // A refused press (nothing handed over) records nothing, not the earlier values.
-        MyPushButton::SetDefault(button.GetParameters());
-        QTest::mousePress(&button, Qt::LeftButton);
-        fireTimer(&button, button.holdTimerId());
-        QCOMPARE(button.GetParameters()->Value(MyCommon::KEY_CYLINDERS), QString("40"));
-        pressed.SetValue(MyCommon::KEY_CYLINDERS, "77");
-        button.SetReserveParameters(&pressed);
-        fireTimer(&button, button.holdTimerId());
-        QTest::mouseRelease(&button, Qt::LeftButton);
-        QCOMPARE(registered.count(), 2);
-        QCOMPARE(button.GetParameters()->Value(MyCommon::KEY_CYLINDERS), QString("77"));
-
-        // Released before the hold: nothing changes.
-        const ParameterSet before = *button.GetParameters();
-        pressed.SetValue(MyCommon::KEY_CYLINDERS, "12");
-        QTest::mousePress(&button, Qt::LeftButton);
-        button.SetReserveParameters(&pressed);
-        QTest::mouseRelease(&button, Qt::LeftButton);
-        QCOMPARE(registered.count(), 2);
-        QCOMPARE(*button.GetParameters(), before);
     }
 };
 

@@ -1,48 +1,7 @@
-#include <QtTest>
-#include <QtWidgets>
-
 #include "dumpsettingdialog.h"
 #include "mycombobox.h"
-#include "mycommon.h"
-#include "mykeyboard.h"
-#include "mypushbutton.h"
 #include "mytablewidget.h"
-#include "parametermanage.h"
-#include "parameterselector.h"
-#include "parameterset.h"
-#include "testenv.h"
-
-namespace {
-
-// Answers boxes ("ok"/"cancel") and keyboards ("type:TEXT") in order, noting what they showed.
-class Answers
-{
-public:
-    explicit Answers(QStringList answers) : m_answers(std::move(answers)) {}
-    QStringList seen;
-
-private:
-    void answer(QWidget* modal)
-    {
-        if (m_answers.isEmpty())
-            return;
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            seen << box->windowTitle();
-            box->button(m_answers.takeFirst() == "ok" ? QMessageBox::Ok : QMessageBox::Cancel)->click();
-        } else if (auto* keyboard = qobject_cast<MyKeyboard*>(modal)) {
-            seen << QString("keyboard:%1:%2-%3")
-                        .arg(keyboard->getText())
-                        .arg(keyboard->getMinimumLength())
-                        .arg(keyboard->getMaximumLength());
-            keyboard->setText(m_answers.takeFirst().mid(5));
-            keyboard->accept();
-        }
-    }
-    QStringList m_answers;
-    ModalAnswer m_poll{[this](QWidget* modal) { answer(modal); }, 1000};
-};
-
-} // namespace
+#include "fixtures.h"
 
 class TestParameterSelector : public QObject
 {
@@ -56,64 +15,63 @@ private slots:
         MyCommon::getInstance()->SetInputGuard(false);
     }
 
-    // EDIT/REC: a tap opens the dialog, a hold records the panel into the shown set.
+    // EDIT/REC: a tap opens the dialog, a hold records the panel into the shown
+    // set.  A preset's hold is signalled once however often the list was rebuilt.
     void editPress_data()
     {
-        QTest::addColumn<QStringList>("sets");
-        QTest::addColumn<int>("current"); // entry shown in the list
-        QTest::addColumn<bool>("guard");
-        QTest::addColumn<bool>("held");
-        QTest::addColumn<bool>("dialogOpens");
-        QTest::addColumn<QStringList>("stored");
-        QTest::newRow("tap opens the dialog") << QStringList{"A:1", "B:2"} << 1 << false << false << true
+        // current: entry shown in the list
+        addColumns<QString, QStringList, int, bool, bool, bool, QStringList>("button", "sets", "current", "guard", "held",
+                                                                             "dialogOpens", "stored");
+        QTest::newRow("tap opens the dialog") << "edit" << QStringList{"A:1", "B:2"} << 1 << false << false << true
                                               << QStringList{"A:1", "B:2"};
         // By position: two entries may carry the same name.
         QTest::newRow("hold records the second of two equal names")
-            << QStringList{"A:1", "A:2"} << 1 << false << true << false << QStringList{"A:1", "A:80"};
-        QTest::newRow("hold with an empty list") << QStringList{} << -1 << false << true << false << QStringList{};
-        QTest::newRow("guarded hold") << QStringList{"A:1"} << 0 << true << true << false << QStringList{"A:1"};
+            << "edit" << QStringList{"A:1", "A:2"} << 1 << false << true << false << QStringList{"A:1", "A:80"};
+        QTest::newRow("hold with an empty list") << "edit" << QStringList{} << -1 << false << true << false << QStringList{};
+        QTest::newRow("guarded hold") << "edit" << QStringList{"A:1"} << 0 << true << true << false << QStringList{"A:1"};
+        QTest::newRow("preset hold") << "preset" << QStringList{"A:1"} << 0 << false << true << false << QStringList{"A:1"};
     }
 
     void editPress()
     {
         QFETCH(QStringList, sets);
-        QFETCH(int, current);
         QFETCH(bool, guard);
-        QFETCH(bool, held);
         QFETCH(QStringList, stored);
         m_selector->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_selector));
         addSets(sets);
-        list()->setCurrentIndex(current);
-        auto* edit = m_selector->findChild<MyPushButton*>("BTN_PARAMETER_EDIT");
+        m_selector->SetupParameterList();
+        list()->setCurrentIndex(row<int>("current"));
+        const bool edit = row<QString>("button") == "edit";
+        MyPushButton* pressedButton = edit ? m_selector->findChild<MyPushButton*>("BTN_PARAMETER_EDIT") : m_selector->GetButton(3);
         QSignalSpy registered(m_selector, &ParameterSelector::parameterRegistered);
+        QSignalSpy fixed(m_selector, &ParameterSelector::fixBtnParameterRegistered);
         MyCommon::getInstance()->SetInputGuard(guard);
         ModalAnswer answer([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
 
-        QTest::mousePress(edit, Qt::LeftButton);
+        QTest::mousePress(pressedButton, Qt::LeftButton);
         // Without a main window nobody takes a panel snapshot; hand one over.
         ParameterSet pressed;
         pressed.SetValue(MyCommon::KEY_CYLINDERS, "80");
         if (!guard)
-            edit->SetReserveParameters(&pressed);
-        QCOMPARE(m_selector->editTimerId() >= 0, !guard);
-        if (held && !guard)
-            fireTimer(m_selector, m_selector->editTimerId());
-        QTest::mouseRelease(edit, Qt::LeftButton);
+            pressedButton->SetReserveParameters(&pressed);
+        const int timer = edit ? m_selector->editTimerId() : pressedButton->holdTimerId();
+        QCOMPARE(timer >= 0, !guard);
+        if (row<bool>("held") && !guard)
+            fireTimer(edit ? static_cast<QObject*>(m_selector) : pressedButton, timer);
+        QTest::mouseRelease(pressedButton, Qt::LeftButton);
 
         QTEST(answer.answered() == 1, "dialogOpens");
         QCOMPARE(m_selector->editTimerId(), -1);
         QCOMPARE(registered.count(), stored != sets ? 1 : 0);
+        QCOMPARE(fixed.count(), edit ? 0 : 1);
         QCOMPARE(this->stored(), stored);
     }
 
     // After OK the list shows the same set again, or the first when it was deleted.
     void dialogEnds_data()
     {
-        QTest::addColumn<QStringList>("sets");
-        QTest::addColumn<bool>("deleteShown");
-        QTest::addColumn<QStringList>("listAfter");
-        QTest::addColumn<int>("currentAfter");
+        addColumns<QStringList, bool, QStringList, int>("sets", "deleteShown", "listAfter", "currentAfter");
         QTest::newRow("shown set deleted, OK") << QStringList{"A:1", "B:2", "C:3"} << true << QStringList{"A", "C"} << 0;
         // A record after OK must go into the set that was shown, not the first of its name.
         QTest::newRow("second of two equal names") << QStringList{"A:1", "A:2"} << false << QStringList{"A", "A"} << 1;
@@ -121,9 +79,8 @@ private slots:
 
     void dialogEnds()
     {
-        QFETCH(QStringList, sets);
         QFETCH(bool, deleteShown);
-        addSets(sets);
+        addSets(row<QStringList>("sets"));
         list()->setCurrentIndex(1);
         QSignalSpy registered(m_selector, &ParameterSelector::parameterRegistered);
         ModalAnswer answer([deleteShown](QWidget* modal) {
@@ -141,53 +98,45 @@ private slots:
         QCOMPARE(registered.count(), 1);
     }
 
-    // The preset buttons are connected once, not with every rebuild of the list.
-    void presetRegistrationSignalledOnce()
-    {
-        m_selector->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_selector));
-        m_selector->SetupParameterList();
-        m_selector->SetupParameterList();
-        QSignalSpy fixed(m_selector, &ParameterSelector::fixBtnParameterRegistered);
-        QSignalSpy named(m_selector, &ParameterSelector::parameterRegistered);
-        MyPushButton* button = m_selector->GetButton(3);
-        QTest::mousePress(button, Qt::LeftButton);
-        ParameterSet pressed;
-        pressed.SetValue(MyCommon::KEY_CYLINDERS, "80");
-        button->SetReserveParameters(&pressed);
-        fireTimer(button, button->holdTimerId());
-        QTest::mouseRelease(button, Qt::LeftButton);
-        QCOMPARE(fixed.count(), 1);
-        QCOMPARE(named.count(), 0);
-    }
-
+    // A set stored without a name is dropped with an error, unless named in the dialog.
     void dialogEdits_data()
     {
         // "select:N", "add", "rename:TEXT", "delete:ok|cancel", "drag:N" (onto row N), "ok"/"cancel".
-        QTest::addColumn<QStringList>("actions");
-        QTest::addColumn<QStringList>("stored");
-        const QStringList unchanged{"A:10", "B:20", "C:30"};
+        addColumns<QStringList, QStringList, QStringList, QStringList>("sets", "actions", "stored", "seen");
+        const QStringList abc{"A:10", "B:20", "C:30"}, question{"Delete confirmation. [Cancel]"};
+        const auto row = [](const char* name, const QStringList& sets, const QStringList& actions,
+                            const QStringList& stored, const QStringList& seen) {
+            QTest::newRow(name) << sets << actions << stored << seen;
+        };
         // No row is current at the start, so ADD goes to the top.
-        QTest::newRow("add with no current row")
-            << QStringList{"add", "ok"} << QStringList{"NAME1:", "A:10", "B:20", "C:30"};
-        QTest::newRow("rename, OK")
-            << QStringList{"select:1", "rename:ZED", "ok"} << QStringList{"A:10", "ZED:20", "C:30"};
-        QTest::newRow("rename, Cancel") << QStringList{"select:1", "rename:ZED", "cancel"} << unchanged;
-        QTest::newRow("delete confirmed") << QStringList{"select:0", "delete:ok", "ok"} << QStringList{"B:20", "C:30"};
-        QTest::newRow("delete declined") << QStringList{"select:0", "delete:cancel", "ok"} << unchanged;
-        QTest::newRow("drag last to top")
-            << QStringList{"select:2", "drag:0", "ok"} << QStringList{"C:30", "A:10", "B:20"};
-        QTest::newRow("everything deleted")
-            << QStringList{"select:0", "delete:ok", "select:0", "delete:ok", "select:0", "delete:ok", "ok"}
-            << QStringList{};
+        row("add with no current row", abc, {"add", "ok"}, {"NAME1:", "A:10", "B:20", "C:30"}, {});
+        row("rename, OK", abc, {"select:1", "rename:ZED", "ok"}, {"A:10", "ZED:20", "C:30"}, {"keyboard:B:1-255"});
+        row("rename, Cancel", abc, {"select:1", "rename:ZED", "cancel"}, abc, {"keyboard:B:1-255"});
+        row("delete confirmed", abc, {"select:0", "delete:ok", "ok"}, {"B:20", "C:30"}, question);
+        row("delete declined", abc, {"select:0", "delete:cancel", "ok"}, abc, question);
+        row("drag last to top", abc, {"select:2", "drag:0", "ok"}, {"C:30", "A:10", "B:20"}, {});
+        row("everything deleted", abc, {"select:0", "delete:ok", "select:0", "delete:ok", "select:0", "delete:ok", "ok"},
+            {}, question + question + question);
+        row("nameless set dropped with an error", {":5", "A:10"}, {"ok"}, {"A:10"}, {"System error."});
+        QStringList full; // one row short of the limit: ADD fills it, then refuses
+        for (int i = 0; i < DumpSettingDialog::MAX_ROWS - 1; ++i)
+            full << QString("S%1:40").arg(i);
+        row("add up to the limit", full, {"add", "add", "select:0", "delete:ok", "ok"}, full, question);
+        row("nameless set kept once named", {":5", "A:10"}, {"select:0", "rename:NEW", "ok"}, {"NEW:5", "A:10"},
+            {"keyboard::1-255"});
     }
 
     void dialogEdits()
     {
         QFETCH(QStringList, actions);
-        openDialog({"A:10", "B:20", "C:30"});
+        openDialog(row<QStringList>("sets"));
         QVERIFY(!nameField()->isEnabled());
         QPointer<DumpSettingDialog> dialog = m_dialog;
+        QStringList answers;
+        for (const QString& action : actions)
+            if (action.startsWith("rename:") || action.startsWith("delete:") || action == "ok")
+                answers << (action.startsWith("rename:") ? "type:" : "") + action.section(':', -1);
+        Answers answerer(answers);
         for (const QString& action : actions) {
             const QString argument = action.section(':', 1);
             if (action.startsWith("select:")) {
@@ -195,17 +144,12 @@ private slots:
                 QCOMPARE(nameField()->text(), table()->currentItem()->text());
                 QVERIFY(nameField()->isEnabled());
             } else if (action == "add") {
-                button("BTN_PARAMETER_ITEM_ADD")->click();
+                m_dialog->on_BTN_PARAMETER_ITEM_ADD_clicked(); // the slot itself refuses beyond the limit
             } else if (action.startsWith("rename:")) {
-                const QString old = nameField()->text();
-                Answers answers({"type:" + argument});
                 m_dialog->on_LEDT_PARAMETER_NAME_focused(true);
-                QCOMPARE(answers.seen, QStringList{"keyboard:" + old + ":1-255"});
                 QCOMPARE(table()->currentItem()->text(), argument);
             } else if (action.startsWith("delete:")) {
-                Answers answers({argument});
                 button("BTN_PARAMETER_ITEM_DELETE")->click();
-                QCOMPARE(answers.seen, QStringList{"Delete confirmation."});
             } else if (action.startsWith("drag:")) {
                 auto* rows = static_cast<MyTableWidget*>(table());
                 rows->selectRow(rows->currentRow());
@@ -213,58 +157,15 @@ private slots:
             } else {
                 button(action == "ok" ? "BTN_PARAMETER_SETTING_OK" : "BTN_PARAMETER_SETTING_CANCEL")->click();
                 QCOMPARE(m_dialog->result(), int(action == "ok" ? QDialog::Accepted : QDialog::Rejected));
+                continue;
             }
+            QVERIFY(table()->rowCount() <= DumpSettingDialog::MAX_ROWS);
+            QCOMPARE(button("BTN_PARAMETER_ITEM_ADD")->isEnabled(), table()->rowCount() < DumpSettingDialog::MAX_ROWS);
+            if (table()->rowCount() == 0)
+                QVERIFY(!button("BTN_PARAMETER_ITEM_DELETE")->isEnabled());
         }
         QVERIFY(dialog); // deleted only with its selector
-        QTEST(stored(), "stored");
-    }
-
-    void dialogRowLimit()
-    {
-        QStringList sets;
-        for (int i = 0; i < DumpSettingDialog::MAX_ROWS - 1; ++i)
-            sets << QString("S%1:40").arg(i);
-        openDialog(sets);
-        QPushButton* add = button("BTN_PARAMETER_ITEM_ADD");
-        add->click();
-        QCOMPARE(table()->rowCount(), DumpSettingDialog::MAX_ROWS);
-        QVERIFY(!add->isEnabled());
-        m_dialog->on_BTN_PARAMETER_ITEM_ADD_clicked(); // the slot itself refuses too
-        QCOMPARE(table()->rowCount(), DumpSettingDialog::MAX_ROWS);
-        {
-            Answers answers({"ok"});
-            button("BTN_PARAMETER_ITEM_DELETE")->click();
-        }
-        QCOMPARE(table()->rowCount(), DumpSettingDialog::MAX_ROWS - 1);
-        QVERIFY(add->isEnabled());
-        // Empty: DELETE goes off.
-        table()->setRowCount(0);
-        m_dialog->updateButtonState();
-        QVERIFY(!button("BTN_PARAMETER_ITEM_DELETE")->isEnabled());
-    }
-
-    // A set stored without a name is dropped with an error, unless named in the dialog.
-    void dialogNamelessRow_data()
-    {
-        QTest::addColumn<QString>("rename"); // "" leaves the row as loaded
-        QTest::addColumn<QStringList>("stored");
-        QTest::addColumn<QStringList>("seen");
-        QTest::newRow("dropped with an error") << "" << QStringList{"A:10"} << QStringList{"System error."};
-        QTest::newRow("kept once named") << "NEW" << QStringList{"NEW:5", "A:10"} << QStringList{};
-    }
-
-    void dialogNamelessRow()
-    {
-        QFETCH(QString, rename);
-        openDialog({":5", "A:10"});
-        if (!rename.isEmpty()) {
-            table()->setCurrentCell(0, 0);
-            Answers answers({"type:" + rename});
-            m_dialog->on_LEDT_PARAMETER_NAME_focused(true);
-        }
-        Answers answers({"ok"});
-        m_dialog->on_BTN_PARAMETER_SETTING_OK_clicked();
-        QTEST(answers.seen, "seen");
+        QTEST(answerer.seen, "seen");
         QTEST(stored(), "stored");
     }
 

@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include "table.h"
+
 #include "cylinderrules.h"
 #include "mycommon.h"
 #include "parametermanage.h"
@@ -22,14 +24,6 @@ ParameterSet* makeSet(const QString& name, const QString& cylinders)
 MyCommon* common()
 {
     return MyCommon::getInstance();
-}
-
-QStringList namesAndCylinders(const ParameterManage& store)
-{
-    QStringList out;
-    for (int i = 0; i < store.Count(); ++i)
-        out << store.GetName(i) + ":" + store.GetParametersAt(i)->Value("CYLINDERS");
-    return out;
 }
 
 } // namespace
@@ -64,25 +58,6 @@ private slots:
         QCOMPARE(set->values("DRIVES"), QStringList{"0"});
     }
 
-    // Sets that share a name keep their own values, by position and through a save.
-    void duplicateNames()
-    {
-        ParameterManage store;
-        QVERIFY(store.Insert(makeSet("twin", "40")));
-        QVERIFY(store.Insert(makeSet("other", "77")));
-        QVERIFY(store.Insert(makeSet("twin", "80")));
-        ParameterSet src;
-        src.SetName("twin");
-        src.SetValue("CYLINDERS", "60");
-        store.SetParameters("twin", &src); // by name: the first of that name
-        QCOMPARE(namesAndCylinders(store), (QStringList{"twin:60", "other:77", "twin:80"}));
-
-        store.SaveToSettings(ParameterManage::SLOT_DUMP);
-        ParameterManage back;
-        QCOMPARE(back.LoadFromSettings(ParameterManage::SLOT_DUMP), 3);
-        QCOMPARE(namesAndCylinders(back), namesAndCylinders(store));
-    }
-
     void storeKeepsAtMost32()
     {
         ParameterManage store;
@@ -107,12 +82,12 @@ private slots:
 
     void saveLoadRoundTrip_data()
     {
-        QTest::addColumn<QString>("slotFormat");
-        QTest::addColumn<QStringList>("names");
+        addColumns<QString, QStringList>("slotFormat", "names");
         QTest::newRow("restore, slashes") << ParameterManage::SLOT_RESTORE
                                           << QStringList{"PC-98/2HD", "/lead", "trail/"};
         QTest::newRow("dump, commas, blanks, non-ASCII") << ParameterManage::SLOT_DUMP
                                                          << QStringList{"a, b", " two  blanks ", "日本語", "x"};
+        QTest::newRow("two sets share a name") << ParameterManage::SLOT_DUMP << QStringList{"twin", "other", "twin"};
     }
 
     void saveLoadRoundTrip()
@@ -136,6 +111,13 @@ private slots:
             QCOMPARE(back.GetParametersAt(i)->Value("DENSITY"), "dens/" + QString::number(i));
             QCOMPARE(back.GetParametersAt(i)->Value("EXTRA"), QString("x/y"));
         }
+        ParameterSet src; // by name: the first of that name
+        src.SetName(names.last());
+        src.SetValue("CYLINDERS", "60");
+        back.SetParameters(names.last(), &src);
+        QCOMPARE(back.GetParametersAt(names.indexOf(names.last()))->Value("CYLINDERS"), QString("60"));
+        QCOMPARE(back.GetParametersAt(names.size() - 1)->Value("CYLINDERS"),
+                 QString(names.indexOf(names.last()) < names.size() - 1 ? "42" : "60"));
     }
 
     // Slots beyond the saved sets go, or deleted sets would come back; another operation's stay.
@@ -179,11 +161,8 @@ private slots:
 
     void apply_data()
     {
-        QTest::addColumn<QString>("c");
-        QTest::addColumn<QString>("b");
-        QTest::addColumn<QString>("e");
-        QTest::addColumn<CylinderRules::Changed>("changed");
-        QTest::addColumn<QString>("written"); // "BEGIN/END" as written, "-" for not written
+        // written: "BEGIN/END" as written, "-" for not written
+        addColumns<QString, QString, QString, CylinderRules::Changed, QString>("c", "b", "e", "changed", "written");
         const auto C = CylinderRules::CylindersChanged, B = CylinderRules::BeginChanged, E = CylinderRules::EndChanged;
         QTest::newRow("cylinders down, begin beyond") << "40" << "60" << "79" << C << "39/39";
         QTest::newRow("cylinders not given reads 40") << NG << "0" << "79" << C << "-/39";
@@ -195,11 +174,7 @@ private slots:
 
     void apply()
     {
-        QFETCH(QString, c);
-        QFETCH(QString, b);
-        QFETCH(QString, e);
-        QFETCH(CylinderRules::Changed, changed);
-        const CylinderRules::Result r = CylinderRules::Apply(c, b, e, changed);
+        const CylinderRules::Result r = CylinderRules::Apply(row<QString>("c"), row<QString>("b"), row<QString>("e"), row<CylinderRules::Changed>("changed"));
         QTEST(QString(r.writeBegin ? r.begin : "-") + "/" + (r.writeEnd ? r.end : "-"), "written");
     }
 

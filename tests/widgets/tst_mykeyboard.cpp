@@ -1,7 +1,10 @@
 #include <QtTest>
+
+#include "table.h"
 #include <QtWidgets>
 
 #include "mykeyboard.h"
+#include "testenv.h"
 
 namespace {
 
@@ -40,8 +43,7 @@ QMap<int, int> timers(QObject* object)
 
 void fireRepeat(MyKeyboard& keyboard, int id = -1)
 {
-    QTimerEvent event(id < 0 ? keyboard.repeatTimerId() : id);
-    QCoreApplication::sendEvent(&keyboard, &event);
+    fireTimer(&keyboard, id < 0 ? keyboard.repeatTimerId() : id);
 }
 
 } // namespace
@@ -51,44 +53,57 @@ class TestMyKeyboard : public QObject
     Q_OBJECT
 
 private slots:
+    // limits "MIN-MAX" ("" the default); taps name keys, "hold:KEY" holds one through two repeats;
+    // accepted: how often ENTER closed the keyboard.
     void typing_data()
     {
-        QTest::addColumn<QString>("initial");
-        QTest::addColumn<QStringList>("taps");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("cursor");
-        QTest::newRow("shift on and off")
-            << "" << QStringList{"SHIFT", "A", "<", "B", "SHIFT", "b", "SPACE", ",", ":-)"} << "A<Bb ,:-)" << 9;
+        addColumns<QString, QString, QStringList, QString, int, int>("initial", "limits", "taps", "text", "cursor", "accepted");
+        const auto row = [](const char* name, const QString& initial, const QString& limits, const QStringList& taps,
+                            const QString& text, int cursor, int accepted) {
+            QTest::newRow(name) << initial << limits << taps << text << cursor << accepted;
+        };
+        row("shift on and off", "", "", {"SHIFT", "A", "<", "B", "SHIFT", "b", "SPACE", ",", ":-)"}, "A<Bb ,:-)", 9, 0);
         // The & key's caption is the escaped "&&".
-        QTest::newRow("right SHIFT, ampersand, both quote keys")
-            << "" << QStringList{"#31", "Q", "&123", "&&", "#22", "#23"} << "Q&\"\"" << 4;
-        QTest::newRow("2/2 back, ABC keeps shift")
-            << "" << QStringList{"SHIFT", "&123", "1/2", "2/2", "1", "ABC", "Z"} << "1Z" << 2;
-        QTest::newRow("blank keys type nothing")
-            << "ab" << QStringList{"&123", "1/2", "#9", "#26", "#28", "#29", "#30"} << "ab" << 2;
-        QTest::newRow("backspace on empty") << "" << QStringList{"BS"} << "" << 0;
-        QTest::newRow("left past the start, right, backspace")
-            << "abc" << QStringList{LEFT, LEFT, LEFT, LEFT, RIGHT, RIGHT, "BS", "x"} << "axc" << 2;
+        row("right SHIFT, ampersand, both quote keys", "", "", {"#31", "Q", "&123", "&&", "#22", "#23"}, "Q&\"\"", 4, 0);
+        row("2/2 back, ABC keeps shift", "", "", {"SHIFT", "&123", "1/2", "2/2", "1", "ABC", "Z"}, "1Z", 2, 0);
+        row("blank keys type nothing", "ab", "", {"&123", "1/2", "#9", "#26", "#28", "#29", "#30"}, "ab", 2, 0);
+        row("backspace on empty", "", "", {"BS"}, "", 0, 0);
+        row("left past the start, right, backspace", "abc", "", {LEFT, LEFT, LEFT, LEFT, RIGHT, RIGHT, "BS", "x"}, "axc", 2, 0);
+        row("by default an empty text will do", "", "", {"ENTER"}, "", 0, 1);
+        row("a long text is cut at 255", QString(300, 'y'), "", {}, QString(255, 'y'), 255, 0);
+        row("too short for ENTER, typed and held keys stop at the maximum", "ab", "3-5",
+            {"ENTER", "c", "d", "e", "f", "BS", "hold:g", "ENTER"}, "abcdg", 5, 1);
     }
 
     void typing()
     {
-        QFETCH(QString, initial);
-        QFETCH(QStringList, taps);
         MyKeyboard keyboard;
-        keyboard.setText(initial);
+        QSignalSpy accepted(&keyboard, &QDialog::accepted);
+        const QString limits = row<QString>("limits");
+        if (!limits.isEmpty())
+            keyboard.setLengthLimit(limits.section('-', 0, 0).toInt(), limits.section('-', 1).toInt());
+        keyboard.setText(row<QString>("initial"));
         keyboard.show();
-        QVERIFY(tapAll(keyboard, taps));
+        for (const QString& tap : row<QStringList>("taps")) {
+            if (!tap.startsWith("hold:")) {
+                QVERIFY(tapAll(keyboard, {tap}));
+                continue;
+            }
+            QTest::mousePress(keyFor(keyboard, tap.mid(5)), Qt::LeftButton);
+            fireRepeat(keyboard);
+            fireRepeat(keyboard);
+            QTest::mouseRelease(keyFor(keyboard, tap.mid(5)), Qt::LeftButton);
+        }
         QTEST(keyboard.getText(), "text");
         QTEST(keyboard.findChild<QLineEdit*>("LEDIT_KEYINP")->cursorPosition(), "cursor");
+        QTEST(int(accepted.count()), "accepted");
         QCOMPARE(keyboard.repeatTimerId(), -1);
     }
 
     void repeat_data()
     {
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QStringList>("texts"); // after the press and two timeouts; empty: no repeat
+        // texts: after the press and two timeouts; empty: no repeat
+        addColumns<QStringList, QString, QStringList>("before", "key", "texts");
         QTest::newRow("BS") << QStringList{} << "BS" << QStringList{"ab", "a", ""};
         QTest::newRow("ampersand") << QStringList{"&123"} << "&&" << QStringList{"abc&", "abc&&", "abc&&&"};
         QTest::newRow("blank key") << QStringList{"&123", "1/2"} << "#9" << QStringList{};
@@ -96,13 +111,12 @@ private slots:
 
     void repeat()
     {
-        QFETCH(QStringList, before);
         QFETCH(QString, key);
         QFETCH(QStringList, texts);
         MyKeyboard keyboard;
         keyboard.setText("abc");
         keyboard.show();
-        QVERIFY(tapAll(keyboard, before));
+        QVERIFY(tapAll(keyboard, row<QStringList>("before")));
         QTest::mousePress(keyFor(keyboard, key), Qt::LeftButton);
         if (texts.isEmpty()) {
             QCOMPARE(keyboard.repeatTimerId(), -1);
@@ -122,51 +136,23 @@ private slots:
         QCOMPARE(keyboard.getText(), texts.at(2));
     }
 
-    void lengthLimits()
-    {
-        MyKeyboard keyboard;
-        QSignalSpy accepted(&keyboard, &QDialog::accepted);
-        keyboard.show();
-        QVERIFY(tapAll(keyboard, {"ENTER"})); // by default an empty text will do
-        QCOMPARE(accepted.count(), 1);
-        keyboard.setText(QString(300, 'y'));
-        QCOMPARE(keyboard.getText(), QString(255, 'y'));
-
-        keyboard.setLengthLimit(3, 5);
-        keyboard.setText("ab");
-        keyboard.show();
-        QVERIFY(tapAll(keyboard, {"ENTER", "c", "d", "e", "f", "BS"}));
-        QCOMPARE(accepted.count(), 1);
-        // A held key stops at the limit too.
-        QTest::mousePress(keyFor(keyboard, "g"), Qt::LeftButton);
-        fireRepeat(keyboard);
-        fireRepeat(keyboard);
-        QTest::mouseRelease(keyFor(keyboard, "g"), Qt::LeftButton);
-        QVERIFY(tapAll(keyboard, {"ENTER"}));
-        QCOMPARE(accepted.count(), 2);
-        QCOMPARE(keyboard.getText(), QString("abcdg"));
-    }
-
     // Closed with keys down: the keys look normal again and the repeat stops.
     void closedWithKeysDown_data()
     {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<QString>("text");
+        addColumns<QString, int, QString>("key", "result", "text");
         QTest::newRow("ENTER") << "ENTER" << int(QDialog::Accepted) << "file x";
         QTest::newRow("CLOSE clears") << "CLOSE" << int(QDialog::Rejected) << "";
     }
 
     void closedWithKeysDown()
     {
-        QFETCH(QString, key);
         MyKeyboard keyboard;
         keyboard.setText("file ");
         bool held = false;
         QTimer::singleShot(0, &keyboard, [&] {
             QTest::mousePress(keyFor(keyboard, "x"), Qt::LeftButton);
             held = keyFor(keyboard, "x")->styleSheet() != MyKeyboard::KEY_STYLE;
-            QTest::mousePress(keyFor(keyboard, key), Qt::LeftButton);
+            QTest::mousePress(keyFor(keyboard, row<QString>("key")), Qt::LeftButton);
         });
         QTEST(keyboard.exec(), "result");
         QVERIFY(held);
@@ -175,21 +161,6 @@ private slots:
         for (const QPushButton* button : keyboard.getKeyButtons()) {
             QCOMPARE(button->styleSheet(), MyKeyboard::KEY_STYLE);
             QCOMPARE(button->font().pointSize(), 14);
-        }
-    }
-
-    // With KESTA_SCREENSHOT_DIR set, the four pages are kept there as the README's pictures.
-    void renderPages()
-    {
-        const QString folder = qEnvironmentVariable("KESTA_SCREENSHOT_DIR");
-        const QList<QStringList> taps{{}, {"SHIFT"}, {"&123"}, {"&123", "1/2"}};
-        for (int page = 0; page < 4; ++page) {
-            MyKeyboard keyboard;
-            keyboard.setText("KESTA_DUMP_01.HVR");
-            keyboard.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&keyboard) && tapAll(keyboard, taps.at(page)));
-            const QString name = QStringList{"letters", "shift", "page1", "page2"}.at(page);
-            QVERIFY(folder.isEmpty() || keyboard.grab().save(QDir(folder).filePath("keyboard-" + name + ".png")));
         }
     }
 };
