@@ -35,6 +35,7 @@ bool saveDumpEnd(MainWindow* window, const QString& folder, const QString& name,
     const QPixmap box = dialog.grab();
     QPainter(&picture).drawPixmap((picture.width() - box.width()) / 2, (picture.height() - box.height()) / 2, box);
     return picture.save(QDir(folder).filePath(name + QStringLiteral(".png")));
+}
 
 // The on-screen keyboard's four pages: letters, shifted, and the two symbol pages.
 bool saveKeyboardPages(const QString& folder)

@@ -106,7 +106,8 @@ private slots:
             ui->BTN_CONVERT_EXT->setCurrentText(".HVR");
             field->setText(typed);
             (tool == "convert" ? ui->BTN_CONVERT : tool == "make" ? ui->BTN_MAKE_HVR : ui->BTN_RENAME)->click();
-            QCOMPARE(field->styleSheet() == MainWindow::TOOL_FIELD_STYLE_DONE, expected != "refused");
+            // The recording tools make no file, so only a rename can turn done.
+            QCOMPARE(field->styleSheet() == MainWindow::TOOL_FIELD_STYLE_DONE, expected != "refused" && tool == "rename");
         } else if (tool == "delete") {
             browser->on_BTN_WDG_DELETE_clicked();
         } else if (tool == "insert") {

@@ -156,8 +156,8 @@ private slots:
         file.close();
         qunsetenv("KESTA_SIM_BAD");
 
-        delete m_window;
-        m_window = new MainWindow;
+        m_window.reset(); // the old window goes before the new one reads the settings
+        m_window = std::make_unique<MainWindow>();
         ui = m_window->form();
         m_window->show();
         ui->LEDT_DUMP_FILENAME->setText("game");
