@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMetaEnum>
+#include <QPointer>
 #include <QProcess>
 #include <QSettings>
 #include <QTextBlock>
@@ -22,8 +23,10 @@
 #include "drvctlpoller.h"
 #include "fdimageselector.h"
 #include "fdimageselectordialog.h"
+#include "kestalog.h"
 #include "markmanage.h"
 #include "mygraphicaldumpdisplay.h"
+#include "outlinedtext.h"
 #include "parametermanage.h"
 #include "parameterselector.h"
 #include "parameterset.h"
@@ -82,6 +85,8 @@ MainWindow::MainWindow(QWidget* parent)
 
     // The form; slots named after an object and its signal connect here.
     ui->setupUi(this);
+
+    OutlinedText::install(ui->label);
 
     ui->LEDT_RENAME->setAcceptDrops(true);
     ui->LEDT_CONVERT->setAcceptDrops(true);
@@ -207,16 +212,10 @@ void MainWindow::timerEvent(QTimerEvent* event)
     } else if (id == m_startupTimer2Id) {
         killTimer(m_startupTimer2Id);
         m_startupTimer2Id = -1;
-        const KESTAconSettings& record = common()->Settings();
-        if (record.m_startup) {
-            const QList<QPair<DriveInfo*, QString>> drives = {{ui->WDT_DRIVEINFO1, record.m_lastInsertDrive0},
-                                                             {ui->WDT_DRIVEINFO2, record.m_lastInsertDrive1}};
-            for (const auto& drive : drives) {
-                if (drive.second != MyCommon::EMPTY_DRIVE && QFileInfo::exists(drive.second))
-                    drive.first->SetFDImage(drive.second);
-            }
-        }
+        // The last images go back in once the emulator answers as running
+        // (OnListingRead); the first poll asks at once.
         m_pollTimerId = startTimer(MyCommon::TIME_POLL, Qt::CoarseTimer);
+        PollEmulator();
     } else if (id == m_pollTimerId) {
         PollEmulator();
     } else {
@@ -266,18 +265,68 @@ void MainWindow::on_BTN_DRVEMU_START_clicked()
     qDebug() << "ProcessState" << QMetaEnum::fromType<QProcess::ProcessState>().valueToKey(m_drvemuProcess->state())
              << m_drvemuProcess->state();
 
+    // Until it answers as running, the emulator is starting: the page shows
+    // it running, and the images it last held go back in once it answers.
+    m_emulatorStarting = true;
+    m_emulatorStartClock.start();
+    m_poller->Discard();
     common()->UpdateDRVEMU_STATE(1);
     UpdateDRVEMUStatus();
 }
 
 void MainWindow::on_BTN_DRVEMU_STOP_clicked()
 {
+    StopEmulator();
+}
+
+void MainWindow::StopEmulator()
+{
+    m_emulatorStarting = false;
     m_drvemuProcess->kill();
     qDebug() << "ProcessState" << QMetaEnum::fromType<QProcess::ProcessState>().valueToKey(m_drvemuProcess->state())
              << m_drvemuProcess->state();
     common()->LinuxCommand(QStringLiteral("pkill ") + MyCommon::TOOL_DRVEMU);
+    m_poller->Discard();
+    SetEmulatorStopped();
+}
+
+void MainWindow::SetEmulatorStopped()
+{
+    // A stopped emulator holds no disks.  The remembered images stay: the
+    // next start puts them back.
+    if (common()->isDRVEMU_STATE() == 1) {
+        ui->WDT_DRIVEINFO1->Set_CSTM_FDImageName(MyCommon::EMPTY_DRIVE);
+        ui->WDT_DRIVEINFO2->Set_CSTM_FDImageName(MyCommon::EMPTY_DRIVE);
+    }
     common()->UpdateDRVEMU_STATE(0);
     UpdateDRVEMUStatus();
+}
+
+bool MainWindow::PutBackImages()
+{
+    const QPointer<MainWindow> alive(this);
+    // Taken before the first insert: a listing read meanwhile must not
+    // change what goes back.
+    const QList<QPair<DriveInfo*, QString>> drives = {{ui->WDT_DRIVEINFO1, ui->WDT_DRIVEINFO1->RememberedImage()},
+                                                     {ui->WDT_DRIVEINFO2, ui->WDT_DRIVEINFO2->RememberedImage()}};
+    bool inserted = false;
+    m_puttingBack = true;
+    for (const auto& drive : drives) {
+        if (drive.second.isEmpty() || drive.second == MyCommon::EMPTY_DRIVE || !QFileInfo(drive.second).isFile())
+            continue;
+        qCDebug(lcEmulator) << "putting back" << drive.second;
+        inserted = true;
+        drive.first->SetFDImage(drive.second);
+        if (!alive)
+            return true;
+        if (common()->isDRVEMU_STATE() != 1)
+            break; // stopped meanwhile
+    }
+    m_puttingBack = false;
+    // A listing begun during the inserts may show the drives before them.
+    if (inserted)
+        m_poller->Discard();
+    return inserted;
 }
 
 void MainWindow::UpdateDRVEMUStatus()
@@ -300,13 +349,37 @@ void MainWindow::PollEmulator()
 
 void MainWindow::OnListingRead(const QByteArray& listing)
 {
+    // While the last images go back in, the inserts' own answers tell the
+    // panels; a fresh poll follows them.
+    if (m_puttingBack)
+        return;
     if (MyCommon::IsDRVEMUListingActive(listing)) {
         common()->UpdateDRVEMU_STATE(1);
+        if (m_emulatorStarting) {
+            m_emulatorStarting = false;
+            // A fresh emulator starts with empty drives: its first listing
+            // would store "EMPTY" over the images to put back.
+            UpdateDRVEMUStatus();
+            if (PutBackImages())
+                return;
+        }
         UpdateDriveStatus(listing);
-    } else {
-        common()->UpdateDRVEMU_STATE(0);
+        UpdateDRVEMUStatus();
+        return;
     }
-    UpdateDRVEMUStatus();
+    if (m_emulatorStarting && m_drvemuProcess->state() != QProcess::NotRunning &&
+        m_emulatorStartClock.elapsed() < m_emulatorStartLimit) {
+        qCDebug(lcEmulator) << "emulator not answering yet after" << m_emulatorStartClock.elapsed() << "ms";
+        return;
+    }
+    if (m_emulatorStarting) {
+        // It never answered: it is ended rather than left to come up later
+        // with empty drives while the page says stopped.
+        m_emulatorStarting = false;
+        qCWarning(lcEmulator) << "drvemu did not answer within" << m_emulatorStartLimit << "ms";
+        m_drvemuProcess->kill();
+    }
+    SetEmulatorStopped();
 }
 
 void MainWindow::UpdateDriveStatus()
@@ -372,12 +445,8 @@ void MainWindow::displayVirtualKeyBoard(QLineEdit* field)
         setFocus();
         return;
     }
-    if (emulating) {
-        m_drvemuProcess->kill();
-        common()->LinuxCommand(QStringLiteral("pkill ") + MyCommon::TOOL_DRVEMU);
-        common()->UpdateDRVEMU_STATE(0);
-        UpdateDRVEMUStatus();
-    }
+    if (emulating)
+        StopEmulator();
     MyKeyboard::EditField(field, field, this);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 
@@ -58,6 +59,10 @@ public:
     DrvctlPoller* poller() const { return m_poller; }
     QProcess* emulatorProcess() const { return m_drvemuProcess; }
     int pollTimerId() const { return m_pollTimerId; }
+    // How long a started drvemu may take to answer as running.
+    static constexpr int EMULATOR_START_LIMIT = 10000;
+    void SetEmulatorStartLimit(int ms) { m_emulatorStartLimit = ms; }
+    bool isEmulatorStarting() const { return m_emulatorStarting; }
     int firstStartupTimerId() const { return m_startupTimer1Id; }
     int secondStartupTimerId() const { return m_startupTimer2Id; }
 
@@ -206,6 +211,13 @@ private:
                   MyParameterButton* cylinders, MyParameterButton* begin, MyParameterButton* end);
     void PollEmulator();
     void OnListingRead(const QByteArray& listing);
+    // Ends the emulator (ours and any other) and shows it stopped.
+    void StopEmulator();
+    // Emulator state 0, the panels without disks, the controls to match.
+    void SetEmulatorStopped();
+    // Inserts the remembered images into a freshly started emulator; true
+    // when it inserted any.
+    bool PutBackImages();
 
     Ui::MainWindow* ui;
     QProcess* m_drvemuProcess = nullptr;
@@ -217,6 +229,11 @@ private:
     int m_pollTimerId;
     // While a whole set is applied, the cylinder rules wait for the end of it.
     bool m_applyingSet = false;
+    // From START until drvemu first answers as running (or gives up).
+    bool m_emulatorStarting = false;
+    QElapsedTimer m_emulatorStartClock;
+    int m_emulatorStartLimit = EMULATOR_START_LIMIT;
+    bool m_puttingBack = false;
 
     // ---- members of the disk operations
     // Set by Cancel of the busy dialog, cleared when a busy dialog is created.

@@ -22,6 +22,9 @@ public:
     bool Poll();
     bool isBusy() const;
     void SetTimeLimit(int ms) { m_limitMs = ms; }
+    // The run under way (if any) began before a change of the emulator: its
+    // listing is dropped, and a fresh run starts as soon as it has ended.
+    void Discard();
 
     // A listing is a few hundred bytes; anything past this is not kept.
     static constexpr int MAX_LISTING_BYTES = 64 * 1024;
@@ -37,4 +40,5 @@ private:
     QTimer m_limit;
     int m_limitMs;
     bool m_running = false;
+    bool m_discard = false;
 };

@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "firstlinereader.h"
 #include "logscanner.h"
 #include "myparameterbutton.h"
 #include "userinputblocker.h"
@@ -560,7 +561,7 @@ QString MyCommon::Get_DRVEMU_Version()
     // Bounded: a drvctl that hangs must not hold the first window for long.
     QElapsedTimer clock;
     clock.start();
-    const QByteArray output = CommandQuiet(program, {}, m_versionLimit);
+    const QByteArray output = ReadFirstLine(program, {}, m_versionLimit);
     qDebug() << "Get_DRVEMU_Version took" << clock.elapsed() << "ms";
     return ParseDRVEMUVersion(output);
 }

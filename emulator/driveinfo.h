@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QFileInfo>
 #include <QHash>
+#include <QPointer>
+#include <QSettings>
 #include <QString>
 #include <QWidget>
 
@@ -52,6 +54,10 @@ public:
     void AnalyzeDRVCtrlInfo(const QByteArray& listing);
     // Inserts the image file at path into this drive through drvctl.
     void SetFDImage(const QString& path);
+    // The image remembered for this drive ("LASTINSERT_FDIMAGE/DRIVEn"; "EMPTY"
+    // or "" when none), read again from the settings file once it has been
+    // reopened.
+    QString RememberedImage();
 
     bool IsAccessLampLit() const { return m_lampTimerId != -1; }
 
@@ -69,6 +75,9 @@ protected:
 
 private:
     void StoreLastInsert(const QString& key, const QString& path);
+    // The cached value of key, read from the settings when not cached for
+    // the settings object open now.
+    QString LastInsert(const QString& key);
 
     Ui::DriveInfo* m_ui;
     int m_driveNo = 0;
@@ -79,6 +88,8 @@ private:
     QFileInfo m_fileInfo;
     int m_lampTimerId = -1;
     // The last value of each "LASTINSERT_FDIMAGE" key this panel read or
-    // wrote, so that an unchanged listing does not rewrite the settings file.
+    // wrote, so that an unchanged listing does not rewrite the settings file;
+    // valid for the settings object it was read from.
     QHash<QString, QString> m_storedLastInsert;
+    QPointer<QSettings> m_storedFrom;
 };
