@@ -70,8 +70,8 @@ int main(int argc, char* argv[])
     QSet<int> wanted;
     for (int i = 1; i < argc; ++i) {
         const int figure = QString::fromLocal8Bit(argv[i]).toInt();
-        if (figure < 1 || figure > 6) {
-            std::fprintf(stderr, "usage: kesta-bench [FIGURE]...   (figures 1 to 6, default all)\n");
+        if (figure < 1 || figure > 7) {
+            std::fprintf(stderr, "usage: kesta-bench [FIGURE]...   (figures 1 to 7, default all)\n");
             return 2;
         }
         wanted.insert(figure);
@@ -98,6 +98,8 @@ int main(int argc, char* argv[])
         rows += figures::startUp();
     if (want(6))
         rows += figures::memoryOverTime();
+    if (want(7))
+        rows += figures::dumpPace();
     printTable(rows);
     return 0;
 }

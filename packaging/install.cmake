@@ -45,6 +45,7 @@ if(TARGET kesta_sim)
   install(DIRECTORY ${KESTA_SIM_BIN_DIR}/ DESTINATION ${KESTA_APP_DIR}/demo/bin
           COMPONENT demo EXCLUDE_FROM_ALL)
   install(PROGRAMS ${CMAKE_CURRENT_SOURCE_DIR}/sim/safe-bin/shutdown ${CMAKE_CURRENT_SOURCE_DIR}/sim/safe-bin/reboot
+                   ${CMAKE_CURRENT_SOURCE_DIR}/sim/safe-bin/pkill
           DESTINATION ${KESTA_APP_DIR}/demo/safe-bin COMPONENT demo EXCLUDE_FROM_ALL)
   configure_file(${kesta_pkg_src}/kestacon-demo.in ${kesta_pkg_bin}/kestacon-demo @ONLY)
   install(PROGRAMS ${kesta_pkg_bin}/kestacon-demo DESTINATION ${CMAKE_INSTALL_BINDIR}

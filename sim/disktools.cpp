@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <map>
 #include <set>
@@ -88,21 +90,69 @@ bool ensureDisk(int drive, std::string& error)
 // ---------------------------------------------------------------------------
 // Pace and faults
 
+// How long the drive takes: one revolution per attempt (200 ms at 300 rpm,
+// 167 ms at 360 rpm) and 3 ms per cylinder the head steps. A fixed
+// KESTA_SIM_TRACK_MS per attempt (no step time) overrides the disk's pace;
+// KESTA_SIM_SPEED divides both.
+class Pace {
+public:
+    explicit Pace(int rpm)
+    {
+        const long long speed = speedDivisor();
+        const long fixedMs = envLong("KESTA_SIM_TRACK_MS", -1);
+        if (fixedMs >= 0) {
+            m_attemptUs = fixedMs * 1000LL / speed;
+        } else {
+            m_attemptUs = 60000000LL / std::max(1, rpm) / speed;
+            m_stepUs = 3000LL / speed;
+        }
+    }
+    long long attemptUs() const { return m_attemptUs; }
+    // Moves the head to the cylinder; false when stopped meanwhile.
+    bool seek(int cylinder)
+    {
+        const long long steps = std::abs(cylinder - m_cylinder);
+        m_cylinder = cylinder;
+        return sleepUs(steps * m_stepUs);
+    }
+    bool revolution() const { return sleepUs(m_attemptUs); }
+
+private:
+    long long m_attemptUs = 0;
+    long long m_stepUs = 0;
+    int m_cylinder = 0;  // the drive recalibrates to cylinder 0 first
+};
+
 struct Faults {
-    long trackMs = 60;
     std::set<int> bad;
     std::map<int, int> weak;
     long silenceMs = 0;
     long silenceAt = -1;
     long crashAt = -1;
 
-    static Faults fromEnvironment()
+    // drive >= 0: the tool reads that drive's disk, whose wear
+    // (KESTA_SIM_DISK) adds weak and dead tracks; KESTA_SIM_WEAK and
+    // KESTA_SIM_BAD name further ones and win where both speak.
+    static Faults fromEnvironment(int drive = -1)
     {
         Faults f;
-        f.trackMs = envLong("KESTA_SIM_TRACK_MS", 60);
-        f.bad = envIntSet("KESTA_SIM_BAD");
-        f.weak = envIntMap("KESTA_SIM_WEAK");
-        f.silenceMs = envLong("KESTA_SIM_SILENCE_MS", 0);
+        if (drive >= 0) {
+            const std::string disk = envString("KESTA_SIM_DISK", "clean");
+            for (int track = 0; track < kMaxCylinders * 2; ++track) {
+                const int needed = diskTriesNeeded(disk, seedValue(), drive, track);
+                if (needed == 0)
+                    f.bad.insert(track);
+                else if (needed > 1)
+                    f.weak[track] = needed;
+            }
+        }
+        for (int track : envIntSet("KESTA_SIM_BAD"))
+            f.bad.insert(track);
+        for (const auto& w : envIntMap("KESTA_SIM_WEAK")) {
+            f.weak[w.first] = w.second;
+            f.bad.erase(w.first);
+        }
+        f.silenceMs = envMs("KESTA_SIM_SILENCE_MS", 0);
         f.silenceAt = envLong("KESTA_SIM_SILENCE_AT", -1);
         f.crashAt = envLong("KESTA_SIM_CRASH_AT", -1);
         return f;
@@ -115,16 +165,29 @@ struct Faults {
 
 class Progress {
 public:
-    Progress(const char* verb, int total) : m_verb(verb), m_total(total) { flood(); }
+    Progress(const char* verb, int total, int drive) : m_verb(verb), m_total(total)
+    {
+        flood();
+        if (noisy())
+            out("\x1b[?25lPlease wait [drive " + std::to_string(drive) + "] spinning up...\r\x1b[K\x1b[1;36m"
+                "[drive " + std::to_string(drive) + "] ready\x1b[0m\nPass 1 of 1 [" + m_verb + "]\n");
+    }
 
     void attempt(int shownTrack, int cyl, int head, int attempt, int maxAttempts, bool ok)
     {
         std::string text = attempt > 1 ? "\r\x1b[2K\x1b[1A\x1b[2K" : "\r\x1b[2K";
-        char report[96];
         const char* result = ok ? "ok" : (attempt < maxAttempts ? "retry" : "ERROR");
-        std::snprintf(report, sizeof report, "P(T%03d C%02d H%d) %s %-5s try %d/%d\n", shownTrack, cyl,
-                      head, m_verb, result, attempt, maxAttempts);
-        text += report;
+        char field[32];
+        std::snprintf(field, sizeof field, "P(T%03d C%02d H%d) %s ", shownTrack, cyl, head, m_verb);
+        text += field;
+        char word[16];
+        std::snprintf(word, sizeof word, "%-5s", result);
+        if (noisy())  // the result word in colour, as a terminal program shows it
+            text += std::string(ok ? "\x1b[1;32m" : (attempt < maxAttempts ? "\x1b[1;33m" : "\x1b[1;31m")) + result
+                    + "\x1b[0m" + std::string(std::strlen(word) - std::strlen(result), ' ');
+        else
+            text += word;
+        text += " try " + std::to_string(attempt) + "/" + std::to_string(maxAttempts) + "\n";
         if (ok || attempt >= maxAttempts)
             ++m_done;
         text += garbage();
@@ -132,7 +195,10 @@ public:
         out(text);
     }
 
-    void finish(const std::string& summary) { out("\r\x1b[2K" + summary + "\n"); }
+    void finish(const std::string& summary)
+    {
+        out("\r\x1b[2K" + summary + "\n" + (noisy() ? "\x1b[0m\x1b[?25h" : ""));
+    }
 
 private:
     // KESTA_SIM_FLOOD_MB: a runaway tool that prints this many MiB of plain
@@ -152,6 +218,17 @@ private:
     }
 
     std::string bar() const
+    {
+        if (!noisy())
+            return plainBar();
+        // Drawn the busy way: the bar in brackets, redrawn after a carriage
+        // return, the count stepped back over and written again.
+        const std::string b = plainBar();
+        const std::string tail = b.size() >= 3 ? b.substr(b.size() - 3) : b;
+        return "\r  [" + b.substr(2) + "]\x1b[K\r" + b + "\x1b[K\x1b[3D" + tail + " Please wait";
+    }
+
+    std::string plainBar() const
     {
         const int width = 20;
         const int filled = m_total > 0 ? m_done * width / m_total : width;
@@ -179,24 +256,26 @@ struct TrackJob {
 };
 
 // One track: the fault hooks, then up to maxAttempts attempts with a report each.
-Outcome runTrack(Progress& progress, const Faults& f, const TrackJob& job, bool silenceHere, int maxAttempts,
-                 bool mediumOk)
+Outcome runTrack(Progress& progress, Pace& pace, const Faults& f, const TrackJob& job, bool silenceHere,
+                 int maxAttempts, bool mediumOk, int* attemptsMade = nullptr)
 {
     if (job.track == f.crashAt) {
         // Die the way a segfaulting tool does: half a line out, no cleanup.
         out("\r\x1b[2KP(T0");
         std::raise(SIGKILL);
     }
-    if (silenceHere && f.silenceMs > 0 && !sleepMs(f.silenceMs))
+    if ((silenceHere && f.silenceMs > 0 && !sleepMs(f.silenceMs)) || !pace.seek(job.cyl))
         return Outcome::Stopped;
     const auto weak = f.weak.find(job.track);
     const int needed = weak == f.weak.end() ? 1 : weak->second;
     const bool bad = !mediumOk || f.bad.count(job.track) != 0;
     for (int a = 1; a <= maxAttempts; ++a) {
-        if (!sleepMs(f.trackMs))
+        if (!pace.revolution())
             return Outcome::Stopped;
         const bool ok = !bad && a >= needed;
         progress.attempt(job.shownTrack, job.cyl, job.head, a, maxAttempts, ok);
+        if (attemptsMade)
+            *attemptsMade = a;
         if (ok)
             return Outcome::Ok;
     }
@@ -325,9 +404,9 @@ int drvdump(const ArgList& argv)
     if (!parseDiskArgs(tool, argv, "icdhbesfprt", 1, a, status))
         return status;
     PidFile pidFile(tool);
-    const Faults faults = Faults::fromEnvironment();
     const std::string path = a.positionals.front();
     const int drive = static_cast<int>(intOption(a, 'i', 0));
+    const Faults faults = Faults::fromEnvironment(drive);
     const int attempts = static_cast<int>(std::max(1L, intOption(a, 'r', 3)));
 
     DriveSession s;
@@ -372,6 +451,7 @@ int drvdump(const ArgList& argv)
             if (!image.open(path, true, error) || image.header().cylinders != cylinders
                 || image.header().heads != heads || image.header().trackSize != disk.trackSize)
                 return fail(tool, path + " exists and is not a matching HVR image; not overwritten");
+            h.tries = image.header().tries;  // what earlier runs met stays known
             image.header() = h;
             if (!image.writeHeader())
                 return fail(tool, "cannot write " + path);
@@ -386,20 +466,24 @@ int drvdump(const ArgList& argv)
             + " tries per track\n");
     }
 
-    Progress progress("read", static_cast<int>(jobs.size()));
+    Progress progress("read", static_cast<int>(jobs.size()), drive);
+    Pace pace(disk.rpm);
     int good = 0, failed = 0;
     for (size_t i = 0; i < jobs.size(); ++i) {
         const TrackJob& job = jobs[i];
         unsigned char st = kTrackMissing;
         std::string data;
         const bool medium = s.disk.readTrack(job.cyl, job.head, st, data) && st == kTrackGood;
-        const Outcome o = runTrack(progress, faults, job, silenceBefore(faults, jobs, i), attempts, medium);
+        int made = 0;
+        const Outcome o = runTrack(progress, pace, faults, job, silenceBefore(faults, jobs, i), attempts, medium, &made);
         if (o == Outcome::Stopped) {
             progress.finish(tool + ": interrupted");
             return kStoppedStatus;
         }
         const bool ok = o == Outcome::Ok;
-        if (!image.writeTrack(job.cyl, job.head, ok ? kTrackGood : kTrackBad, ok ? data : std::string()))
+        image.header().setTries(job.cyl, job.head, made);
+        if (!image.writeTrack(job.cyl, job.head, ok ? kTrackGood : kTrackBad, ok ? data : std::string())
+            || !image.writeHeader())
             return fail(tool, "cannot write " + path);
         ok ? ++good : ++failed;
     }
@@ -471,7 +555,8 @@ int drvrestore(const ArgList& argv)
     const std::vector<TrackJob> jobs = trackRange(begin, end, heads, 0);
     out(tool + ": " + path + " to drive " + std::to_string(drive) + ", cylinders " + std::to_string(begin) + "-"
         + std::to_string(end) + ", " + std::to_string(heads) + " heads, pins " + pinsText(a) + "\n");
-    Progress progress("write", static_cast<int>(jobs.size()));
+    Progress progress("write", static_cast<int>(jobs.size()), drive);
+    Pace pace(s.disk.header().rpm);
     int good = 0, failed = 0;
     for (size_t i = 0; i < jobs.size(); ++i) {
         const TrackJob& job = jobs[i];
@@ -481,7 +566,7 @@ int drvrestore(const ArgList& argv)
             st = kTrackUnformatted;  // nothing readable in the image: the track stays blank
             data.clear();
         }
-        const Outcome o = runTrack(progress, faults, job, silenceBefore(faults, jobs, i), 2, true);
+        const Outcome o = runTrack(progress, pace, faults, job, silenceBefore(faults, jobs, i), 2, true);
         if (o == Outcome::Stopped) {
             progress.finish(tool + ": interrupted");
             return kStoppedStatus;
@@ -518,11 +603,12 @@ int drvunformat(const ArgList& argv)
     const std::vector<TrackJob> jobs = trackRange(0, cylinders - 1, heads, 1);
     out(tool + ": drive " + std::to_string(drive) + ", " + std::to_string(cylinders) + " cylinders, "
         + std::to_string(heads) + " heads, pins " + pinsText(a) + "\n");
-    Progress progress("erase", static_cast<int>(jobs.size()));
+    Progress progress("erase", static_cast<int>(jobs.size()), drive);
+    Pace pace(s.disk.header().rpm);
     int good = 0, failed = 0;
     for (size_t i = 0; i < jobs.size(); ++i) {
         const TrackJob& job = jobs[i];
-        const Outcome o = runTrack(progress, faults, job, silenceBefore(faults, jobs, i), 2, true);
+        const Outcome o = runTrack(progress, pace, faults, job, silenceBefore(faults, jobs, i), 2, true);
         if (o == Outcome::Stopped) {
             progress.finish(tool + ": interrupted");
             return kStoppedStatus;
@@ -545,14 +631,24 @@ int drvinfo(const ArgList& argv)
         return status;
     PidFile pidFile(tool);
     const int drive = static_cast<int>(intOption(a, 'i', 0));
-    const long pace = envLong("KESTA_SIM_TRACK_MS", 60);
+    int rpm = factoryDisk(drive).rpm;
+    {
+        HvrFile disk;
+        std::string ignored;
+        if (disk.open(diskPath(drive), false, ignored))
+            rpm = disk.header().rpm;
+    }
+    const Pace pace(rpm);
 
     std::string text = tool + ": drive " + std::to_string(drive) + "\n";
     text += "asserted pins : " + pinsText(a) + "\n";
+    if (noisy())
+        text += "\x1b[?25lPlease wait [drive " + std::to_string(drive) + "] measuring\x1b[5m...\x1b[0m\r\x1b[K";
     out(text + garbage());
     // Measuring the spindle takes a few revolutions.
-    if (!sleepMs(pace * 5))
-        return kStoppedStatus;
+    for (int i = 0; i < 5; ++i)
+        if (!pace.revolution())
+            return kStoppedStatus;
     if (driveEmpty(drive)) {
         out("disk          : none\n");
         return 1;
@@ -586,6 +682,8 @@ int drvinfo(const ArgList& argv)
     text += "formatted     : " + std::to_string(good) + " of " + std::to_string(h.cylinders * h.heads)
             + " tracks\n";
     text += "format guess  : " + guess + "\n";
+    if (noisy())
+        text += "\x1b[1;32m[drive " + std::to_string(drive) + "] Pass 1 done\x1b[0m\x1b[?25h\n";
     out(text);
     return 0;
 }

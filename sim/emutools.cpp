@@ -7,7 +7,9 @@
 #include "tools.h"
 
 #include <chrono>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include <unistd.h>
 
@@ -26,6 +28,7 @@ struct EmuDrive {
 
 struct EmuState {
     long pid = 0;
+    bool starting = false;  // drvemu runs but does not answer drvctl yet
     std::string mode;
     std::string options;
     EmuDrive drive[2];
@@ -55,6 +58,8 @@ EmuState loadState()
         long n = 0;
         if (key == "pid" && parseInt(value, 0, 1L << 30, n))
             s.pid = n;
+        else if (key == "starting")
+            s.starting = value == "1";
         else if (key == "mode")
             s.mode = value;
         else if (key == "options")
@@ -78,7 +83,7 @@ EmuState loadState()
 
 bool saveState(const EmuState& s)
 {
-    std::string text = "pid=" + std::to_string(s.pid) + "\nmode=" + s.mode + "\noptions=" + s.options + "\n";
+    std::string text = "pid=" + std::to_string(s.pid) + "\nstarting=" + (s.starting ? "1" : "0") + "\nmode=" + s.mode + "\noptions=" + s.options + "\n";
     for (int i = 0; i < 2; ++i) {
         const EmuDrive& d = s.drive[i];
         const std::string k = "drive" + std::to_string(i) + ".";
@@ -90,7 +95,9 @@ bool saveState(const EmuState& s)
     return writeFileAtomic(statePath(), text);
 }
 
-bool running(const EmuState& s) { return processAlive(s.pid, "drvemu"); }
+bool alive(const EmuState& s) { return processAlive(s.pid, "drvemu"); }
+// Running as drvctl sees it: alive and done starting.
+bool running(const EmuState& s) { return alive(s) && !s.starting; }
 
 std::string listing(const EmuState& s)
 {
@@ -101,8 +108,11 @@ std::string listing(const EmuState& s)
     text += "------+---------+----------+------\n";
     for (int i = 0; i < 2; ++i) {
         const EmuDrive& d = s.drive[i];
-        text += std::to_string(i) + " | " + (d.protect ? "ON" : "--") + " | " + std::to_string(d.cylinder) + " | "
-                + d.path + "\n";
+        std::string row = std::to_string(i) + " | " + (d.protect ? "ON" : "--") + " | " + std::to_string(d.cylinder)
+                          + " | " + d.path;
+        if (noisy())  // rows of a fixed-size record buffer, NUL-padded
+            row.resize(std::max<size_t>(row.size() + 1, 64), '\0');
+        text += row + "\n";
     }
     return text;
 }
@@ -133,6 +143,24 @@ int fail(const std::string& tool, const std::string& message)
     out(tool + ": " + message + "\n");
     errLine(tool, message);
     return 1;
+}
+
+// KESTA_SIM_CTL_FAIL=N: every N-th drvctl run on this state folder ends
+// with status 1 and prints nothing.
+bool failThisRun()
+{
+    const long every = envLong("KESTA_SIM_CTL_FAIL", 0);
+    if (every <= 0 || !makeDirs(emuDir()))
+        return false;
+    FileLock lock(emuLockPath(), true);
+    const std::string path = emuDir() + "/ctlcount";
+    std::string text;
+    long count = 0;
+    if (readFile(path, text))
+        parseInt(trim(text), 0, 1L << 30, count);
+    ++count;
+    writeFileAtomic(path, std::to_string(count) + "\n");
+    return count % every == 0;
 }
 
 using Clock = std::chrono::steady_clock;
@@ -179,19 +207,37 @@ int drvemu(const ArgList& argv)
     {
         FileLock lock(emuLockPath(), true);
         const EmuState old = loadState();
-        if (running(old) && old.pid != getpid())
+        if (alive(old) && old.pid != getpid())
             return fail(tool, "already running, pid " + std::to_string(old.pid));
         // A fresh emulator starts with both drives empty.
         EmuState s;
         s.pid = getpid();
         s.mode = mode;
         s.options = options;
+        s.starting = envMs("KESTA_SIM_EMU_START_MS", 0) > 0;
         if (!saveState(s))
             return fail(tool, "cannot write " + statePath());
     }
+    // KESTA_SIM_EMU_START_MS: a slow start, during which drvctl finds no
+    // emulator yet.
+    const long startMs = envMs("KESTA_SIM_EMU_START_MS", 0);
+    if (startMs > 0) {
+        out(tool + ": starting" + (noisy() ? ", Please wait [board]\n" : "\n"));
+        if (sleepMs(startMs)) {
+            FileLock lock(emuLockPath(), true);
+            EmuState s = loadState();
+            if (s.pid == getpid()) {
+                s.starting = false;
+                saveState(s);
+            }
+        }
+    }
+    // KESTA_SIM_EMU_DIE_MS: the emulator ends by itself after this long,
+    // leaving its state behind the way a crashed one does.
+    const long dieMs = envMs("KESTA_SIM_EMU_DIE_MS", 0);
 
-    const long printMs = std::max(10L, envLong("KESTA_SIM_PRINT_MS", 200));
-    const long seekMs = std::max(10L, envLong("KESTA_SIM_SEEK_MS", 1500));
+    const long printMs = std::max(10L, envMs("KESTA_SIM_PRINT_MS", 200));
+    const long seekMs = std::max(10L, envMs("KESTA_SIM_SEEK_MS", 1500));
     const Clock::time_point start = Clock::now();
     Clock::time_point lastPrint = start, lastSeek = start;
     unsigned seed = 12345u;
@@ -201,8 +247,15 @@ int drvemu(const ArgList& argv)
     while (!stopRequested()) {
         const long untilPrint = printMs - msSince(lastPrint);
         const long untilSeek = seekMs - msSince(lastSeek);
-        if (!sleepMs(std::max(0L, std::min(untilPrint, untilSeek))))
+        long wait = std::min(untilPrint, untilSeek);
+        if (dieMs > 0)
+            wait = std::min(wait, dieMs - msSince(start));
+        if (!sleepMs(std::max(0L, wait)))
             break;
+        if (dieMs > 0 && msSince(start) >= dieMs) {
+            out(tool + ": lost the board, emulation ended\n");
+            return 1;
+        }
         if (msSince(lastSeek) >= seekMs) {
             lastSeek = Clock::now();
             FileLock lock(emuLockPath(), true);
@@ -235,7 +288,8 @@ int drvemu(const ArgList& argv)
                           msSince(start) / 1000, msSince(start) % 1000, s.drive[0].cylinder,
                           s.drive[0].path == kEmpty ? "empty" : "loaded", s.drive[1].cylinder,
                           s.drive[1].path == kEmpty ? "empty" : "loaded");
-            out(line + garbage());
+            out(noisy() ? "\r\x1b[1;32m" + std::string(line, std::strlen(line) - 1) + "\x1b[0m\x1b[K\n" + garbage()
+                        : line + garbage());
         }
     }
 
@@ -251,15 +305,20 @@ int drvemu(const ArgList& argv)
 int drvctl(const ArgList& argv)
 {
     const std::string tool = "drvctl";
-    if (!sleepMs(envLong("KESTA_SIM_CTL_DELAY_MS", 0)))
+    if (!sleepMs(envMs("KESTA_SIM_CTL_DELAY_MS", 0)))
         return kStoppedStatus;
     if (argv.empty()) {
+        if (failThisRun())
+            return 1;
+        if (!sleepMs(envMs("KESTA_SIM_CTL_LATE_MS", 0)))
+            return kStoppedStatus;
         out(std::string(kVersion) + " (board simulator, no hardware attached)\n"
-            "usage: drvctl -l\n"
-            "       drvctl -i N -c insert PATH\n"
-            "       drvctl -i N -c eject\n"
-            "       drvctl -i N -c protect [on|off]\n"
-            "       (\"-c\" may be left out: drvctl -i N insert PATH)\n");
+            + (noisy() ? "\x1b[1mPlease note [usage]\x1b[0m\n" : "")
+            + "usage: drvctl -l\n"
+              "       drvctl -i N -c insert PATH\n"
+              "       drvctl -i N -c eject\n"
+              "       drvctl -i N -c protect [on|off]\n"
+              "       (\"-c\" may be left out: drvctl -i N insert PATH)\n");
         return 0;
     }
     Args a;
@@ -288,33 +347,43 @@ int drvctl(const ArgList& argv)
         return usage(tool, "bad arguments for " + verb);
 
     PidFile pidFile(tool);
-    FileLock lock(emuLockPath(), true);
-    EmuState s = loadState();
-    if (!running(s)) {
-        out("drvctl: drvemu is not running\n");
+    if (failThisRun())
         return 1;
-    }
-    if (!verb.empty()) {
-        EmuDrive& d = s.drive[intOption(a, 'i', 0)];
-        if (verb == "insert") {
-            const std::string path = absolutePath(params[0]);
-            // The listing shows one drive per line with "|" between fields.
-            if (path.find_first_of("\n\r|") != std::string::npos)
-                return fail(tool, "cannot insert a path containing a line break or '|'");
-            if (!isRegularFile(path) || ::access(path.c_str(), R_OK) != 0)
-                return fail(tool, "cannot open " + path);
-            d.path = path;
-            describeImage(path, d);
-        } else if (verb == "eject") {
-            d.path = kEmpty;
-            d.protect = false;
-        } else {
-            d.protect = params.empty() ? !d.protect : params[0] == "on";
+    std::string answer;
+    {
+        FileLock lock(emuLockPath(), true);
+        EmuState s = loadState();
+        if (!running(s)) {
+            out("drvctl: drvemu is not running\n");
+            return 1;
         }
-        if (!saveState(s))
-            return fail(tool, "cannot write " + statePath());
+        if (!verb.empty()) {
+            EmuDrive& d = s.drive[intOption(a, 'i', 0)];
+            if (verb == "insert") {
+                const std::string path = absolutePath(params[0]);
+                // The listing shows one drive per line with "|" between fields.
+                if (path.find_first_of("\n\r|") != std::string::npos)
+                    return fail(tool, "cannot insert a path containing a line break or '|'");
+                if (!isRegularFile(path) || ::access(path.c_str(), R_OK) != 0)
+                    return fail(tool, "cannot open " + path);
+                d.path = path;
+                describeImage(path, d);
+            } else if (verb == "eject") {
+                d.path = kEmpty;
+                d.protect = false;
+            } else {
+                d.protect = params.empty() ? !d.protect : params[0] == "on";
+            }
+            if (!saveState(s))
+                return fail(tool, "cannot write " + statePath());
+        }
+        answer = listing(s);
     }
-    out(listing(s));
+    // KESTA_SIM_CTL_LATE_MS: the state was read above; it is answered late,
+    // when it may no longer be true.
+    if (!sleepMs(envMs("KESTA_SIM_CTL_LATE_MS", 0)))
+        return kStoppedStatus;
+    out(answer);
     return 0;
 }
 

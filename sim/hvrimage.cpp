@@ -2,6 +2,7 @@
 
 #include "simcommon.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <map>
 
@@ -64,7 +65,10 @@ std::string encodeHeader(const HvrHeader& h)
     text += "tracksize=" + std::to_string(h.trackSize) + "\n";
     text += "density=" + h.density + "\n";
     text += "format=" + h.format + "\n\n";
+    const bool triesFit = text.size() <= kTriesOffset;
     text.resize(kHvrHeaderSize, '\0');
+    if (triesFit)
+        text.replace(kTriesOffset, std::min(h.tries.size(), kHvrHeaderSize - kTriesOffset), h.tries);
     return text;
 }
 
@@ -106,7 +110,64 @@ bool decodeHeader(const std::string& bytes, HvrHeader& h, std::string& error)
     h.cylinders = static_cast<int>(cyl);
     h.heads = static_cast<int>(heads);
     h.trackSize = static_cast<int>(size);
+    h.tries = pos <= kTriesOffset ? bytes.substr(kTriesOffset, kHvrHeaderSize - kTriesOffset) : std::string();
     return true;
+}
+
+const char* outcomeName(TrackOutcome o)
+{
+    switch (o) {
+    case TrackOutcome::Good: return "good";
+    case TrackOutcome::Retried: return "retried";
+    case TrackOutcome::Unreadable: return "unreadable";
+    case TrackOutcome::Unformatted: return "unformatted";
+    case TrackOutcome::NotRead: break;
+    }
+    return "unread";
+}
+
+bool readTrackOutcomes(const std::string& path, std::vector<TrackInfo>& tracks, std::string& error)
+{
+    HvrFile image;
+    if (!image.open(path, false, error))
+        return false;
+    const HvrHeader& h = image.header();
+    tracks.clear();
+    for (int cyl = 0; cyl < h.cylinders; ++cyl) {
+        for (int head = 0; head < h.heads; ++head) {
+            unsigned char status = kTrackMissing;
+            std::string data;
+            if (!image.readTrack(cyl, head, status, data)) {
+                error = path + ": cannot read track " + std::to_string(cyl * 2 + head);
+                return false;
+            }
+            const int tries = h.triesAt(cyl, head);
+            TrackOutcome o = TrackOutcome::NotRead;
+            if (status == kTrackGood)
+                o = tries > 1 ? TrackOutcome::Retried : TrackOutcome::Good;
+            else if (status == kTrackBad)
+                o = TrackOutcome::Unreadable;
+            else if (status == kTrackUnformatted)
+                o = TrackOutcome::Unformatted;
+            tracks.push_back({cyl * 2 + head, o, tries});
+        }
+    }
+    return true;
+}
+
+int diskTriesNeeded(const std::string& disk, unsigned long seed, int drive, int track)
+{
+    if (disk != "worn" && disk != "damaged")
+        return 1;
+    const bool damaged = disk == "damaged";
+    const unsigned long d = static_cast<unsigned long>(drive), t = static_cast<unsigned long>(track);
+    // A damaged disk has a few dead tracks: about one in 48, and always one
+    // among the first 80 (the tracks both simulated disks have).
+    if (damaged && (mix(seed, d, t, 2) % 48 == 0 || static_cast<unsigned long>(mix(seed, d, 99, 3) % 80) == t))
+        return 0;
+    if (mix(seed, d, t, 1) % (damaged ? 6 : 8) == 0)
+        return 2 + static_cast<int>(mix(seed, d, t, 4) % 3);
+    return 1;
 }
 
 bool createImage(const std::string& path, const HvrHeader& h, const TrackFill& fill, bool replace,

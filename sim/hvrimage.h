@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace sim {
 
@@ -17,6 +18,10 @@ enum TrackStatus : unsigned char {
 };
 
 constexpr std::size_t kHvrHeaderSize = 512;
+// The last 180 header bytes hold, per record, how many attempts the last
+// read of the track took (0: never read by drvdump). The text lines end
+// well before this offset.
+constexpr std::size_t kTriesOffset = kHvrHeaderSize - 180;
 constexpr int kMaxCylinders = 90;  // 180 tracks, the most the controller's map shows
 
 struct DiskType {
@@ -39,6 +44,20 @@ struct HvrHeader {
     int cylinders = 40;
     int heads = 2;
     int trackSize = 4096;
+    std::string tries;  // one byte per record (see kTriesOffset); may be shorter
+
+    int triesAt(int cyl, int head) const
+    {
+        const std::size_t i = static_cast<std::size_t>(cyl * heads + head);
+        return i < tries.size() ? static_cast<unsigned char>(tries[i]) : 0;
+    }
+    void setTries(int cyl, int head, int n)
+    {
+        const std::size_t i = static_cast<std::size_t>(cyl * heads + head);
+        if (tries.size() <= i)
+            tries.resize(i + 1, '\0');
+        tries[i] = static_cast<char>(n < 0 ? 0 : (n > 255 ? 255 : n));
+    }
 
     std::size_t recordSize() const { return 1 + static_cast<std::size_t>(trackSize); }
     std::size_t offset(int cyl, int head) const
@@ -63,6 +82,28 @@ using TrackFill = std::function<void(int cyl, int head, unsigned char& status, s
 // existing file at the path is left alone and the call fails.
 bool createImage(const std::string& path, const HvrHeader& h, const TrackFill& fill, bool replace,
                  std::string& error);
+
+// What an image holds for one track, as a test or a person wants to know it.
+enum class TrackOutcome {
+    NotRead,      // status 0: no dump reached the track
+    Good,         // read on the first attempt (or written by restore)
+    Retried,      // read, but only after failed attempts
+    Unreadable,   // every attempt failed
+    Unformatted   // erased or blank
+};
+struct TrackInfo {
+    int track;  // cylinder * 2 + head, also in one-sided images
+    TrackOutcome outcome;
+    int tries;  // attempts of the last read (0 when unknown)
+};
+const char* outcomeName(TrackOutcome o);  // "good", "retried", "unreadable", ...
+// Every track record of an image, in record order.
+bool readTrackOutcomes(const std::string& path, std::vector<TrackInfo>& tracks, std::string& error);
+
+// How many attempts a track of the simulated drive's disk needs under
+// KESTA_SIM_DISK ("clean", "worn", "damaged") and KESTA_SIM_SEED: 1 for a
+// sound track, 2 to 4 for a weak one, 0 for one that never reads.
+int diskTriesNeeded(const std::string& disk, unsigned long seed, int drive, int track);
 
 class HvrFile {
 public:

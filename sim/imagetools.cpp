@@ -163,7 +163,7 @@ int hvrconv(const ArgList& argv)
 
     // A real conversion takes a while on the board; the pace knob lets a run
     // last as long as a scenario needs.
-    if (!sleepMs(envLong("KESTA_SIM_CONV_MS", 0)))
+    if (!sleepMs(envMs("KESTA_SIM_CONV_MS", 0)))
         return kStoppedStatus;
 
     std::string content;
@@ -222,6 +222,21 @@ int hvrtool(const ArgList& argv)
                      [](int, int, unsigned char& st, std::string&) { st = kTrackUnformatted; }, false, error))
         return fail(tool, error);
     out(tool + ": created " + path + ", " + h.type + " " + std::to_string(h.rpm) + " rpm\n");
+    return 0;
+}
+
+int printTrackOutcomes(const std::string& image)
+{
+    std::vector<TrackInfo> tracks;
+    std::string error;
+    if (!readTrackOutcomes(image, tracks, error)) {
+        errLine("kesta-sim", error);
+        return 1;
+    }
+    std::string text;
+    for (const TrackInfo& t : tracks)
+        text += std::to_string(t.track) + " " + outcomeName(t.outcome) + " " + std::to_string(t.tries) + "\n";
+    out(text);
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // The board simulator: one program that acts as whichever board tool it is
 // started as (by the name of the link it was started through).
 
+#include "hvrimage.h"
 #include "simcommon.h"
 #include "tools.h"
 
@@ -46,7 +47,15 @@ int main(int argc, char** argv)
         // emulator (qemu-user) runs this program under its own name.
         prctl(PR_SET_NAME, t.name, 0, 0, 0);
         sim::installSignalHandlers();
-        return t.run(args);
+        const int status = t.run(args);
+        sim::flushOut();
+        return status;
+    }
+    // "kesta-sim tracks IMAGE": what an image holds, one line per track.
+    if (name == "tracks" && args.size() == 1) {
+        const int status = sim::printTrackOutcomes(args[0]);
+        sim::flushOut();
+        return status;
     }
     sim::errLine("kesta-sim", "unknown tool name '" + name + "'");
     return 127;

@@ -11,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,13 +40,18 @@ void installSignalHandlers()
 
 bool sleepMs(long ms)
 {
+    return sleepUs(static_cast<long long>(ms) * 1000);
+}
+
+bool sleepUs(long long us)
+{
     if (stopRequested())
         return false;
-    if (ms <= 0)
+    if (us <= 0)
         return true;
     struct timespec left;
-    left.tv_sec = ms / 1000;
-    left.tv_nsec = (ms % 1000) * 1000000L;
+    left.tv_sec = static_cast<time_t>(us / 1000000);
+    left.tv_nsec = static_cast<long>(us % 1000000) * 1000L;
     while (!stopRequested()) {
         struct timespec rem;
         if (nanosleep(&left, &rem) == 0)
@@ -121,6 +127,51 @@ bool envListHas(const char* name, const std::string& word)
         if (p == word || p == "all")
             return true;
     return false;
+}
+
+// --- simulated time ------------------------------------------------------------
+
+long speedDivisor()
+{
+    return std::max(1L, envLong("KESTA_SIM_SPEED", 1));
+}
+
+long scaledMs(long ms)
+{
+    return ms <= 0 ? 0 : ms / speedDivisor();
+}
+
+long envMs(const char* name, long fallback)
+{
+    return scaledMs(envLong(name, fallback));
+}
+
+// --- deterministic randomness ------------------------------------------------
+
+unsigned long seedValue()
+{
+    return static_cast<unsigned long>(envLong("KESTA_SIM_SEED", 1));
+}
+
+unsigned mix(unsigned long a, unsigned long b, unsigned long c, unsigned long d)
+{
+    unsigned long long h = 0x2545f4914f6cdd1dull;
+    for (unsigned long v : {a, b, c, d}) {
+        h ^= v + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
+        h ^= h >> 31;
+        h *= 0xbf58476d1ce4e5b9ull;
+        h ^= h >> 29;
+    }
+    return static_cast<unsigned>(h >> 32);
+}
+
+unsigned Rng::next()
+{
+    // splitmix64
+    unsigned long long z = (m_state += 0x9e3779b97f4a7c15ull);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+    return static_cast<unsigned>((z ^ (z >> 31)) >> 32);
 }
 
 // --- text helpers ------------------------------------------------------------
@@ -244,10 +295,11 @@ std::string wordOption(const Args& a, char c, const std::string& fallback)
 
 // --- output ------------------------------------------------------------------
 
-void out(const std::string& bytes)
+namespace {
+
+// One write() loop for a piece of output.
+void writeAll(const char* p, size_t left)
 {
-    const char* p = bytes.data();
-    size_t left = bytes.size();
     while (left > 0) {
         const ssize_t n = ::write(STDOUT_FILENO, p, left);
         if (n < 0) {
@@ -259,6 +311,109 @@ void out(const std::string& bytes)
         p += n;
         left -= static_cast<size_t>(n);
     }
+}
+
+// Waits (at most 50 ms) until the reader has taken everything out of the
+// pipe, so that the next write reaches it as a read of its own. A reader
+// that does not keep up is not waited for again.
+void waitForReader()
+{
+    static bool readerKeepsUp = true;
+    if (!readerKeepsUp)
+        return;
+    for (int i = 0; i < 500 && !stopRequested(); ++i) {
+        int queued = 0;
+        if (::ioctl(STDOUT_FILENO, FIONREAD, &queued) != 0 || queued <= 0)
+            return;
+        struct timespec t = {0, 100000};
+        nanosleep(&t, nullptr);
+    }
+    readerKeepsUp = false;
+}
+
+std::string& blockBuffer()
+{
+    static std::string buffer;
+    return buffer;
+}
+
+constexpr size_t kBlockSize = 4096;
+
+}  // namespace
+
+ChunkMode chunkMode()
+{
+    static const ChunkMode mode = [] {
+        const std::string m = envString("KESTA_SIM_CHUNK", "report");
+        if (m == "random")
+            return ChunkMode::Random;
+        if (m == "block")
+            return ChunkMode::Block;
+        if (m == "byte")
+            return ChunkMode::Byte;
+        return ChunkMode::Report;
+    }();
+    return mode;
+}
+
+bool noisy()
+{
+    static const bool on = envLong("KESTA_SIM_NOISE", 0) != 0;
+    return on;
+}
+
+void out(const std::string& bytes)
+{
+    switch (chunkMode()) {
+    case ChunkMode::Report:
+        writeAll(bytes.data(), bytes.size());
+        return;
+    case ChunkMode::Byte:
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            if (stopRequested()) {  // the rest in one go on the way out
+                writeAll(bytes.data() + i, bytes.size() - i);
+                break;
+            }
+            writeAll(bytes.data() + i, 1);
+            waitForReader();
+        }
+        return;
+    case ChunkMode::Block: {
+        std::string& buffer = blockBuffer();
+        buffer += bytes;
+        size_t done = 0;
+        while (buffer.size() - done >= kBlockSize) {
+            writeAll(buffer.data() + done, kBlockSize);
+            done += kBlockSize;
+        }
+        buffer.erase(0, done);
+        return;
+    }
+    case ChunkMode::Random: {
+        // One generator per process: runs with the same seed cut the same way.
+        static Rng rng(mix(seedValue(), 0x0c4u));
+        size_t pos = 0;
+        while (pos < bytes.size()) {
+            // Mostly short pieces, so that reports and escape sequences are
+            // cut inside; now and then the whole rest at once.
+            const size_t left = bytes.size() - pos;
+            size_t len = rng.range(0, 7) == 0 ? left : static_cast<size_t>(rng.range(1, 24));
+            len = std::min(len, left);
+            writeAll(bytes.data() + pos, len);
+            pos += len;
+            if (pos < bytes.size())
+                waitForReader();
+        }
+        return;
+    }
+    }
+}
+
+void flushOut()
+{
+    std::string& buffer = blockBuffer();
+    writeAll(buffer.data(), buffer.size());
+    buffer.clear();
 }
 
 void errLine(const std::string& tool, const std::string& message)

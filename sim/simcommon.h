@@ -17,8 +17,9 @@ extern volatile std::sig_atomic_t g_stop;
 void installSignalHandlers();
 inline bool stopRequested() { return g_stop != 0; }
 
-// Sleeps in small slices; returns false as soon as a stop was requested.
+// Sleeps; returns false as soon as a stop was requested.
 bool sleepMs(long ms);
+bool sleepUs(long long us);
 
 // --- environment -----------------------------------------------------------
 std::string envString(const char* name, const std::string& fallback = std::string());
@@ -29,6 +30,29 @@ std::set<int> envIntSet(const char* name);
 std::map<int, int> envIntMap(const char* name);
 // True when the comma list in the variable holds the word (or "all").
 bool envListHas(const char* name, const std::string& word);
+
+// --- simulated time ------------------------------------------------------------
+// KESTA_SIM_SPEED=N (default 1) divides every simulated duration.
+long speedDivisor();
+long scaledMs(long ms);
+// A duration knob in ms, already divided by the speed.
+long envMs(const char* name, long fallback);
+
+// --- deterministic randomness ------------------------------------------------
+// KESTA_SIM_SEED (default 1).
+unsigned long seedValue();
+// A well-mixed 32-bit hash of a few numbers: the same inputs give the same
+// value in every process.
+unsigned mix(unsigned long a, unsigned long b = 0, unsigned long c = 0, unsigned long d = 0);
+class Rng {
+public:
+    explicit Rng(unsigned long seed) : m_state(seed * 0x9e3779b97f4a7c15ull + 0x632be59bd9b4e019ull) {}
+    unsigned next();
+    // Uniform in lo..hi, both included.
+    int range(int lo, int hi) { return lo + static_cast<int>(next() % static_cast<unsigned>(hi - lo + 1)); }
+private:
+    unsigned long long m_state;
+};
 
 // --- text helpers ------------------------------------------------------------
 std::string trim(const std::string& s);
@@ -63,9 +87,23 @@ long intOption(const Args& a, char c, long fallback);
 std::string wordOption(const Args& a, char c, const std::string& fallback);
 
 // --- output ------------------------------------------------------------------
-// Writes the bytes to standard output in one write() where possible, so a
-// reader receives a report as one piece. Broken pipes are ignored.
+// How standard output reaches the reader, from KESTA_SIM_CHUNK:
+//   report  each out() call in one write() (a reader gets a report whole)
+//   random  each out() cut at random byte positions (from KESTA_SIM_SEED);
+//           between two pieces the tool waits briefly for the reader to
+//           drain the pipe, so the cuts usually reach it as separate reads
+//   block   stdio-style full buffering: 4096-byte writes, the rest at exit
+//   byte    one byte per write(), waiting for the reader in the same way
+enum class ChunkMode { Report, Random, Block, Byte };
+ChunkMode chunkMode();
+// Writes the bytes to standard output in the configured shape. Broken pipes
+// are ignored.
 void out(const std::string& bytes);
+// Writes what block mode still holds; called once when the tool ends.
+void flushOut();
+// KESTA_SIM_NOISE=1: tools decorate their output the way busy terminal
+// programs do (colours, cursor moves, redraws, "[" and "P" in plain text).
+bool noisy();
 // One-line message on standard error: "<tool>: <message>\n".
 void errLine(const std::string& tool, const std::string& message);
 // A deterministic run of junk bytes (NULs, invalid UTF-8, stray control

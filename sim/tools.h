@@ -17,6 +17,9 @@ int drvemu(const ArgList& args);
 int drvctl(const ArgList& args);
 int hvrconv(const ArgList& args);
 int hvrtool(const ArgList& args);
+// Prints "TRACK OUTCOME TRIES" for every track record of an image
+// ("5 retried 3"); exits 1 with a message when the image cannot be read.
+int printTrackOutcomes(const std::string& image);
 
 // Exit status of a tool that ended because it was asked to stop (SIGTERM).
 constexpr int kStoppedStatus = 143;
