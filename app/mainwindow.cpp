@@ -20,6 +20,7 @@
 
 #include "cylinderrules.h"
 #include "driveinfo.h"
+#include "drivelisting.h"
 #include "drvctlpoller.h"
 #include "fdimageselector.h"
 #include "fdimageselectordialog.h"
@@ -267,7 +268,7 @@ void MainWindow::on_BTN_DRVEMU_START_clicked()
 
     // Until it answers as running, the emulator is starting: the page shows
     // it running, and the images it last held go back in once it answers.
-    m_emulatorStarting = true;
+    m_startPhase = StartPhase::Waiting;
     m_emulatorStartClock.start();
     m_poller->Discard();
     common()->UpdateDRVEMU_STATE(1);
@@ -281,7 +282,7 @@ void MainWindow::on_BTN_DRVEMU_STOP_clicked()
 
 void MainWindow::StopEmulator()
 {
-    m_emulatorStarting = false;
+    m_startPhase = StartPhase::None;
     m_drvemuProcess->kill();
     qDebug() << "ProcessState" << QMetaEnum::fromType<QProcess::ProcessState>().valueToKey(m_drvemuProcess->state())
              << m_drvemuProcess->state();
@@ -302,20 +303,26 @@ void MainWindow::SetEmulatorStopped()
     UpdateDRVEMUStatus();
 }
 
-bool MainWindow::PutBackImages()
+bool MainWindow::PutBackImages(const QByteArray& listing)
 {
+    if (m_emulatorStartClock.elapsed() >= m_emulatorStartLimit)
+        return false; // given up: the listing is what the drives hold
     const QPointer<MainWindow> alive(this);
     // Taken before the first insert: a listing read meanwhile must not
     // change what goes back.
     const QList<QPair<DriveInfo*, QString>> drives = {{ui->WDT_DRIVEINFO1, ui->WDT_DRIVEINFO1->RememberedImage()},
                                                      {ui->WDT_DRIVEINFO2, ui->WDT_DRIVEINFO2->RememberedImage()}};
-    bool inserted = false;
+    bool inserting = false;
     m_puttingBack = true;
     for (const auto& drive : drives) {
-        if (drive.second.isEmpty() || drive.second == MyCommon::EMPTY_DRIVE || !QFileInfo(drive.second).isFile())
+        const QFileInfo image(drive.second);
+        if (drive.second.isEmpty() || drive.second == MyCommon::EMPTY_DRIVE || !image.isFile())
             continue;
+        const std::optional<DriveListing> row = DriveListing::Parse(listing, drive.first->Get_CSTM_DriveNo());
+        if (row && (row->Path() == drive.second || row->Path() == image.absoluteFilePath()))
+            continue; // in already
         qCDebug(lcEmulator) << "putting back" << drive.second;
-        inserted = true;
+        inserting = true;
         drive.first->SetFDImage(drive.second);
         if (!alive)
             return true;
@@ -323,10 +330,10 @@ bool MainWindow::PutBackImages()
             break; // stopped meanwhile
     }
     m_puttingBack = false;
-    // A listing begun during the inserts may show the drives before them.
-    if (inserted)
+    // The next listing, begun after the inserts, tells whether they took.
+    if (inserting)
         m_poller->Discard();
-    return inserted;
+    return inserting;
 }
 
 void MainWindow::UpdateDRVEMUStatus()
@@ -355,30 +362,34 @@ void MainWindow::OnListingRead(const QByteArray& listing)
         return;
     if (MyCommon::IsDRVEMUListingActive(listing)) {
         common()->UpdateDRVEMU_STATE(1);
-        if (m_emulatorStarting) {
-            m_emulatorStarting = false;
-            // A fresh emulator starts with empty drives: its first listing
-            // would store "EMPTY" over the images to put back.
+        if (m_startPhase != StartPhase::None) {
+            // A fresh emulator starts with empty drives: until the images
+            // are back (or the time for it is up) its listings would store
+            // "EMPTY" over them.
+            m_startPhase = StartPhase::PuttingBack;
             UpdateDRVEMUStatus();
-            if (PutBackImages())
+            if (PutBackImages(listing))
                 return;
+            m_startPhase = StartPhase::None;
         }
         UpdateDriveStatus(listing);
         UpdateDRVEMUStatus();
         return;
     }
-    if (m_emulatorStarting && m_drvemuProcess->state() != QProcess::NotRunning &&
-        m_emulatorStartClock.elapsed() < m_emulatorStartLimit) {
-        qCDebug(lcEmulator) << "emulator not answering yet after" << m_emulatorStartClock.elapsed() << "ms";
+    // While it starts, a listing without drives is no news (not up yet, or
+    // a drvctl run that failed) as long as the started drvemu lives.
+    const bool ours = m_drvemuProcess->state() != QProcess::NotRunning;
+    if (m_startPhase != StartPhase::None && ours && m_emulatorStartClock.elapsed() < m_emulatorStartLimit) {
+        qCDebug(lcEmulator) << "emulator start: no drives listed after" << m_emulatorStartClock.elapsed() << "ms";
         return;
     }
-    if (m_emulatorStarting) {
+    if (m_startPhase == StartPhase::Waiting && ours) {
         // It never answered: it is ended rather than left to come up later
         // with empty drives while the page says stopped.
-        m_emulatorStarting = false;
         qCWarning(lcEmulator) << "drvemu did not answer within" << m_emulatorStartLimit << "ms";
         m_drvemuProcess->kill();
     }
+    m_startPhase = StartPhase::None;
     SetEmulatorStopped();
 }
 

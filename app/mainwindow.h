@@ -62,7 +62,7 @@ public:
     // How long a started drvemu may take to answer as running.
     static constexpr int EMULATOR_START_LIMIT = 10000;
     void SetEmulatorStartLimit(int ms) { m_emulatorStartLimit = ms; }
-    bool isEmulatorStarting() const { return m_emulatorStarting; }
+    bool isEmulatorStarting() const { return m_startPhase != StartPhase::None; }
     int firstStartupTimerId() const { return m_startupTimer1Id; }
     int secondStartupTimerId() const { return m_startupTimer2Id; }
 
@@ -215,9 +215,9 @@ private:
     void StopEmulator();
     // Emulator state 0, the panels without disks, the controls to match.
     void SetEmulatorStopped();
-    // Inserts the remembered images into a freshly started emulator; true
-    // when it inserted any.
-    bool PutBackImages();
+    // Inserts the remembered images that listing does not show in their
+    // drives, while the time for starting lasts; true when it inserted any.
+    bool PutBackImages(const QByteArray& listing);
 
     Ui::MainWindow* ui;
     QProcess* m_drvemuProcess = nullptr;
@@ -229,8 +229,10 @@ private:
     int m_pollTimerId;
     // While a whole set is applied, the cylinder rules wait for the end of it.
     bool m_applyingSet = false;
-    // From START until drvemu first answers as running (or gives up).
-    bool m_emulatorStarting = false;
+    // From START until drvemu answers as running (Waiting) and then until
+    // the remembered images are back in (PuttingBack), or the time is up.
+    enum class StartPhase { None, Waiting, PuttingBack };
+    StartPhase m_startPhase = StartPhase::None;
     QElapsedTimer m_emulatorStartClock;
     int m_emulatorStartLimit = EMULATOR_START_LIMIT;
     bool m_puttingBack = false;
