@@ -283,6 +283,9 @@ void MainWindow::on_BTN_DRVEMU_STOP_clicked()
 void MainWindow::StopEmulator()
 {
     m_startPhase = StartPhase::None;
+    // Listings under way show the emulator before the stop, and so may
+    // those begun while pkill runs (the event loop turns meanwhile).
+    m_poller->Discard();
     m_drvemuProcess->kill();
     qDebug() << "ProcessState" << QMetaEnum::fromType<QProcess::ProcessState>().valueToKey(m_drvemuProcess->state())
              << m_drvemuProcess->state();
