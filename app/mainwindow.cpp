@@ -17,12 +17,14 @@
 #include <QTimerEvent>
 
 #include "driveinfo.h"
+#include "drivelisting.h"
 #include "drvctlpoller.h"
 #include "fdimageselector.h"
 #include "fdimageselectordialog.h"
 #include "kestalog.h"
 #include "markmanage.h"
 #include "mygraphicaldumpdisplay.h"
+#include "outlinedtext.h"
 #include "parameterselector.h"
 #include "parameterset.h"
 #include "mycommon.h"
@@ -55,6 +57,8 @@ MainWindow::MainWindow(QWidget* parent)
 
     // The form; slots named after an object and its signal connect here.
     ui->setupUi(this);
+
+    OutlinedText::install(ui->label);
 
     ui->LEDT_RENAME->setAcceptDrops(true);
     ui->LEDT_CONVERT->setAcceptDrops(true);
@@ -185,16 +189,10 @@ void MainWindow::timerEvent(QTimerEvent* event)
     } else if (id == m_startupTimer2Id) {
         killTimer(m_startupTimer2Id);
         m_startupTimer2Id = -1;
-        const KESTAconSettings& record = common()->Settings();
-        if (record.m_startup) {
-            const QList<QPair<DriveInfo*, QString>> drives = {{ui->WDT_DRIVEINFO1, record.m_lastInsertDrive0},
-                                                             {ui->WDT_DRIVEINFO2, record.m_lastInsertDrive1}};
-            for (const auto& drive : drives) {
-                if (drive.second != MyCommon::EMPTY_DRIVE && QFileInfo::exists(drive.second))
-                    drive.first->SetFDImage(drive.second);
-            }
-        }
+        // The last images go back in once the emulator answers as running
+        // (OnListingRead); the first poll asks at once.
         m_pollTimerId = startTimer(MyCommon::TIME_POLL, Qt::CoarseTimer);
+        PollEmulator();
     } else if (id == m_pollTimerId) {
         PollEmulator();
     } else {

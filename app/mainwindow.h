@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -95,6 +96,10 @@ public:
     DrvctlPoller* poller() const { return m_poller; }
     QProcess* emulatorProcess() const { return m_drvemuProcess; }
     int pollTimerId() const { return m_pollTimerId; }
+    // How long a started drvemu may take to answer as running.
+    static constexpr int EMULATOR_START_LIMIT = 10000;
+    void SetEmulatorStartLimit(int ms) { m_emulatorStartLimit = ms; }
+    bool isEmulatorStarting() const { return m_startPhase != StartPhase::None; }
     int firstStartupTimerId() const { return m_startupTimer1Id; }
     int secondStartupTimerId() const { return m_startupTimer2Id; }
 
@@ -237,6 +242,13 @@ private:
     // Runs an image tool that must make newPath; field turns done or failed,
     // the tool's words and any failure go to the log.
     bool RunImageTool(const QString& tool, const QStringList& args, const QString& newPath, QLineEdit* field);
+    // Ends the emulator (ours and any other) and shows it stopped.
+    void StopEmulator();
+    // Emulator state 0, the panels without disks, the controls to match.
+    void SetEmulatorStopped();
+    // Inserts the remembered images that listing does not show in their
+    // drives, while the time for starting lasts; true when it inserted any.
+    bool PutBackImages(const QByteArray& listing);
 
     // ---- members
     Ui::MainWindow* ui;
@@ -247,6 +259,13 @@ private:
     int m_pollTimerId;
     // While a whole set is applied, the cylinder rules wait for the end of it.
     bool m_applyingSet = false;
+    // From START until drvemu answers as running (Waiting) and then until
+    // the remembered images are back in (PuttingBack), or the time is up.
+    enum class StartPhase { None, Waiting, PuttingBack };
+    StartPhase m_startPhase = StartPhase::None;
+    QElapsedTimer m_emulatorStartClock;
+    int m_emulatorStartLimit = EMULATOR_START_LIMIT;
+    bool m_puttingBack = false;
     // Set by Cancel of the busy dialog, cleared when a busy dialog is created.
     bool m_progressCanceled = false;
     class QProgressDialog* m_busyDialog = nullptr;

@@ -1,7 +1,9 @@
 #include "drvctlpoller.h"
 
+#include <QMetaObject>
 #include <QProcess>
 
+#include "kestalog.h"
 #include "mycommon.h"
 
 DrvctlPoller::DrvctlPoller(QObject* parent)
@@ -46,6 +48,12 @@ bool DrvctlPoller::Poll()
     return true;
 }
 
+void DrvctlPoller::Discard()
+{
+    if (m_running)
+        m_discard = true;
+}
+
 void DrvctlPoller::Finish()
 {
     if (!m_running)
@@ -55,6 +63,13 @@ void DrvctlPoller::Finish()
     m_running = false;
     const QByteArray listing = m_buffer;
     m_buffer.clear();
+    if (m_discard) {
+        m_discard = false;
+        qCDebug(lcEmulator) << "listing of a run begun before the last start or stop dropped";
+        // Started from the event loop, not from within the process's own signal.
+        QMetaObject::invokeMethod(this, [this]() { Poll(); }, Qt::QueuedConnection);
+        return;
+    }
     emit listingRead(listing);
 }
 

@@ -20,6 +20,11 @@ public:
 
     // Starts a listing run; false when one is still running.
     bool Poll();
+    // The run under way (if any) began before a change of the emulator: its
+    // listing is dropped, and a fresh run starts as soon as it has ended.
+    void Discard();
+    // A listing run is under way.
+    bool isBusy() const { return m_running; }
 
     // A listing is a few lines of a few hundred bytes.  Each line is cut at
     // MAX_LINE_BYTES and lines past MAX_LINES are dropped, so one overlong
@@ -41,4 +46,5 @@ private:
     QTimer m_limit;
     int m_limitMs;
     bool m_running = false;
+    bool m_discard = false;
 };

@@ -27,6 +27,7 @@
 
 #include "kestalog.h"
 #include "kestaversion.h"
+#include "firstlinereader.h"
 #include "logscanner.h"
 #include "machinepresets.h"
 #include "touchstyle.h"
@@ -621,7 +622,7 @@ QString MyCommon::Get_DRVEMU_Version()
     // Bounded: a drvctl that hangs must not hold the first window for long.
     QElapsedTimer clock;
     clock.start();
-    const QByteArray output = CommandQuiet(program, {}, m_versionLimit);
+    const QByteArray output = ReadFirstLine(program, {}, m_versionLimit);
     qCDebug(lcTools) << "Get_DRVEMU_Version took" << clock.elapsed() << "ms";
     return ParseDRVEMUVersion(output);
 }

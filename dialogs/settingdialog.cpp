@@ -108,7 +108,8 @@ void SettingDialog::displayVirtualKeyBoard(QLineEdit* field)
 
 void SettingDialog::on_BTN_SET_SPECIFIED_BROWSE_clicked()
 {
-    FDImageSelectorDialog dialog(this, FDImageSelector::FOLDER_SELECT_MODE);
+    // The file chooser: a file picked stands for the folder it lies in.
+    FDImageSelectorDialog dialog(this);
     dialog.SetFullPath(m_ui->LEDT_SET_SPECIFIED_FOLDER->text());
     if (dialog.exec() == QDialog::Accepted)
         m_ui->LEDT_SET_SPECIFIED_FOLDER->setText(dialog.GetFolderPath());
@@ -201,7 +202,7 @@ QString SettingDialog::BackupPath(const QString& folder)
 
 void SettingDialog::on_BTN_SET_BACKUP_clicked()
 {
-    FDImageSelectorDialog dialog(this, FDImageSelector::FOLDER_SELECT_MODE);
+    FDImageSelectorDialog dialog(this);
     dialog.SetFullPath(common()->Settings().m_lastAccessFolder);
     if (dialog.exec() != QDialog::Accepted)
         return;

@@ -92,17 +92,37 @@ void DriveInfo::Set_CSTM_DriveInfo(int drive, const QString& protect, int cylind
     Set_CSTM_FDImageName(path.split(QLatin1Char('/'), Qt::KeepEmptyParts).last().trimmed());
 }
 
-void DriveInfo::StoreLastInsert(const QString& key, const QString& path)
+QString DriveInfo::LastInsert(const QString& key)
 {
     MyCommon* common = MyCommon::getInstance();
+    // A reopened settings file (a restore) is a new object: what was cached
+    // from the old one no longer says what the file holds.
+    if (m_storedFrom.isNull() || m_storedFrom != common->GetSettingInstance()) {
+        m_storedLastInsert.clear();
+        m_storedFrom = common->GetSettingInstance();
+    }
     auto stored = m_storedLastInsert.find(key);
-    if (stored == m_storedLastInsert.end())
+    if (stored == m_storedLastInsert.end()) {
         stored = m_storedLastInsert.insert(key, common->GetSettingString(key));
-    if (stored.value() == path)
+        (key == LAST_INSERT_DRIVE0 ? common->Settings().m_lastInsertDrive0 : common->Settings().m_lastInsertDrive1) =
+            stored.value();
+    }
+    return stored.value();
+}
+
+QString DriveInfo::RememberedImage()
+{
+    return LastInsert(m_driveNo != 0 ? LAST_INSERT_DRIVE1 : LAST_INSERT_DRIVE0);
+}
+
+void DriveInfo::StoreLastInsert(const QString& key, const QString& path)
+{
+    if (LastInsert(key) == path)
         return;
     // The poll runs every 800 ms; only a real change reaches the file.
+    MyCommon* common = MyCommon::getInstance();
     common->SetSettingString(key, path);
-    stored.value() = path;
+    m_storedLastInsert[key] = path;
     if (key == LAST_INSERT_DRIVE0)
         common->Settings().m_lastInsertDrive0 = path;
     else

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QFileInfo>
 #include <QHash>
+#include <QPointer>
+#include <QSettings>
 #include <QString>
 #include <QWidget>
 
@@ -36,6 +38,7 @@ public:
     static const QString LAST_INSERT_DRIVE1;  // "LASTINSERT_FDIMAGE/DRIVE1"
 
     void Set_CSTM_DriveNo(int driveNo);
+    int Get_CSTM_DriveNo() const { return m_driveNo; }
     void Set_CSTM_FDImagePath(const QString& path);
     void Set_CSTM_FDImageName(const QString& name);
     void Set_CSTM_FileInfo(const QFileInfo& info);
@@ -49,6 +52,10 @@ public:
     void AnalyzeDRVCtrlInfo(const QByteArray& listing);
     // Inserts the image file at path into this drive through drvctl.
     void SetFDImage(const QString& path);
+    // The image remembered for this drive ("LASTINSERT_FDIMAGE/DRIVEn"; "EMPTY"
+    // or "" when none), read again from the settings file once it has been
+    // reopened.
+    QString RememberedImage();
 
 public slots:
     void on_pushButton_clicked();
@@ -60,6 +67,9 @@ protected:
 
 private:
     void StoreLastInsert(const QString& key, const QString& path);
+    // The cached value of key, read from the settings when not cached for
+    // the settings object open now.
+    QString LastInsert(const QString& key);
 
     Ui::DriveInfo* m_ui;
     int m_driveNo = 0;
@@ -71,6 +81,8 @@ private:
     // The file of the last insert until a listing shows it in this drive.
     QString m_pendingInsert;
     // The last value of each "LASTINSERT_FDIMAGE" key this panel read or
-    // wrote, so that an unchanged listing does not rewrite the settings file.
+    // wrote, so that an unchanged listing does not rewrite the settings file;
+    // valid for the settings object it was read from.
     QHash<QString, QString> m_storedLastInsert;
+    QPointer<QSettings> m_storedFrom;
 };

@@ -109,10 +109,13 @@ void DrawLegendAndLabels(QPainter* painter, const MapGeometry& g, const QFont& f
 
     if (rows <= 0)
         return;
+    // Row and column labels hang from the top of their rectangles: centred,
+    // a column label of a tall row sinks behind the first row of cells, and a
+    // row label lands between two rows.
     painter->setFont(font8);
     for (int r = 0; r < rows; ++r) {
-        painter->drawText(QRect(0, g.rowHeight * (r + 1), g.labelWidth, g.rowHeight),
-                          Qt::AlignRight | Qt::AlignVCenter, QString::number(r * 20));
+        painter->drawText(QRect(0, g.rowHeight * (r + 1), g.labelWidth, g.rowHeight), Qt::AlignRight,
+                          QString::number(r * 20));
     }
     const struct
     {
@@ -123,8 +126,8 @@ void DrawLegendAndLabels(QPainter* painter, const MapGeometry& g, const QFont& f
                    {g.step * 11 + 2, "+10"},
                    {g.step * 16 + 2, "+15"}};
     for (const auto& column : columns) {
-        painter->drawText(QRect(column.x, 0, g.labelWidth, g.rowHeight),
-                          Qt::AlignRight | Qt::AlignVCenter, QString::fromLatin1(column.text));
+        painter->drawText(QRect(column.x, 0, g.labelWidth, g.rowHeight), Qt::AlignRight,
+                          QString::fromLatin1(column.text));
     }
 }
 

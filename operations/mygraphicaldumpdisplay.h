@@ -47,9 +47,9 @@ public:
     // A null tracks only counts.
     int GetErrorAndTargetTrack(int unused, int* tracks) const;
 
-    // Feeds one chunk of the tool's output.  The unfinished end of a chunk is
-    // kept for the next one until the next InitialTrackState or
-    // SpecifyTrackState.
+    // Feeds one chunk of the tool's output.  A report left open at the end of
+    // a chunk is completed by the next one (until the next InitialTrackState
+    // or SpecifyTrackState); anything else starts afresh with each chunk.
     void AnalyzeDrvDumpInfo(const QByteArray& chunk);
 
     int TrackState(int track) const;

@@ -125,6 +125,19 @@ QVector<TrackReportParser::Report> TrackReportParser::Feed(const QByteArray& chu
             }
             break;
         }
+        case State::Counted: {
+            // The rest of a report already counted: it ends at its ")" (or
+            // at a "(" or NUL); what follows it in the piece is not read.
+            int j = i;
+            while (j < size && data[j] != 'P' && data[j] != '(' && data[j] != ')' && data[j] != '\0')
+                ++j;
+            i = j;
+            if (i < size && data[i] != 'P') {
+                m_state = State::Done;
+                ++i;
+            }
+            break;
+        }
         case State::Done: {
             // The rest of the piece is of no interest.
             const int next = chunk.indexOf('P', i);
@@ -133,7 +146,13 @@ QVector<TrackReportParser::Report> TrackReportParser::Feed(const QByteArray& chu
         }
         }
     }
-    if (m_state == State::InField && FieldDecided())
+    if (m_state == State::InField && FieldDecided()) {
         FinishField(&reports);
+        m_state = State::Counted; // counted now, but its ")" is still to come
+    }
+    // Only an open report reaches into the next chunk; whatever else the
+    // piece held ends with the chunk.
+    if (m_state != State::InField && m_state != State::Counted)
+        Reset();
     return reports;
 }

@@ -12,12 +12,14 @@
 // at positions 0, 5 and 9, for example "T023 C11 H1": track 23 (positions 1 to
 // 3), cylinder 11 (6 to 7), head 1 (10).
 //
-// The output arrives in chunks cut anywhere.  The unfinished piece at the end
-// of a chunk is kept and completed by the next chunk, and a field is decided
-// as soon as its outcome can no longer change (once it holds a non-blank
-// character at position 10 or later, or once it is closed), so each report is
-// counted exactly once whatever the cuts, and the last report of a run is
-// counted without waiting for more output.
+// The output arrives in chunks cut anywhere.  Each chunk starts a new piece;
+// only a report left open at the end of a chunk (a "(" whose field is not yet
+// decided) is carried into the next chunk and completed there.  A field is
+// decided as soon as its outcome can no longer change (once it holds a
+// non-blank character at position 10 or later, or once it is closed), so a
+// report cut by a chunk boundary is counted once, a report that repeats in a
+// later chunk is counted again, and the last report of a run is counted
+// without waiting for more output.
 class TrackReportParser
 {
 public:
@@ -35,7 +37,7 @@ public:
     void SetMode(int mode) { m_mode = mode; }
     int Mode() const { return m_mode; }
 
-    // Forgets the unfinished piece; the next chunk starts a fresh piece.
+    // Forgets an unfinished report; the next chunk starts a fresh piece.
     void Reset();
 
     // The reports completed by this chunk, in order.  Track numbers are as
@@ -50,7 +52,8 @@ public:
     bool HasUnfinishedField() const { return m_state == State::InField; }
 
 private:
-    enum class State { BeforeField, InField, Done };
+    // Counted: a report decided and counted before its ")" arrived.
+    enum class State { BeforeField, InField, Counted, Done };
 
     void FinishField(QVector<Report>* out);
     bool FieldDecided() const;

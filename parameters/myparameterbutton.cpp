@@ -108,8 +108,18 @@ void MyParameterButton::on_CMB_INTERNAL_currentIndexChanged(int index)
 void MyParameterButton::on_MyParameterButton_clicked()
 {
     ParameterSelectDialog dialog(this);
-    if (dialog.exec() == QDialog::Accepted)
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // The entry is taken by its row, so that of two entries with one text
+    // the one tapped is chosen.  Tapping the entry already shown changes
+    // nothing, but it is still a choice: activated() reports it.
+    const int row = dialog.getSelectedRow();
+    if (row < 0 || row >= m_internal->count())
         setCurrentText(dialog.getSelectedItemText());
+    else if (row == m_internal->currentIndex())
+        emit activated(row);
+    else
+        m_internal->setCurrentIndex(row);
 }
 
 void MyParameterButton::paintEvent(QPaintEvent* event)

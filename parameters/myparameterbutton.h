@@ -39,7 +39,9 @@ public:
     int currentIndex() const { return m_currentIndex; }
 
 signals:
+    // Every change of the current entry, by the user or by the program.
     void currentIndexChanged(int index);
+    // The same, and also a tap on the entry already shown in the list.
     void activated(int index);
 
 public slots:

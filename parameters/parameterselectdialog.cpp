@@ -45,6 +45,7 @@ QString ParameterSelectDialog::getSelectedItemText() const
 void ParameterSelectDialog::setSelectedItemText(const QString& text)
 {
     m_selectedItemText = text;
+    m_selectedRow = -1;
 }
 
 void ParameterSelectDialog::on_TBLW_PARAMETER_NAMELIST_itemClicked(QTableWidgetItem* item)
@@ -52,6 +53,7 @@ void ParameterSelectDialog::on_TBLW_PARAMETER_NAMELIST_itemClicked(QTableWidgetI
     if (!item)
         return;
     m_selectedItemText = item->text();
+    m_selectedRow = item->row();
     accept();
 }
 

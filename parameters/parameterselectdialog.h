@@ -25,6 +25,9 @@ public:
 
     QString getSelectedItemText() const;
     void setSelectedItemText(const QString& text);
+    // Row of the entry tapped, -1 when none was (or a text was set instead):
+    // entries may share a text.
+    int getSelectedRow() const { return m_selectedRow; }
 
 public slots:
     void on_TBLW_PARAMETER_NAMELIST_itemClicked(QTableWidgetItem* item);
@@ -36,4 +39,5 @@ protected:
 private:
     Ui::ParameterSelectDialog* ui;
     QString m_selectedItemText;
+    int m_selectedRow = -1;
 };

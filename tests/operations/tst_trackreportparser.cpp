@@ -57,15 +57,11 @@ private slots:
         QTest::newRow("reports with text around, last unclosed")
             << QByteArray("Pass 1 (T000 C00 H0) ok\r\nPass 2 (T001 C00 H1) retry\r\nPass 3 (T001 C00 H1)\r\nP(T002 C01 H0")
             << 0 << QList<int>{0, 1, 1, 2};
-        QTest::newRow("second report of a piece not counted") << QByteArray("(T003 C01 H1)(T004 C02 H0)") << 0
-                                                              << QList<int>{3};
         QTest::newRow("field ends at next (") << QByteArray("(T003 C01 H1(x)") << 0 << QList<int>{3};
         QTest::newRow("P inside the field splits it") << QByteArray("(T005 CP02 H1)") << 0 << QList<int>{};
         QTest::newRow("lower-case p does not split") << QByteArray("p(T005 C02 H1)") << 0 << QList<int>{5};
         QTest::newRow("NUL inside the field") << QByteArray("P(T005 C02 H1\0)", 15) << 0 << QList<int>{5};
         QTest::newRow("NUL cuts the field short") << QByteArray("P(T005 C02 \0H1)", 15) << 0 << QList<int>{};
-        QTest::newRow("NUL ends the piece") << QByteArray("P\0(T005 C02 H1)P\0junkP(T007 C03 H1)", 35) << 0
-                                            << QList<int>{7};
         QTest::newRow("unformat counts from 1") << QByteArray("P(T001 C00 H0)P(T000 C00 H0)") << 2 << QList<int>{0, -1};
         QTest::newRow("out of range passed on") << QByteArray("P(T999 C99 H1)") << 0 << QList<int>{999};
         QTest::newRow("blanks before the field") << QByteArray("P(     T004 C02 H0   )P(T006 C03 H0)") << 0
