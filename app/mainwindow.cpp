@@ -82,6 +82,8 @@ MainWindow::MainWindow(QWidget* parent)
 
     // The form; slots named after an object and its signal connect here.
     ui->setupUi(this);
+    // Before the settings file is opened: what is found there is told too.
+    connect(common(), &MyCommon::userNotice, this, &MainWindow::ShowNotice, Qt::QueuedConnection);
 
     ui->LEDT_RENAME->setAcceptDrops(true);
     ui->LEDT_CONVERT->setAcceptDrops(true);

@@ -70,6 +70,9 @@ public slots:
     void on_BTN_DRVEMU_STOP_clicked();
     void on_settingsChanged_Emulator();
     void on_settingsChanged_Setting();
+    // Shows what MyCommon tells the user (settings that cannot be saved, a
+    // tool that did not finish) in a box of its own, without waiting on it.
+    void ShowNotice(const QString& title, const QString& text);
 
     void on_BTN_DUMP_CYLINDERS_currentIndexChanged(int index);
     void on_BTN_DUMP_BEGIN_currentIndexChanged(int index);

@@ -157,6 +157,9 @@ void TestSettingsFaults::killedWhileWriting()
     for (int round = 0; round < 30; ++round) {
         QProcess writer;
         writer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", m_env->path()); // its working copies, never removed
+        writer.setProcessEnvironment(environment);
         writer.start(QCoreApplication::applicationFilePath(), {"--writer", path, QString::number(round)});
         QVERIFY(writer.waitForStarted(10000));
         // Killed after a random number of finished writes, most likely in
