@@ -4,9 +4,6 @@
 #include <cstring>
 #include <utility>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -320,9 +317,14 @@ void MyCommon::SetSettingsCommitHookForTest(void (*hook)())
 
 void MyCommon::SetSettingInstance(QSettings* settings)
 {
+    // A settings object handed over is written by the library itself, as it is.
     if (m_settingInstance != settings)
         delete m_settingInstance;
     m_settingInstance = settings;
+    delete m_settingsScratch;
+    m_settingsScratch = nullptr;
+    m_settingsPath = settings ? settings->fileName() : QString();
+    m_settingsBlocked.clear();
 }
 
 QSettings* MyCommon::GetSettingInstance() const
@@ -363,10 +365,13 @@ void MyCommon::OpenSettingInstance(const QString& path)
         }
     } else if (info.isFile()) {
         QFile file(path);
-        if (file.open(QIODevice::ReadOnly))
+        if (file.open(QIODevice::ReadOnly)) {
             text = file.readAll();
-        else
+        } else {
+            // Written over, what it holds would be gone without having been read.
+            m_settingsBlocked = tr("the file cannot be read (%1)").arg(file.errorString());
             qCWarning(lcSettings) << "settings file unreadable:" << path << file.errorString();
+        }
     }
 
     static bool cleanUpAtExit = false;
@@ -374,7 +379,11 @@ void MyCommon::OpenSettingInstance(const QString& path)
         cleanUpAtExit = true;
         qAddPostRoutine([] { MyCommon::getInstance()->DeleteSettingInstance(); });
     }
-    m_settingsScratch = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/KESTAcon-XXXXXX"));
+    // In memory where that is at hand (no flush to an SD card for the copy),
+    // unless TMPDIR says where temporary files go.
+    const QFileInfo shm(QStringLiteral("/dev/shm"));
+    const bool inMemory = qEnvironmentVariableIsEmpty("TMPDIR") && shm.isDir() && shm.isWritable();
+    m_settingsScratch = new QTemporaryDir((inMemory ? shm.filePath() : QDir::tempPath()) + QStringLiteral("/KESTAcon-XXXXXX"));
     QString reason;
     const QString work = m_settingsScratch->filePath(SETTINGS_FILE_NAME);
     if (!m_settingsScratch->isValid() || (!text.isEmpty() && !writeScratchFile(work, text, &reason))) {
@@ -491,6 +500,10 @@ bool MyCommon::WriteSettingsFile(QString* reason)
     // short write (and its status keeps the first error for good), so the
     // copy is read back and must hold every value before it may replace the file.
     m_settingInstance->sync();
+    if (!m_settingsScratch) {
+        *reason = tr("the file could not be written");
+        return m_settingInstance->status() == QSettings::NoError;
+    }
     QFile work(m_settingInstance->fileName());
     if (!work.open(QIODevice::ReadOnly)) {
         *reason = work.errorString();
