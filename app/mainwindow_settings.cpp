@@ -108,11 +108,14 @@ void MainWindow::on_settingsChanged_Setting()
 
 void MainWindow::SaveSettings()
 {
+    // One write of the file for all of it.
+    common()->BeginSettingsBatch();
     on_settingsChanged_Setting();
     on_settingsChanged_FolderMark();
     on_settingsChanged_Emulator();
     on_settingsChanged_Dump();
     on_settingsChanged_Restore();
+    common()->EndSettingsBatch();
 }
 
 void MainWindow::InitializeSettings()

@@ -482,8 +482,17 @@ QStringList MyCommon::GetSettingKeys(const QString& section)
     return keys;
 }
 
+void MyCommon::EndSettingsBatch()
+{
+    if (m_batchDepth > 0 && --m_batchDepth == 0 && m_batchChanged && m_settingInstance)
+        CommitSettings();
+}
+
 void MyCommon::CommitSettings()
 {
+    m_batchChanged = m_batchDepth > 0;
+    if (m_batchChanged)
+        return;
     ++m_settingWrites;
     QString reason;
     if (!WriteSettingsFile(&reason))

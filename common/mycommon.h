@@ -153,6 +153,9 @@ public:
     QStringList GetSettingKeys(const QString& section);
     // Removes several entries with one write of the file.
     void RemoveSettingStrings(const QStringList& keys);
+    // Between these, changes are collected and written once, at the end.
+    void BeginSettingsBatch() { ++m_batchDepth; }
+    void EndSettingsBatch();
     // The path of the file the settings are written to ("" when none is open).
     QString SettingsFilePath() const { return m_settingsPath; }
     // Tests lower the size limit and stop the writer between writing the new
@@ -251,6 +254,8 @@ private:
     QString m_settingsPath;                     // the file every change goes to
     QString m_settingsBlocked;                  // why the file must not be replaced
     bool m_toldCannotSave = false;
+    int m_batchDepth = 0;
+    bool m_batchChanged = false;
     bool m_lastBlockingRunFinished = true;
     int m_blockingLimitOverride = -1;
     int m_drvemuState = 0;

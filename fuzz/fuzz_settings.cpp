@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QMap>
 #include <QSettings>
@@ -119,7 +120,10 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     // The reset between inputs warns about every write it skips.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     static QApplication app(*argc, *argv);
-    g_dir = new QTemporaryDir;
+    // In memory where possible: each settings write is flushed to disk.
+    g_dir = QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                ? new QTemporaryDir(QStringLiteral("/dev/shm/kesta-fuzz-XXXXXX"))
+                : new QTemporaryDir;
     // No drvctl to ask for its version: the window starts without a board.
     const QString emptyBin = g_dir->filePath(QStringLiteral("bin"));
     QDir().mkpath(emptyBin);

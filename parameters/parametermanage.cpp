@@ -147,10 +147,11 @@ void ParameterManage::SaveToSettings(const QString& slotFormat) const
 {
     MyCommon* common = MyCommon::getInstance();
     const int n = qMin(m_sets.size(), int(MAX_SETS));
+    common->BeginSettingsBatch();
     for (int i = 0; i < n; ++i)
         common->SetSettingStringList(SlotKey(slotFormat, i), SlotTextForm(m_sets.at(i)));
     // The slots after the last set go, those beyond the kept number too
-    // (a hand-edited file), in one write.
+    // (a hand-edited file); all of it in one write.
     QStringList gone;
     for (int j = n; j < MAX_SETS; ++j)
         gone << SlotKey(slotFormat, j);
@@ -161,6 +162,7 @@ void ParameterManage::SaveToSettings(const QString& slotFormat) const
             gone << section + QLatin1Char('/') + entry;
     }
     common->RemoveSettingStrings(gone);
+    common->EndSettingsBatch();
 }
 
 int ParameterManage::LoadFromSettings(const QString& slotFormat)
