@@ -184,8 +184,9 @@ public:
     // Like Command() but quiet: no commandOutputs() emission.  For the
     // emulator poll, whose listing must never reach a running operation's map.
     QByteArray CommandQuiet(const QString& program, const QStringList& args, int silenceLimitMs = -1);
-    // Runs program with args and returns when it has ended.  The window keeps
-    // painting but takes no input meanwhile.  Output goes to our own stdout/stderr.
+    // Runs program with args and returns when it has ended, or has been ended
+    // at its bound.  The window keeps painting but takes no input meanwhile; a
+    // busy box names the tool after a moment.  Output goes to our own stdout/stderr.
     QByteArray Execute(const QString& program, const QStringList& args);
     // Splits commandLine at every single blank (empty parts kept) into a program
     // and its arguments, and runs it like Execute().
