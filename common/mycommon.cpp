@@ -282,7 +282,7 @@ QStringList storedForm(const QVariant& value)
 {
     if (!value.isValid())
         return {};
-    if (value.type() == QVariant::StringList || value.type() == QVariant::List)
+    if (value.userType() == QMetaType::QStringList || value.userType() == QMetaType::QVariantList)
         return value.toStringList();
     return {value.toString()};
 }
@@ -392,7 +392,9 @@ void MyCommon::OpenSettingInstance(const QString& path)
         qCWarning(lcSettings) << "settings:" << m_settingsBlocked;
     }
     auto* settings = new QSettings(work, QSettings::IniFormat);
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     settings->setIniCodec("UTF-8");
+#endif
     m_settingInstance = settings;
 
     // A stray quote folds every later section into one value.  The file as
@@ -529,7 +531,9 @@ bool MyCommon::WriteSettingsFile(QString* reason)
             return false;
         }
         QSettings check(checkPath, QSettings::IniFormat);
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
         check.setIniCodec("UTF-8");
+#endif
         const QStringList keys = m_settingInstance->allKeys();
         bool same = check.allKeys().size() == keys.size();
         for (int i = 0; same && i < keys.size(); ++i)

@@ -64,10 +64,12 @@ Entries parse(const QByteArray& text)
     Entries entries;
     {
         QSettings settings(path, QSettings::IniFormat);
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
         settings.setIniCodec("UTF-8");
+#endif
         for (const QString& key : settings.allKeys()) {
             const QVariant value = settings.value(key);
-            const bool list = value.type() == QVariant::StringList || value.type() == QVariant::List;
+            const bool list = value.userType() == QMetaType::QStringList || value.userType() == QMetaType::QVariantList;
             entries.insert(key, !value.isValid() ? QStringList() : list ? value.toStringList() : QStringList{value.toString()});
         }
     }
