@@ -146,7 +146,9 @@ void MainWindow::ShowNotice(const QString& title, const QString& text)
     auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setStyleSheet(QStringLiteral("QPushButton{min-width:88px;min-height:44px}"));
-    box->open();
+    // Above a dialog that is open at the time, and answerable there.
+    box->setWindowModality(Qt::ApplicationModal);
+    box->show();
 }
 
 // ---- settings dialog ------------------------------------------------------
