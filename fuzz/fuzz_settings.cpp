@@ -126,6 +126,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     g_dir = QFileInfo(QStringLiteral("/dev/shm")).isWritable()
                 ? new QTemporaryDir(QStringLiteral("/dev/shm/kesta-fuzz-XXXXXX"))
                 : new QTemporaryDir;
+    std::atexit([] { delete g_dir; });
     // No drvctl to ask for its version: the window starts without a board.
     const QString emptyBin = g_dir->filePath(QStringLiteral("bin"));
     QDir().mkpath(emptyBin);
