@@ -57,6 +57,8 @@ MainWindow::MainWindow(QWidget* parent)
 
     // The form; slots named after an object and its signal connect here.
     ui->setupUi(this);
+    // Before the settings file is opened: what is found there is told too.
+    connect(common(), &MyCommon::userNotice, this, &MainWindow::ShowNotice, Qt::QueuedConnection);
 
     OutlinedText::install(ui->label);
 

@@ -121,6 +121,9 @@ public slots:
     void on_BTN_EMU_SETTING_2_clicked();
     void on_BTN_EXIT_clicked();
     void on_BTN_EXIT_EMU_clicked();
+    // Shows what MyCommon tells the user (settings that cannot be saved, a
+    // tool that did not finish) in a box of its own, without waiting on it.
+    void ShowNotice(const QString& title, const QString& text);
 
     // ---- operation panels and presets
     void on_BTN_DUMP_CYLINDERS_currentIndexChanged(int index);

@@ -5,6 +5,7 @@
 
 #include <QDebug>
 #include <QDialog>
+#include <QMessageBox>
 #include <QPair>
 #include <QProcess>
 #include <QSignalBlocker>
@@ -66,8 +67,9 @@ void MainWindow::LoadSettings()
     record.m_mode = common()->GetSettingInt(QStringLiteral("MODE/NO"));
     record.m_currentFolderPolicy = common()->GetSettingInt(QStringLiteral("CURRENT_FOLDER/NO"));
     qCDebug(lcSettings) << QString::asprintf("->CURRENT FOLDER(LOAD)[%d]", record.m_currentFolderPolicy);
-    record.m_specifiedFolder = common()->GetSettingString(QStringLiteral("CURRENT_FOLDER/SPECIFIED_FOLDER_PATH"));
-    record.m_lastAccessFolder = common()->GetSettingString(QStringLiteral("CURRENT_FOLDER/LASTACCESS_FOLDER_PATH"));
+    // A relative folder would reach the tools as a relative path, or as an option.
+    record.m_specifiedFolder = common()->GetSettingFolder(QStringLiteral("CURRENT_FOLDER/SPECIFIED_FOLDER_PATH"));
+    record.m_lastAccessFolder = common()->GetSettingFolder(QStringLiteral("CURRENT_FOLDER/LASTACCESS_FOLDER_PATH"));
     record.m_overwrite = common()->GetSettingBool(QStringLiteral("OVERWRITE/OVERWRITE"));
     record.m_x68kOption = common()->GetSettingBool(QStringLiteral("DRVEMU/X68KOPT"));
     record.m_motorSignal = common()->GetSettingBool(QStringLiteral("DRVEMU/MTRSIGNAL"));
@@ -107,11 +109,14 @@ void MainWindow::on_settingsChanged_Setting()
 
 void MainWindow::SaveSettings()
 {
+    // One write of the file for all of it.
+    common()->BeginSettingsBatch();
     on_settingsChanged_Setting();
     on_settingsChanged_FolderMark();
     on_settingsChanged_Emulator();
     on_settingsChanged_Dump();
     on_settingsChanged_Restore();
+    common()->EndSettingsBatch();
 }
 
 void MainWindow::InitializeSettings()
@@ -135,6 +140,16 @@ void MainWindow::InitializeSettings()
     ui->WDT_EMU_FDIMAGESELECTOR->SetupMarkFolderList();
 
     SaveSettings();
+}
+
+void MainWindow::ShowNotice(const QString& title, const QString& text)
+{
+    auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setStyleSheet(QStringLiteral("QPushButton{min-width:88px;min-height:44px}"));
+    // Above a dialog that is open at the time, and answerable there.
+    box->setWindowModality(Qt::ApplicationModal);
+    box->show();
 }
 
 // ---- settings dialog ------------------------------------------------------

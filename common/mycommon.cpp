@@ -1,13 +1,14 @@
 #include "mycommon.h"
 
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -16,11 +17,14 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
@@ -197,11 +201,112 @@ void MyCommon::InitialDefaultSettingInfo()
 
 // ---- settings store -------------------------------------------------------
 
+const QStringList MyCommon::SETTINGS_SECTIONS = {
+    QStringLiteral("SETTING"),  QStringLiteral("MODE"),     QStringLiteral("CURRENT_FOLDER"),
+    QStringLiteral("OVERWRITE"), QStringLiteral("STARTUP"), QStringLiteral("LASTINSERT_FDIMAGE"),
+    QStringLiteral("DRVEMU"),   QStringLiteral("CONVERT"),  QStringLiteral("DUMP"),
+    QStringLiteral("RESTORE"),  QStringLiteral("UNFORMAT"), QStringLiteral("FOLDER_MARK")};
+
+namespace {
+
+qint64 g_settingsSizeLimit = MyCommon::SETTINGS_SIZE_LIMIT;
+void (*g_commitHook)() = nullptr;
+
+QString lastSystemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Writes data to path as a new file that takes the old one's place only when
+// every byte of it and the switch itself succeeded; the old file is kept
+// otherwise.  A read-only file is left alone, as its owner wants.
+bool writeWholeFile(const QString& path, const QByteArray& data, QString* reason, bool withHook = false)
+{
+    if (QFileInfo::exists(path) && ::access(QFile::encodeName(path).constData(), W_OK) != 0) {
+        *reason = lastSystemError();
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *reason = file.errorString();
+        return false;
+    }
+    errno = 0;
+    // A short write (a full disk) is an error even where the device does not call it one.
+    if (file.write(data) != data.size() || !file.flush()) {
+        *reason = file.error() != QFileDevice::NoError ? file.errorString() : lastSystemError();
+        file.cancelWriting();
+        return false;
+    }
+    if (withHook && g_commitHook)
+        g_commitHook();
+    if (!file.commit()) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+// A scratch file of the working copy: written in place, every byte checked.
+bool writeScratchFile(const QString& path, const QByteArray& data, QString* reason)
+{
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size() || !file.flush()) {
+        *reason = file.error() != QFileDevice::NoError ? file.errorString() : lastSystemError();
+        return false;
+    }
+    return true;
+}
+
+// A value as the INI text holds it: a list, or one string.
+QStringList storedForm(const QVariant& value)
+{
+    if (!value.isValid())
+        return {};
+    if (value.userType() == QMetaType::QStringList || value.userType() == QMetaType::QVariantList)
+        return value.toStringList();
+    return {value.toString()};
+}
+
+// The known sections whose header and at least one entry are in text.
+QStringList sectionsInText(const QByteArray& text)
+{
+    QStringList found;
+    QString current;
+    for (const QByteArray& raw : text.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.startsWith('[') && line.endsWith(']')) {
+            current = QString::fromUtf8(line.mid(1, line.size() - 2)).trimmed();
+        } else if (line.contains('=') && MyCommon::SETTINGS_SECTIONS.contains(current) && !found.contains(current)) {
+            found << current;
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+void MyCommon::SetSettingsSizeLimitForTest(qint64 bytes)
+{
+    g_settingsSizeLimit = bytes;
+}
+
+void MyCommon::SetSettingsCommitHookForTest(void (*hook)())
+{
+    g_commitHook = hook;
+}
+
 void MyCommon::SetSettingInstance(QSettings* settings)
 {
+    // A settings object handed over is written by the library itself, as it is.
     if (m_settingInstance != settings)
         delete m_settingInstance;
     m_settingInstance = settings;
+    delete m_settingsScratch;
+    m_settingsScratch = nullptr;
+    m_settingsPath = settings ? settings->fileName() : QString();
+    m_settingsBlocked.clear();
 }
 
 QSettings* MyCommon::GetSettingInstance() const
@@ -213,29 +318,84 @@ void MyCommon::DeleteSettingInstance()
 {
     delete m_settingInstance;
     m_settingInstance = nullptr;
+    delete m_settingsScratch;
+    m_settingsScratch = nullptr;
+    m_settingsPath.clear();
 }
 
 void MyCommon::OpenSettingInstance(const QString& path)
 {
-    // QSettings guards every write with "<file>.lock".  A write cut short by
-    // a power loss or SIGKILL can leave that file empty: it names no process,
-    // so QLockFile can not see that its owner is gone and takes it for a live
-    // lock until it is 30 s old, and each settings write blocks the window
-    // that long.  An empty lock that nobody holds (a live owner holds its
-    // flock from the moment it creates the file) is removed here.
-    const QByteArray lockPath = QFile::encodeName(path + QStringLiteral(".lock"));
-    const int lockFd = ::open(lockPath.constData(), O_RDONLY | O_CLOEXEC);
-    if (lockFd >= 0) {
-        struct stat info;
-        if (::fstat(lockFd, &info) == 0 && info.st_size == 0 && ::flock(lockFd, LOCK_EX | LOCK_NB) == 0) {
-            qWarning() << "removing an empty settings lock left by an interrupted write:" << lockPath;
-            ::unlink(lockPath.constData());
+    DeleteSettingInstance();
+    m_settingsPath = path;
+    m_settingsBlocked.clear();
+    m_toldCannotSave = false;
+
+    QByteArray text;
+    const QFileInfo info(path);
+    if (info.isFile() && info.size() > g_settingsSizeLimit) {
+        // Reading it would freeze the window for seconds, and every write for longer.
+        const QString aside = path + QStringLiteral(".too-large");
+        QFile::remove(aside);
+        qCWarning(lcSettings) << "settings file of" << info.size() << "bytes set aside as" << aside;
+        if (QFile::rename(path, aside)) {
+            Notify(tr("The settings file is too large (%1 bytes).\nIt was set aside as %2.\n"
+                      "The settings start from their defaults.").arg(QString::number(info.size()), aside));
+        } else {
+            m_settingsBlocked = tr("%1 is too large and could not be set aside").arg(path);
+            Notify(tr("The settings file is too large (%1 bytes) and could not be set aside.\n%2\n"
+                      "The settings start from their defaults.").arg(QString::number(info.size()), path));
         }
-        ::close(lockFd);
+    } else if (info.isFile()) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            text = file.readAll();
+        } else {
+            // Written over, what it holds would be gone without having been read.
+            m_settingsBlocked = tr("the file cannot be read (%1)").arg(file.errorString());
+            qCWarning(lcSettings) << "settings file unreadable:" << path << file.errorString();
+        }
     }
-    auto* settings = new QSettings(path, QSettings::IniFormat);
+
+    static bool cleanUpAtExit = false;
+    if (!cleanUpAtExit) {
+        cleanUpAtExit = true;
+        qAddPostRoutine([] { MyCommon::getInstance()->DeleteSettingInstance(); });
+    }
+    // In memory where that is at hand (no flush to an SD card for the copy),
+    // unless TMPDIR says where temporary files go.
+    const QFileInfo shm(QStringLiteral("/dev/shm"));
+    const bool inMemory = qEnvironmentVariableIsEmpty("TMPDIR") && shm.isDir() && shm.isWritable();
+    m_settingsScratch = new QTemporaryDir((inMemory ? shm.filePath() : QDir::tempPath()) + QStringLiteral("/KESTAcon-XXXXXX"));
+    QString reason;
+    const QString work = m_settingsScratch->filePath(SETTINGS_FILE_NAME);
+    if (!m_settingsScratch->isValid() || (!text.isEmpty() && !writeScratchFile(work, text, &reason))) {
+        // Without the working copy every write would replace the file with defaults.
+        m_settingsBlocked = tr("no working copy (%1)").arg(reason.isEmpty() ? m_settingsScratch->errorString() : reason);
+        qCWarning(lcSettings) << "settings:" << m_settingsBlocked;
+    }
+    auto* settings = new QSettings(work, QSettings::IniFormat);
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     settings->setIniCodec("UTF-8");
-    SetSettingInstance(settings);
+#endif
+    m_settingInstance = settings;
+
+    // A stray quote folds every later section into one value.  The file as
+    // it was goes aside before anything is written over it.
+    QStringList lost = sectionsInText(text);
+    for (const QString& group : settings->childGroups())
+        lost.removeAll(group);
+    if (!lost.isEmpty()) {
+        const QString aside = path + QStringLiteral(".damaged");
+        qCWarning(lcSettings) << "settings file damaged, sections lost:" << lost << "copy:" << aside;
+        if (writeWholeFile(aside, text, &reason)) {
+            Notify(tr("The settings file is damaged: %1 could not be read.\nA copy was kept as %2.\n"
+                      "Those settings start from their defaults.").arg(lost.join(QStringLiteral(", ")), aside));
+        } else {
+            m_settingsBlocked = tr("the damaged file could not be copied aside (%1)").arg(reason);
+            Notify(tr("The settings file is damaged: %1 could not be read.\nNo copy could be kept (%2), "
+                      "so the file is not changed.").arg(lost.join(QStringLiteral(", ")), reason));
+        }
+    }
 }
 
 namespace {
@@ -260,21 +420,141 @@ QVariant MyCommon::ReadSetting(const QString& key, const QVariant& fallback)
     return value;
 }
 
+bool MyCommon::ChangeSetting(const QString& key, const QVariant* value)
+{
+    const auto [section, entry] = splitKey(key);
+    m_settingInstance->beginGroup(section);
+    const bool present = m_settingInstance->contains(entry);
+    // A value the file already holds is not written again.
+    const bool change = value ? !present || storedForm(m_settingInstance->value(entry)) != storedForm(*value) : present;
+    if (change && value)
+        m_settingInstance->setValue(entry, *value);
+    else if (change)
+        m_settingInstance->remove(entry);
+    m_settingInstance->endGroup();
+    return change;
+}
+
 void MyCommon::WriteSetting(const QString& key, const QVariant* value)
 {
     if (!m_settingInstance) {
-        qWarning() << "settings write before the settings file is open:" << key;
+        qCWarning(lcSettings) << "settings write before the settings file is open:" << key;
         return;
     }
-    const auto [section, entry] = splitKey(key);
+    if (ChangeSetting(key, value))
+        CommitSettings();
+}
+
+void MyCommon::RemoveSettingStrings(const QStringList& keys)
+{
+    if (!m_settingInstance)
+        return;
+    bool changed = false;
+    for (const QString& key : keys)
+        changed = ChangeSetting(key, nullptr) || changed;
+    if (changed)
+        CommitSettings();
+}
+
+QStringList MyCommon::GetSettingKeys(const QString& section)
+{
+    if (!m_settingInstance)
+        return {};
     m_settingInstance->beginGroup(section);
-    if (value)
-        m_settingInstance->setValue(entry, *value);
-    else
-        m_settingInstance->remove(entry);
+    const QStringList keys = m_settingInstance->childKeys();
     m_settingInstance->endGroup();
-    m_settingInstance->sync();
+    return keys;
+}
+
+void MyCommon::EndSettingsBatch()
+{
+    if (m_batchDepth > 0 && --m_batchDepth == 0 && m_batchChanged && m_settingInstance)
+        CommitSettings();
+}
+
+void MyCommon::CommitSettings()
+{
+    m_batchChanged = m_batchDepth > 0;
+    if (m_batchChanged)
+        return;
     ++m_settingWrites;
+    QString reason;
+    if (!WriteSettingsFile(&reason))
+        SettingsWriteFailed(reason);
+}
+
+bool MyCommon::WriteSettingsFile(QString* reason)
+{
+    if (!m_settingsBlocked.isEmpty()) {
+        *reason = m_settingsBlocked;
+        return false;
+    }
+    // The settings library writes the working copy; it does not notice a
+    // short write (and its status keeps the first error for good), so the
+    // copy is read back and must hold every value before it may replace the file.
+    m_settingInstance->sync();
+    if (!m_settingsScratch) {
+        *reason = tr("the file could not be written");
+        return m_settingInstance->status() == QSettings::NoError;
+    }
+    QFile work(m_settingInstance->fileName());
+    if (!work.open(QIODevice::ReadOnly)) {
+        *reason = work.errorString();
+        return false;
+    }
+    const QByteArray text = work.readAll();
+    work.close();
+    {
+        // A name of its own each time: the library caches files by name.
+        static quint64 checks = 0;
+        const QString checkPath = m_settingsScratch->filePath(QStringLiteral("check%1.ini").arg(++checks));
+        if (!writeScratchFile(checkPath, text, reason)) {
+            QFile::remove(checkPath);
+            return false;
+        }
+        QSettings check(checkPath, QSettings::IniFormat);
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+        check.setIniCodec("UTF-8");
+#endif
+        const QStringList keys = m_settingInstance->allKeys();
+        bool same = check.allKeys().size() == keys.size();
+        for (int i = 0; same && i < keys.size(); ++i)
+            same = storedForm(check.value(keys.at(i))) == storedForm(m_settingInstance->value(keys.at(i)));
+        QFile::remove(checkPath);
+        if (!same) {
+            *reason = tr("the working copy was cut short");
+            return false;
+        }
+    }
+    return writeWholeFile(m_settingsPath, text, reason, true);
+}
+
+void MyCommon::SettingsWriteFailed(const QString& reason)
+{
+    qCWarning(lcSettings) << "settings write failed:" << m_settingsPath << reason;
+    if (m_toldCannotSave)
+        return;
+    m_toldCannotSave = true;
+    Notify(tr("Settings cannot be saved.\n%1\n%2").arg(m_settingsPath, reason));
+}
+
+QString MyCommon::GetSettingFolder(const QString& key)
+{
+    const QString value = GetSettingString(key);
+    if (IsUsableSettingFolder(value))
+        return value;
+    qCWarning(lcSettings) << "not an absolute folder, the default start folder is used:" << key << value;
+    return m_defaults.value(key).toString();
+}
+
+bool MyCommon::IsUsableSettingFolder(const QString& path)
+{
+    return path.isEmpty() || QDir::isAbsolutePath(path);
+}
+
+void MyCommon::Notify(const QString& text)
+{
+    emit userNotice(tr("Warning."), text);
 }
 
 QString MyCommon::GetSettingString(const QString& key)
@@ -386,6 +666,38 @@ namespace {
 
 // Waits in a local event loop until proc has finished, at most timeoutMs
 // (-1: no limit).  Returns true when the process is no longer running.
+// While a blocking run lasts longer than a moment, a box without buttons
+// names the tool, so a swallowed tap is not lost without a sign.
+class BusyNotice
+{
+public:
+    explicit BusyNotice(const QString& name)
+    {
+        m_delay.setSingleShot(true);
+        QObject::connect(&m_delay, &QTimer::timeout, [this, name]() {
+            if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+                return;
+            m_box = new QProgressDialog(MyCommon::tr("%1 is running.").arg(name), QString(), 0, 0,
+                                        QApplication::activeWindow());
+            m_box->setWindowTitle(name);
+            m_box->setWindowModality(Qt::ApplicationModal);
+            m_box->setStyleSheet(MyCommon::PROGRESS_STYLE);
+            m_box->setMinimumDuration(0);
+            m_box->show();
+        });
+        m_delay.start(MyCommon::TIME_BUSY_BOX_DELAY);
+    }
+    ~BusyNotice()
+    {
+        m_delay.stop();
+        delete m_box.data();
+    }
+
+private:
+    QTimer m_delay;
+    QPointer<QProgressDialog> m_box; // its parent may go while the tool runs
+};
+
 bool waitForEnd(QProcess& proc, int timeoutMs, QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents)
 {
     if (proc.state() == QProcess::NotRunning)
@@ -427,7 +739,7 @@ struct MyCommon::ActiveRun {
 };
 
 QByteArray MyCommon::RunCaptured(const QString& program, const QStringList& args, int silenceLimitMs,
-                                 bool emitChunks, int graceMs, bool withErrors)
+                                 bool emitChunks, int graceMs, bool withErrors, int totalLimitMs)
 {
     QByteArray result;
     QProcess proc;
@@ -445,6 +757,9 @@ QByteArray MyCommon::RunCaptured(const QString& program, const QStringList& args
     bool failedToStart = false;
     bool inGrace = false;
     bool silent = false;
+    bool overTime = false;
+    QTimer total; // the run's whole bound, when it has one
+    total.setSingleShot(true);
     bool reading = true; // the silence timer runs only while the loop reads
 
     // Only the runs of the operations can be cancelled; a poll that runs
@@ -493,15 +808,22 @@ QByteArray MyCommon::RunCaptured(const QString& program, const QStringList& args
         silent = true;
         loop.quit();
     });
+    connect(&total, &QTimer::timeout, &loop, [&]() {
+        overTime = true;
+        loop.quit();
+    });
 
     proc.start(program, args, QIODevice::ReadWrite);
     if (!ended && proc.state() != QProcess::NotRunning) {
         silence.start(silenceLimitMs);
+        if (totalLimitMs > 0)
+            total.start(totalLimitMs);
         loop.exec();
     }
     m_activeRun = outer;
     reading = false;
     silence.stop();
+    total.stop();
     drain();
     const bool cancelled = run.cancelled;
     if (silent)
@@ -520,6 +842,9 @@ QByteArray MyCommon::RunCaptured(const QString& program, const QStringList& args
     } else if (silent) {
         outcome.kind = RunOutcome::Silent;
         outcome.silenceMs = silenceLimitMs;
+    } else if (overTime) {
+        outcome.kind = RunOutcome::TimedOut;
+        outcome.silenceMs = totalLimitMs;
     } else if (proc.exitStatus() == QProcess::CrashExit) {
         outcome.kind = RunOutcome::Crashed;
         outcome.signal = proc.exitCode();
@@ -558,17 +883,62 @@ QByteArray MyCommon::CommandQuiet(const QString& program, const QStringList& arg
 
 QByteArray MyCommon::CommandBlocked(const QString& program, const QStringList& args)
 {
-    UserInputBlocker blocker;
-    return RunCaptured(program, args, m_silenceLimit, false, m_graceLimit, true);
+    QByteArray output;
+    {
+        UserInputBlocker blocker;
+        BusyNotice busy(QFileInfo(program).fileName());
+        output = RunCaptured(program, args, m_silenceLimit, false, m_graceLimit, true, BlockingRunLimit(program));
+    }
+    m_lastBlockingRunFinished = m_lastOutcome.kind != RunOutcome::TimedOut;
+    if (!m_lastBlockingRunFinished)
+        Notify(m_lastOutcome.Reason() + QLatin1Char('.'));
+    return output;
+}
+
+int MyCommon::BlockingRunLimit(const QString& program) const
+{
+    if (m_blockingLimitOverride >= 0)
+        return m_blockingLimitOverride;
+    const QString name = QFileInfo(program).fileName();
+    if (name == QLatin1String("pkill") || name == QLatin1String("shutdown") || name == QLatin1String("reboot"))
+        return TIME_SYSTEM_COMMAND_LIMIT;
+    return TIME_TOOL_LIMIT; // the image tools, cp and anything else
 }
 
 void MyCommon::RunBlocking(const QString& program, const QStringList& args)
 {
-    QProcess proc;
-    proc.setProcessChannelMode(QProcess::ForwardedChannels);
-    UserInputBlocker blocker;
-    proc.start(program, args, QIODevice::ReadWrite);
-    waitForEnd(proc, -1);
+    const QString name = QFileInfo(program).fileName();
+    const int limit = BlockingRunLimit(program);
+    auto* process = new QProcess;
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    bool finished = true;
+    {
+        // Taps are swallowed while the tool runs; the busy box is the sign of it.
+        UserInputBlocker blocker;
+        BusyNotice busy(name);
+        process->start(program, args, QIODevice::ReadWrite);
+        finished = waitForEnd(*process, limit);
+        if (!finished) {
+            qCWarning(lcTools) << name << "did not finish within" << limit << "ms; ending it";
+            process->terminate();
+            if (!waitForEnd(*process, 2000)) {
+                process->kill();
+                waitForEnd(*process, 5000);
+            }
+        }
+    }
+    if (process->state() == QProcess::NotRunning) {
+        delete process;
+    } else {
+        // Not even SIGKILL ended it yet (a tool stuck in the kernel): let it
+        // go when it does, rather than wait here.
+        qCWarning(lcTools) << name << "still running after kill";
+        process->setParent(this);
+        connect(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), process, &QObject::deleteLater);
+    }
+    m_lastBlockingRunFinished = finished;
+    if (!finished)
+        Notify(tr("%1 did not finish within %2 s and was stopped.").arg(name, QString::number(limit / 1000.0)));
 }
 
 QByteArray MyCommon::Execute(const QString& program, const QStringList& args)

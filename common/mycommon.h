@@ -11,6 +11,7 @@
 #include "runoutcome.h"
 
 class QSettings;
+class QTemporaryDir;
 class QTextEdit;
 class QWidget;
 
@@ -28,6 +29,7 @@ public:
     static const QString ORGANIZATION_NAME;
     static const QString ORGANIZATION_DOMAIN;
     static const QString SETTINGS_FILE_NAME;
+    static const QStringList SETTINGS_SECTIONS; // the sections the program keeps
     static const QString POWERED_BY_PREFIX;
     static const QString APP_VERSION;
 
@@ -112,6 +114,13 @@ public:
     static constexpr int TIME_EDIT_HOLD = 2000;
     // A tool that writes nothing for this long is ended by Command().
     static constexpr int TIME_COMMAND_SILENCE = 30000;
+    // Bounds of the blocking runs: image tools, cp and anything else; pkill,
+    // shutdown and reboot.  A run that lasts longer than the delay shows a busy box.
+    static constexpr int TIME_TOOL_LIMIT = 120000;
+    static constexpr int TIME_SYSTEM_COMMAND_LIMIT = 10000;
+    static constexpr int TIME_BUSY_BOX_DELAY = 300;
+    // A settings file larger than this is set aside unread.
+    static constexpr qint64 SETTINGS_SIZE_LIMIT = 1024 * 1024;
 
     // The emulator state word.
     enum DrvemuState { DRVEMU_STOPPED = 0, DRVEMU_RUNNING = 1 };
@@ -137,7 +146,27 @@ public:
     QSettings* GetSettingInstance() const;
     void DeleteSettingInstance();
     // Opens the settings file at path in the program's format and hands it over.
+    // The settings object works on a private copy; every change is written
+    // to path as a whole new file that replaces the old one only once it is
+    // complete.  A damaged file is copied aside first, a far too large one is
+    // set aside unread; the user is told of both (userNotice).
     void OpenSettingInstance(const QString& path);
+    // Folder entries must be absolute; anything else gives the key's default.
+    QString GetSettingFolder(const QString& key);
+    static bool IsUsableSettingFolder(const QString& path);
+    // The entry names of one section, in the file's order.
+    QStringList GetSettingKeys(const QString& section);
+    // Removes several entries with one write of the file.
+    void RemoveSettingStrings(const QStringList& keys);
+    // Between these, changes are collected and written once, at the end.
+    void BeginSettingsBatch() { ++m_batchDepth; }
+    void EndSettingsBatch();
+    // The path of the file the settings are written to ("" when none is open).
+    QString SettingsFilePath() const { return m_settingsPath; }
+    // Tests lower the size limit and stop the writer between writing the new
+    // file and putting it in place.
+    static void SetSettingsSizeLimitForTest(qint64 bytes);
+    static void SetSettingsCommitHookForTest(void (*hook)());
 
     static QString GetApplicationInifilePath();
     // Tests keep their settings file in a folder of their own.
@@ -160,8 +189,10 @@ public:
     // emulator poll, whose listing must never reach a running operation's map.
     QByteArray CommandQuiet(const QString& program, const QStringList& args, int silenceLimitMs = -1);
     // Like Command() without emissions, with input swallowed while the tool
-    // runs (the window keeps painting).  For the image tools, whose output
-    // and outcome the caller needs; standard error is read as well.
+    // runs (the window keeps painting) and a busy box naming it after a
+    // moment.  For the image tools, whose output and outcome the caller
+    // needs; standard error is read as well.  Bound like Execute(): a tool
+    // still running then is stopped (TimedOut) and the user is told.
     QByteArray CommandBlocked(const QString& program, const QStringList& args);
     // How the last Command(), CommandQuiet() or CommandBlocked() ended.
     const RunOutcome& LastOutcome() const { return m_lastOutcome; }
@@ -169,12 +200,19 @@ public:
     // nothing when no Command() runs.
     void CancelCommand();
     bool IsCommandRunning() const { return m_activeRun != nullptr; }
-    // Runs program with args and returns when it has ended.  The window keeps
-    // painting but takes no input meanwhile.  Output goes to our own stdout/stderr.
+    // Runs program with args and returns when it has ended, or has been ended
+    // at its bound.  The window keeps painting but takes no input meanwhile; a
+    // busy box names the tool after a moment.  Output goes to our own stdout/stderr.
     QByteArray Execute(const QString& program, const QStringList& args);
     // Splits commandLine at every single blank (empty parts kept) into a program
     // and its arguments, and runs it like Execute().
     QByteArray LinuxCommand(const QString& commandLine);
+    // Both blocking runs are bounded (BlockingRunLimit); a tool still running
+    // then is terminated, killed if need be, and the user is told its name.
+    int BlockingRunLimit(const QString& program) const;
+    bool LastBlockingRunFinished() const { return m_lastBlockingRunFinished; }
+    // Tests shorten every blocking bound to ms (-1: the real bounds).
+    void SetBlockingRunLimitForTest(int ms) { m_blockingLimitOverride = ms; }
     static QStringList SplitCommandLine(const QString& commandLine);
 
     void UpdateDRVEMU_STATE(int state) { m_drvemuState = state; }
@@ -204,6 +242,9 @@ public:
     static QWidget* GetMainWindow(QWidget* widget);
     static void SystemError(const QString& text);
     void EmitSettingChanged() { emit settingsChanged(); }
+    // Something the user must learn of (a settings file that cannot be
+    // saved, a tool that did not finish); the main window shows it.
+    void Notify(const QString& text);
 
     // ---- input guard ------------------------------------------------------
     bool isInputGuard() const { return m_inputGuard; }
@@ -212,20 +253,33 @@ public:
 signals:
     void commandOutputs(QByteArray chunk);
     void settingsChanged();
+    void userNotice(const QString& title, const QString& text);
 
 private:
     MyCommon();
     void InitialDefaultSettingInfo();
     QVariant ReadSetting(const QString& key, const QVariant& fallback);
     void WriteSetting(const QString& key, const QVariant* value);
+    bool ChangeSetting(const QString& key, const QVariant* value);
+    void CommitSettings();
+    bool WriteSettingsFile(QString* reason);
+    void SettingsWriteFailed(const QString& reason);
     struct ActiveRun;
     QByteArray RunCaptured(const QString& program, const QStringList& args, int silenceLimitMs, bool emitChunks,
-                           int graceMs = 0, bool withErrors = false);
+                           int graceMs = 0, bool withErrors = false, int totalLimitMs = 0);
     void RunBlocking(const QString& program, const QStringList& args);
 
     KESTAconSettings m_settings;
     QHash<QString, QVariant> m_defaults;
     QSettings* m_settingInstance = nullptr;
+    QTemporaryDir* m_settingsScratch = nullptr; // holds the working copy
+    QString m_settingsPath;                     // the file every change goes to
+    QString m_settingsBlocked;                  // why the file must not be replaced
+    bool m_toldCannotSave = false;
+    int m_batchDepth = 0;
+    bool m_batchChanged = false;
+    bool m_lastBlockingRunFinished = true;
+    int m_blockingLimitOverride = -1;
     int m_drvemuState = DRVEMU_STOPPED;
     bool m_inputGuard = false;
     int m_silenceLimit = TIME_COMMAND_SILENCE;

@@ -14,6 +14,7 @@ const NameEntry NAMES[] = {
     {RunOutcome::Completed, "completed"}, {RunOutcome::Failed, "failed"},
     {RunOutcome::Crashed, "crashed"},     {RunOutcome::Silent, "silent"},
     {RunOutcome::Cancelled, "cancelled"}, {RunOutcome::NotStarted, "not started"},
+    {RunOutcome::TimedOut, "timed out"},
 };
 
 QString seconds(int ms)
@@ -60,6 +61,8 @@ QString RunOutcome::Reason() const
         return QStringLiteral("%1 was killed by signal %2").arg(tool).arg(signal);
     case Silent:
         return QStringLiteral("%1 was silent for %2 s and was stopped").arg(tool, seconds(silenceMs));
+    case TimedOut:
+        return QStringLiteral("%1 did not finish within %2 s and was stopped").arg(tool, seconds(silenceMs));
     case NotRun:
         return QStringLiteral("%1 did not run").arg(tool.isEmpty() ? QStringLiteral("The tool") : tool);
     case Completed:

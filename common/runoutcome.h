@@ -15,18 +15,20 @@ struct RunOutcome
         Silent,     // stopped after writing nothing for the silence limit
         Cancelled,  // stopped by the user
         NotStarted, // missing or not executable
+        TimedOut,   // still running at the run's bound, stopped
     };
 
     Kind kind = NotRun;
     QString tool;
     int exitStatus = 0;  // Failed: the status; NotStarted: 126/127 when the system said so
     int signal = 0;      // Crashed: the signal
-    int silenceMs = 0;   // Silent: the limit that was reached
+    int silenceMs = 0;   // Silent, TimedOut: the limit that was reached
     QString lastLine;    // the tool's last non-empty output line, escapes removed
 
     bool ok() const { return kind == Completed; }
 
-    // "completed", "failed", "crashed", "silent", "cancelled", "not started"
+    // "completed", "failed", "crashed", "silent", "cancelled", "not started",
+    // "timed out"
     // ("" for NotRun); FromName gives NotRun for any other text.
     static QString Name(Kind kind);
     static Kind FromName(const QString& name);

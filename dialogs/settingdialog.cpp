@@ -25,9 +25,7 @@ MyCommon* common()
 }
 
 // The sections a settings file of this program may hold.
-const QStringList KNOWN_SECTIONS = {"SETTING",  "MODE",    "CURRENT_FOLDER", "OVERWRITE",
-                                    "STARTUP",  "LASTINSERT_FDIMAGE", "DRVEMU", "CONVERT",
-                                    "DUMP",     "RESTORE", "UNFORMAT",       "FOLDER_MARK"};
+const QStringList& KNOWN_SECTIONS = MyCommon::SETTINGS_SECTIONS;
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QSignalBlocker>
 
+#include "kestalog.h"
 #include "mycommon.h"
 
 MarkManage* MarkManage::getInstance()
@@ -53,6 +54,10 @@ void MarkManage::LoadFromSettings()
         const QString path = common->GetSettingString(SettingKey(i));
         if (path.isEmpty())
             break;
+        if (!MyCommon::IsUsableSettingFolder(path)) {
+            qCWarning(lcSettings) << "folder mark is not an absolute folder, skipped:" << path;
+            continue;
+        }
         Add(path);
     }
 }

@@ -144,10 +144,22 @@ void ParameterManage::SaveToSettings(const QString& slotFormat) const
 {
     MyCommon* common = MyCommon::getInstance();
     const int n = qMin(m_sets.size(), int(MAX_SETS));
+    common->BeginSettingsBatch();
     for (int i = 0; i < n; ++i)
         common->SetSettingStringList(SlotKey(slotFormat, i), SlotTextForm(m_sets.at(i)));
+    // The slots after the last set go, those beyond the kept number too
+    // (a hand-edited file); all of it in one write.
+    QStringList gone;
     for (int j = n; j < MAX_SETS; ++j)
-        common->RemoveSettingString(SlotKey(slotFormat, j));
+        gone << SlotKey(slotFormat, j);
+    const QString section = slotFormat.section(QLatin1Char('/'), 0, 0);
+    for (const QString& entry : common->GetSettingKeys(section)) {
+        bool number = false;
+        if (entry.toInt(&number) >= MAX_SETS && number)
+            gone << section + QLatin1Char('/') + entry;
+    }
+    common->RemoveSettingStrings(gone);
+    common->EndSettingsBatch();
 }
 
 int ParameterManage::LoadFromSettings(const QString& slotFormat)

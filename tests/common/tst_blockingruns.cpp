@@ -1,0 +1,111 @@
+#include <QApplication>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <csignal>
+
+#include "mycommon.h"
+#include "testenv.h"
+
+// The blocking runs (Execute, LinuxCommand) end a tool that does not finish,
+// tell the user which one it was and give input back; a run that lasts shows
+// a busy box with the tool's name.
+class TestBlockingRuns : public QObject
+{
+    Q_OBJECT
+private slots:
+    void bounded_data();
+    void bounded();
+    void busyBox();
+};
+
+namespace {
+MyCommon* common()
+{
+    return MyCommon::getInstance();
+}
+} // namespace
+
+void TestBlockingRuns::bounded_data()
+{
+    QTest::addColumn<QString>("commandLine"); // run with LinuxCommand, or with Execute when it starts with "x "
+    QTest::addColumn<QString>("body");        // of the stand-in for the tool
+    QTest::addColumn<int>("realLimit");
+    QTest::addColumn<bool>("finishes");
+    const QString never = "echo $$ > \"$KESTA_STUB_LOG.pid\"\nexec sleep 600";
+    const QString deaf = "echo $$ > \"$KESTA_STUB_LOG.pid\"\ntrap '' TERM\nexec sleep 600";
+    QTest::newRow("hvrconv never ends") << "x hvrconv -i a.dim" << never << 120000 << false;
+    QTest::newRow("hvrtool deaf to TERM") << "x hvrtool -n" << deaf << 120000 << false;
+    QTest::newRow("cp never ends") << "cp /a /b" << never << 120000 << false;
+    QTest::newRow("pkill deaf to TERM") << "pkill drvemu" << deaf << 10000 << false;
+    QTest::newRow("shutdown never ends") << "shutdown -h now" << never << 10000 << false;
+    QTest::newRow("reboot ends") << "reboot" << "echo $$ > \"$KESTA_STUB_LOG.pid\"" << 10000 << true;
+}
+
+void TestBlockingRuns::bounded()
+{
+    QFETCH(QString, commandLine);
+    QFETCH(QString, body);
+    QFETCH(int, realLimit);
+    QFETCH(bool, finishes);
+    TestEnv env;
+    QStringList parts = commandLine.split(' ');
+    const bool execute = parts.first() == "x";
+    if (execute)
+        parts.removeFirst();
+    const QString tool = parts.takeFirst();
+    env.writeScript(tool, body);
+    QCOMPARE(common()->BlockingRunLimit(tool), realLimit);
+    common()->SetBlockingRunLimitForTest(300);
+    QSignalSpy told(common(), &MyCommon::userNotice);
+    if (execute)
+        common()->Execute(tool, parts);
+    else
+        common()->LinuxCommand(commandLine);
+    common()->SetBlockingRunLimitForTest(-1);
+
+    QCOMPARE(common()->LastBlockingRunFinished(), finishes);
+    QCOMPARE(told.count(), finishes ? 0 : 1);
+    if (!finishes)
+        QCOMPARE(told.at(0).at(1).toString(), tool + " did not finish within 0.3 s and was stopped.");
+    // The tool is gone (and reaped), not left running behind the program.
+    QFile pidFile(env.stubLogPath() + ".pid");
+    QVERIFY(pidFile.open(QIODevice::ReadOnly));
+    QVERIFY(!signalProcess(pidFile.readAll().trimmed().toLongLong(), 0));
+    // Input is taken again.
+    QPushButton button;
+    QSignalSpy clicked(&button, &QPushButton::clicked);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QCOMPARE(clicked.count(), 1);
+}
+
+void TestBlockingRuns::busyBox()
+{
+    TestEnv env;
+    const QString stop = env.path("stop");
+    env.writeScript("hvrconv", QString("while [ ! -e '%1' ]; do sleep 0.05; done").arg(stop));
+    QStringList seen;
+    QTimer look; // ends the tool once the box is up
+    connect(&look, &QTimer::timeout, [&]() {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QProgressDialog*>(widget);
+            if (box && box->isVisible() && seen.isEmpty()) {
+                seen << box->labelText() << QString::number(box->findChildren<QPushButton*>().size());
+                QFile(stop).open(QIODevice::WriteOnly);
+            }
+        }
+    });
+    look.start(20);
+    common()->SetBlockingRunLimitForTest(60000);
+    common()->Execute("hvrconv", {});
+    common()->SetBlockingRunLimitForTest(-1);
+    QVERIFY(common()->LastBlockingRunFinished());
+    QCOMPARE(seen, QStringList({"hvrconv is running.", "0"}));
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        QVERIFY(!qobject_cast<QProgressDialog*>(widget) || !widget->isVisible());
+}
+
+QTEST_MAIN(TestBlockingRuns)
+#include "tst_blockingruns.moc"
