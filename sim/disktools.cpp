@@ -256,6 +256,9 @@ struct TrackJob {
 };
 
 // One track: the fault hooks, then up to maxAttempts attempts with a report each.
+// A report count that reaches the retry count means a failed track to the
+// controller's map, so the last report is the failure notice: only the tries
+// before it can read the track (all of them when only one is allowed).
 Outcome runTrack(Progress& progress, Pace& pace, const Faults& f, const TrackJob& job, bool silenceHere,
                  int maxAttempts, bool mediumOk, int* attemptsMade = nullptr)
 {
@@ -272,7 +275,7 @@ Outcome runTrack(Progress& progress, Pace& pace, const Faults& f, const TrackJob
     for (int a = 1; a <= maxAttempts; ++a) {
         if (!pace.revolution())
             return Outcome::Stopped;
-        const bool ok = !bad && a >= needed;
+        const bool ok = !bad && a >= needed && (a < maxAttempts || maxAttempts == 1);
         progress.attempt(job.shownTrack, job.cyl, job.head, a, maxAttempts, ok);
         if (attemptsMade)
             *attemptsMade = a;

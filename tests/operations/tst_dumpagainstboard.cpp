@@ -28,7 +28,7 @@ private slots:
         qputenv("KESTA_SIM_CHUNK", knobs[0]);
         qputenv("KESTA_SIM_NOISE", knobs[1].mid(6));
         qputenv("KESTA_SIM_DISK", disk);
-        ui->BTN_DUMP_RETRY->setCurrentText("5"); // more than a weak track needs
+        ui->BTN_DUMP_RETRY->setCurrentText("3"); // weak tracks that need 3 or 4 tries are given up
         DiskOperationDriver driver;
         ui->BTN_DUMP->click();
 
@@ -49,7 +49,7 @@ private slots:
         }
         QCOMPARE(outcomes.value("good") + outcomes.value("retried") + outcomes.value("unreadable"), 80);
         QCOMPARE(outcomes.contains("retried"), disk != "clean");
-        QCOMPARE(outcomes.contains("unreadable"), disk == "damaged");
+        QCOMPARE(outcomes.contains("unreadable"), disk != "clean");
     }
 };
 
