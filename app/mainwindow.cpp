@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "qtcompat.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QMetaEnum>
 #include <QProcess>
 #include <QSettings>
@@ -175,6 +177,10 @@ MainWindow::MainWindow(QWidget* parent)
 
     ui->BTN_CONVERT_DISKNO->setStyleSheet(MyCommon::LARGE_CONTROL_STYLE);
     ui->BTN_CONVERT_FORMAT->setStyleSheet(MyCommon::LARGE_CONTROL_STYLE);
+    // The form gives the disk-information pane its touch scroll bar after
+    // the pane's group box got its own sheet; the toolkit then never brings
+    // the pane's rules down to its scroll bar, which stays thin.
+    ui->EDT_DRVINFO_DISPLAY->verticalScrollBar()->setStyleSheet(ui->EDT_DRVINFO_DISPLAY->styleSheet());
 
     m_startupTimer1Id = startTimer(MyCommon::TIME_STARTUP_FIRST, Qt::CoarseTimer);
 }
@@ -430,7 +436,7 @@ QString MainWindow::SaveLogToFolder(const QString& folder)
     QString text = cursor.selectedText();
     text.replace(QChar(QChar::ParagraphSeparator), QLatin1Char('\n'));
     QTextStream out(&file);
-    out.setCodec("UTF-8");
+    QtCompat::UseUtf8(out);
     out << text;
     out.flush();
     file.close();

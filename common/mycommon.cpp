@@ -1,4 +1,5 @@
 #include "mycommon.h"
+#include "qtcompat.h"
 
 #include <utility>
 
@@ -251,7 +252,7 @@ void MyCommon::OpenSettingInstance(const QString& path)
         ::close(lockFd);
     }
     auto* settings = new QSettings(path, QSettings::IniFormat);
-    settings->setIniCodec("UTF-8");
+    QtCompat::UseUtf8(*settings);
     SetSettingInstance(settings);
 }
 
@@ -325,7 +326,7 @@ QStringList MyCommon::GetSettingStringList(const QString& key)
         fallback = m_defaults.value(key).toString().split(QLatin1Char(','), Qt::KeepEmptyParts);
     const QVariant raw = ReadSetting(key, fallback);
     // A single stored string (no comma in the file) comes back as a string.
-    QStringList value = raw.type() == QVariant::String ? QStringList{raw.toString()} : raw.toStringList();
+    QStringList value = QtCompat::IsString(raw) ? QStringList{raw.toString()} : raw.toStringList();
     qDebug() << "GetSettingStringList" << key << value;
     return value;
 }

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "mainwindow.h"
+#include "qtcompat.h"
 #include "markmanage.h"
 #include "mycommon.h"
 #include "myparameterbutton.h"
@@ -105,7 +106,7 @@ private slots:
                                    {"SETTING/VERSION", "1.05"}};
         for (auto it = expected.begin(); it != expected.end(); ++it) {
             const QVariant value = stored(it.key());
-            if (it.value().type() == QVariant::StringList)
+            if (QtCompat::IsStringList(it.value()))
                 QCOMPARE(value.toStringList(), it.value().toStringList());
             else
                 QCOMPARE(value.toString(), it.value().toString());
@@ -116,14 +117,14 @@ private:
     void write(const QVariantMap& values)
     {
         QSettings file(m_env->settingsPath(), QSettings::IniFormat);
-        file.setIniCodec("UTF-8");
+        QtCompat::UseUtf8(file);
         for (auto it = values.begin(); it != values.end(); ++it)
             file.setValue(it.key(), it.value());
     }
     QVariant stored(const QString& key) const
     {
         QSettings file(m_env->settingsPath(), QSettings::IniFormat);
-        file.setIniCodec("UTF-8");
+        QtCompat::UseUtf8(file);
         return file.value(key);
     }
     void open()

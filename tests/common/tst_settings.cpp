@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "mycommon.h"
+#include "qtcompat.h"
 #include "testenv.h"
 
 class TestSettings : public QObject
@@ -77,7 +78,7 @@ private slots:
         c()->SetSettingBool("DRVEMU/HALFSTEP", true);
         c()->RemoveSettingString("DRVEMU/HALFSTEP");
         QSettings other(m_env->settingsPath(), QSettings::IniFormat);
-        other.setIniCodec("UTF-8");
+        QtCompat::UseUtf8(other);
         QCOMPARE(other.value("CONVERT/EXT").toString(), QString(".D88"));
         QCOMPARE(other.value("MODE/NO").toInt(), 1);
         QCOMPARE(other.value("STARTUP/STARTUP").toBool(), true);
