@@ -1,0 +1,170 @@
+#include <QtTest>
+#include <QtWidgets>
+
+#include "completedialog.h"
+#include "dumpsettingdialog.h"
+#include "exitdialog.h"
+#include "fdimageselectordialog.h"
+#include "mainwindow.h"
+#include "mycommon.h"
+#include "mykeyboard.h"
+#include "myfilesystmmodel.h"
+#include "parameterselectdialog.h"
+#include "settingdialog.h"
+#include "testenv.h"
+#include "touchstyle.h"
+#include "ui_mainwindow.h"
+
+namespace {
+// Shown captions (mnemonics resolved, rich text laid out) wider or taller
+// than the room their widget draws them in.
+QStringList clippedCaptions(QWidget* top)
+{
+    QStringList clipped;
+    for (QWidget* w : top->findChildren<QWidget*>()) {
+        auto* button = qobject_cast<QPushButton*>(w);
+        auto* label = qobject_cast<QLabel*>(w);
+        if (!w->isVisibleTo(top) || !(button || (label && !label->wordWrap() && label->pixmap(Qt::ReturnByValue).isNull())))
+            continue;
+        QStyleOptionButton option;
+        option.initFrom(w);
+        const QRect room = button ? w->style()->subElementRect(QStyle::SE_PushButtonContents, &option, w) : w->contentsRect();
+        const QString text = button ? button->text().replace("&&", "\x01").remove('&').replace('\x01', '&') : label->text();
+        QTextDocument doc;
+        doc.setDocumentMargin(0);
+        doc.setDefaultFont(w->font());
+        Qt::mightBeRichText(text) ? doc.setHtml(text) : doc.setPlainText(text);
+        if (!text.isEmpty() && (doc.idealWidth() > room.width() || doc.size().height() > room.height()))
+            clipped << QString("%1 \"%2\" in %3x%4").arg(w->objectName(), text).arg(room.width()).arg(room.height());
+    }
+    return clipped;
+}
+
+bool exposed(QWidget* w)
+{
+    w->show();
+    return QTest::qWaitForWindowExposed(w);
+}
+} // namespace
+
+class TestTouch : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        TouchStyle::Apply();
+        m_env.openSettings();
+        m_window.reset(new MainWindow);
+        QVERIFY(exposed(m_window.get()));
+    }
+
+    void captionsFit()
+    {
+        Ui::MainWindow* ui = m_window->form();
+        QStringList clipped;
+        for (int tab = 0; tab < 3 + 4; ++tab) { // each tab of both pages
+            ui->STACKED_WIDGET->setCurrentIndex(tab < 3 ? 0 : 1);
+            (tab < 3 ? ui->TAB_FILEOPERATION : ui->TAB_CONTROLLER_MODE)->setCurrentIndex(tab < 3 ? tab : tab - 3);
+            clipped << clippedCaptions(m_window.get());
+        }
+        ui->STACKED_WIDGET->setCurrentIndex(0);
+        const std::function<QWidget*()> dialogs[] = {
+            [&] { return new SettingDialog(m_window.get()); }, [&] { return new ExitDialog(m_window.get()); },
+            [&] { return new CompleteDialog(m_window.get()); }, [&] { return new FDImageSelectorDialog(m_window.get()); },
+            [&] { return new ParameterSelectDialog(ui->BTN_DUMP_CYLINDERS); },
+            [&] { return new DumpSettingDialog(ui->WDT_DUMP_PARAMETER_SELECTOR, 0); },
+            [&] { return new MyKeyboard(m_window.get()); }};
+        for (const auto& make : dialogs) {
+            std::unique_ptr<QWidget> dialog(make());
+            QVERIFY(exposed(dialog.get()));
+            clipped << clippedCaptions(dialog.get());
+        }
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join('\n')));
+    }
+
+    // Every button of the toolkit's boxes and the settings dialog is a
+    // finger's size and inside its window; a radio or check box row takes
+    // a tap at its far corner.
+    void buttonsFitAFinger()
+    {
+        const std::function<QWidget*()> make[] = {
+            [] { return new QMessageBox(QMessageBox::Question, "Confirmation.", "?", QMessageBox::Ok | QMessageBox::Cancel); },
+            [this] { auto* busy = new QProgressDialog(MyCommon::LABEL_MEASURING, "Cancel", 0, 0, m_window.get());
+                     busy->setStyleSheet(MyCommon::PROGRESS_STYLE);
+                     return busy; },
+            [this] { return new SettingDialog(m_window.get()); }};
+        for (const auto& maker : make) {
+            std::unique_ptr<QWidget> top(maker());
+            QVERIFY(exposed(top.get()));
+            for (QAbstractButton* b : top->findChildren<QAbstractButton*>()) {
+                QVERIFY2(qMin(b->height(), b->width()) >= TouchStyle::FINGER_SIZE, qPrintable(b->text()));
+                QVERIFY2(b->parentWidget()->rect().contains(b->geometry()), qPrintable(b->text()));
+                QSignalSpy clicked(b, &QAbstractButton::clicked);
+                if (!qobject_cast<QPushButton*>(b))
+                    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(b->width() - 3, 2));
+                QVERIFY2(qobject_cast<QPushButton*>(b) || clicked.count() == 1, qPrintable(b->text()));
+            }
+        }
+    }
+
+    // The disk-information pane shows its touch scroll bar.
+    void drvinfoScrollBarFitsAFinger()
+    {
+        Ui::MainWindow* ui = m_window->form();
+        ui->STACKED_WIDGET->setCurrentIndex(1);
+        ui->TAB_CONTROLLER_MODE->setCurrentIndex(2);
+        ui->EDT_DRVINFO_DISPLAY->setPlainText(QString("line\n").repeated(40));
+        QTRY_VERIFY(ui->EDT_DRVINFO_DISPLAY->verticalScrollBar()->isVisible());
+        QCOMPARE(ui->EDT_DRVINFO_DISPLAY->verticalScrollBar()->width(), 50);
+        ui->STACKED_WIDGET->setCurrentIndex(0);
+    }
+
+    // A swipe scrolls a long value list without picking; a tap picks; the
+    // list's handle keeps a finger's length.
+    void swipeScrollsTapPicks()
+    {
+        ParameterSelectDialog dialog(m_window->form()->BTN_DUMP_END);
+        QVERIFY(exposed(&dialog));
+        auto* table = dialog.findChild<QTableWidget*>();
+        QVERIFY(table->style()->pixelMetric(QStyle::PM_ScrollBarSliderMin, nullptr, table->verticalScrollBar()) >= 40);
+        table->scrollToTop();
+        const QList<QTableWidgetItem*> selected = table->selectedItems();
+        const auto at = [&](int y) { return table->viewport()->mapTo(&dialog, QPoint(100, y)); };
+        QTest::mousePress(dialog.windowHandle(), Qt::LeftButton, {}, at(200));
+        for (int y = 190; y >= 20; y -= 10)
+            QTest::mouseMove(dialog.windowHandle(), at(y));
+        QTRY_VERIFY(table->verticalScrollBar()->value() > 100); // the list follows the finger
+        QTest::mouseRelease(dialog.windowHandle(), Qt::LeftButton, {}, at(20));
+        QVERIFY(table->selectedItems() == selected && dialog.isVisible());
+        QTRY_COMPARE(QScroller::scroller(table->viewport())->state(), QScroller::Inactive);
+        const QString tapped = table->itemAt(QPoint(100, 20))->text();
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, QPoint(100, 20));
+        QTRY_COMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.getSelectedItemText(), tapped);
+    }
+
+    void enteredFolderShowsItsTop()
+    {
+        QTemporaryDir dir;
+        for (int i = 0; i < 40; ++i)
+            QVERIFY(QDir(dir.path()).mkpath(QString("39/%1").arg(i)) && QDir(dir.path()).mkpath(QString::number(i)));
+        FDImageSelector browser;
+        QVERIFY(exposed(&browser));
+        browser.SetRootPath(dir.path(), false);
+        QScrollBar* bar = browser.findChild<QListView*>()->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        bar->setValue(bar->maximum());
+        browser.on_LSV_WDG_FILELISTVEW_clicked(browser.Model()->index(dir.path() + "/39"));
+        QTRY_COMPARE(browser.Model()->rowCount(browser.GetListViewCurrentIndex()), 40);
+        QTRY_VERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), 0);
+    }
+
+private:
+    TestEnv m_env;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+QTEST_MAIN(TestTouch)
+#include "tst_touch.moc"
