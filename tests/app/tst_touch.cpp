@@ -31,17 +31,12 @@ QStringList clippedCaptions(QWidget* top)
         const QRect room = button ? w->style()->subElementRect(QStyle::SE_PushButtonContents, &option, w) : w->rect();
         const QSize need = button ? w->fontMetrics().size(Qt::TextShowMnemonic, button->text()) : label->sizeHint();
         if (need.width() > room.width() || need.height() > room.height())
-            clipped << QString("%1 \"%2\" %3x%4 in %5x%6").arg(w->objectName(), button ? button->text() : label->text())
-                           .arg(need.width()).arg(need.height()).arg(room.width()).arg(room.height());
+            clipped << QString("%1 needs %2x%3").arg(w->objectName()).arg(need.width()).arg(need.height());
     }
     return clipped;
 }
 
-bool exposed(QWidget* w)
-{
-    w->show();
-    return QTest::qWaitForWindowExposed(w);
-}
+bool exposed(QWidget* w) { return w->show(), QTest::qWaitForWindowExposed(w); }
 } // namespace
 
 class TestTouch : public QObject
