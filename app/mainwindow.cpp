@@ -77,8 +77,10 @@ MainWindow::MainWindow(QWidget* parent)
     , m_startupTimer2Id(-1)
     , m_pollTimerId(-1)
 {
-    // The form names the Windows faces "Yu Gothic" and "Yu Gothic UI"; on
-    // Linux the IPA Gothic faces are the nearest in look and width.
+    // The form names the Windows faces "Yu Gothic" and "Yu Gothic UI"; the
+    // IPA Gothic faces are the nearest in look.  Where fontconfig answers for
+    // a missing family itself (Debian: DejaVu Sans) these substitutes are
+    // never asked, so the captions are sized to fit that wider face too.
     for (const QString& family : {QStringLiteral("Yu Gothic"), QStringLiteral("Yu Gothic UI")})
         QFont::insertSubstitutions(family, {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
 
