@@ -6,7 +6,6 @@
 #include <QTableWidgetItem>
 
 #include "myparameterbutton.h"
-#include "mytablewidget.h"
 
 ParameterSelectDialog::ParameterSelectDialog(QWidget* parent) : QDialog(parent), ui(new Ui::ParameterSelectDialog)
 {
