@@ -4,6 +4,7 @@
 
 #include "mainwindow.h"
 #include "screenshots.h"
+#include "touchstyle.h"
 
 static void registerResources()
 {
@@ -23,6 +24,7 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
+    TouchStyle::Apply();
     MainWindow window;
     window.show();
     registerResources();

@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "qtcompat.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QProcess>
 #include <QSettings>
 #include <QTextBlock>
@@ -50,8 +52,10 @@ MainWindow::MainWindow(QWidget* parent)
     , m_startupTimer2Id(-1)
     , m_pollTimerId(-1)
 {
-    // The form names the Windows faces "Yu Gothic" and "Yu Gothic UI"; on
-    // Linux the IPA Gothic faces are the nearest in look and width.
+    // The form names the Windows faces "Yu Gothic" and "Yu Gothic UI"; the
+    // IPA Gothic faces are the nearest in look.  Where fontconfig answers for
+    // a missing family itself (Debian: DejaVu Sans) these substitutes are
+    // never asked, so the captions are sized to fit that wider face too.
     for (const QString& family : {QStringLiteral("Yu Gothic"), QStringLiteral("Yu Gothic UI")})
         QFont::insertSubstitutions(family, {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
 
@@ -159,6 +163,10 @@ MainWindow::MainWindow(QWidget* parent)
     ui->BTN_CONVERT_FORMAT->setStyleSheet(MyCommon::LARGE_CONTROL_STYLE);
     ui->EDT_DRVINFO_DISPLAY->setStyleSheet(TouchStyle::WideScrollBar());
     ui->EDT_LOG_DISPLAY->setStyleSheet(TouchStyle::WideScrollBar());
+    // The form gives the disk-information pane its touch scroll bar after
+    // the pane's group box got its own sheet; the toolkit then never brings
+    // the pane's rules down to its scroll bar, which stays thin.
+    ui->EDT_DRVINFO_DISPLAY->verticalScrollBar()->setStyleSheet(TouchStyle::WideScrollBar());
 
     m_startupTimer1Id = startTimer(MyCommon::TIME_STARTUP_FIRST, Qt::CoarseTimer);
 }
@@ -313,7 +321,7 @@ QString MainWindow::SaveLogToFolder(const QString& folder)
     QString text = cursor.selectedText();
     text.replace(QChar(QChar::ParagraphSeparator), QLatin1Char('\n'));
     QTextStream out(&file);
-    out.setCodec("UTF-8");
+    QtCompat::UseUtf8(out);
     out << text;
     out.flush();
     file.close();

@@ -1,4 +1,5 @@
 #include "mycommon.h"
+#include "qtcompat.h"
 
 #include <cerrno>
 #include <cstring>
@@ -374,9 +375,7 @@ void MyCommon::OpenSettingInstance(const QString& path)
         qCWarning(lcSettings) << "settings:" << m_settingsBlocked;
     }
     auto* settings = new QSettings(work, QSettings::IniFormat);
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    settings->setIniCodec("UTF-8");
-#endif
+    QtCompat::UseUtf8(*settings);
     m_settingInstance = settings;
 
     // A stray quote folds every later section into one value.  The file as
@@ -513,9 +512,7 @@ bool MyCommon::WriteSettingsFile(QString* reason)
             return false;
         }
         QSettings check(checkPath, QSettings::IniFormat);
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-        check.setIniCodec("UTF-8");
-#endif
+        QtCompat::UseUtf8(check);
         const QStringList keys = m_settingInstance->allKeys();
         bool same = check.allKeys().size() == keys.size();
         for (int i = 0; same && i < keys.size(); ++i)
@@ -588,7 +585,7 @@ QStringList MyCommon::GetSettingStringList(const QString& key)
         fallback = m_defaults.value(key).toString().split(QLatin1Char(','), Qt::KeepEmptyParts);
     const QVariant raw = ReadSetting(key, fallback);
     // A single stored string (no comma in the file) comes back as a string.
-    QStringList value = raw.type() == QVariant::String ? QStringList{raw.toString()} : raw.toStringList();
+    QStringList value = QtCompat::IsString(raw) ? QStringList{raw.toString()} : raw.toStringList();
     qCDebug(lcSettings) << "GetSettingStringList" << key << value;
     return value;
 }

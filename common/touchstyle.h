@@ -2,10 +2,21 @@
 
 #include <QString>
 
-// The style sheets that make scroll bars and value lists usable with a
-// finger.  Every widget that wants the wide bar or the grey value list takes
-// it from here.
+// What makes the program usable with a finger on the 800 x 480 panel.  Every
+// widget that wants the wide bar or the grey value list takes it from here,
+// and main() installs the application style sheet, which gives the toolkit's
+// own dialogs (message boxes, progress boxes) and the small indicator
+// controls finger-sized targets; tests that look at sizes apply it the same way.
 namespace TouchStyle {
+
+// The smallest extent of anything a finger taps, in pixels.
+constexpr int FINGER_SIZE = 44;
+
+extern const QString APPLICATION_STYLE_SHEET;
+
+// Installs the application style sheet (appended to any sheet already set,
+// once).  Does nothing without a QApplication.
+void Apply();
 
 // A vertical scroll bar 50 px wide with a grey handle and no arrow buttons.
 QString WideScrollBar();

@@ -1,4 +1,5 @@
 #include "settingdialog.h"
+#include "qtcompat.h"
 #include "ui_settingdialog.h"
 
 #include <QCoreApplication>
@@ -231,7 +232,7 @@ bool SettingDialog::IsSettingsFile(const QString& path)
     if (!info.isFile() || !info.isReadable())
         return false;
     QSettings probe(path, QSettings::IniFormat);
-    probe.setIniCodec("UTF-8");
+    QtCompat::UseUtf8(probe);
     const QStringList sections = probe.childGroups();
     if (probe.status() != QSettings::NoError)
         return false;

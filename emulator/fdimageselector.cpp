@@ -73,6 +73,9 @@ void FDImageSelector::ShowFolder(const QString& path, const char* logLabel, bool
         view->setModel(m_model);
     view->setRootIndex(root);
     view->setCurrentIndex(root);
+    // A folder opens at its top; a flick still running in the old one ends.
+    QScroller::scroller(view->viewport())->stop();
+    view->scrollToTop();
     const QString folder = MyCommon::GetFolderPath(path);
     m_ui->LEDT_FDIMAGESELECTOR_PATH->setText(folder);
     qCDebug(lcEmulator) << logLabel << folder;

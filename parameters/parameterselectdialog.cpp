@@ -1,6 +1,7 @@
 #include "parameterselectdialog.h"
 #include "ui_parameterselectdialog.h"
 
+#include <QScroller>
 #include <QShowEvent>
 #include <QTableWidgetItem>
 
@@ -30,6 +31,12 @@ ParameterSelectDialog::ParameterSelectDialog(QWidget* parent) : QDialog(parent),
     }
     if (current >= 0)
         table->selectRow(current);
+
+    // A swipe scrolls the list, a tap picks a row.  The scroller holds a
+    // press back until it knows the finger does not move, so a swipe never
+    // reaches the rows and leaves the selection alone.
+    table->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    QScroller::grabGesture(table->viewport(), QScroller::LeftMouseButtonGesture);
 }
 
 ParameterSelectDialog::~ParameterSelectDialog()

@@ -1,17 +1,19 @@
 #include "mytablewidget.h"
+#include "qtcompat.h"
 
 #include <QDropEvent>
 #include <QItemSelection>
 #include <QItemSelectionModel>
 #include <QList>
 
+// The handle keeps a finger's length however long the list grows.
 const QString MyTableWidget::STYLE_SHEET = QStringLiteral(
     "QScrollBar:vertical {"
     " border: 1px solid #999999; background: white; width: 70px; margin: 0px 0px 0px 0px; }"
     "QScrollBar::handle:vertical {"
     " background: qlineargradient(x1: 0, y1: 0, x2: 1, y2: 0,"
     " stop: 0 rgb(32, 47, 130), stop: 0.5 rgb(32, 47, 130), stop: 1 rgb(32, 47, 130));"
-    " min-height: 0px; }"
+    " min-height: 40px; }"
     "QScrollBar::add-line:vertical {"
     " background: qlineargradient(x1: 0, y1: 0, x2: 1, y2: 0,"
     " stop: 0 rgb(32, 47, 130), stop: 0.5 rgb(32, 47, 130), stop: 1 rgb(32, 47, 130));"
@@ -37,7 +39,7 @@ void MyTableWidget::dropEvent(QDropEvent* event)
         event->ignore();
         return;
     }
-    moveSelectedRowsTo(event->posF().toPoint());
+    moveSelectedRowsTo(QtCompat::DropPoint(event));
     // The rows are already where they belong.  A drag that ends in a move
     // makes the view remove (or blank) whatever is selected then; reporting
     // a copy, or no action where the drag offers no copy, keeps it from

@@ -1,4 +1,5 @@
 #include "fixtures.h"
+#include "qtcompat.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -66,8 +67,13 @@ private slots:
                                    {"CONVERT/FORMAT", "encode"}, {"CONVERT/MAKEHVR", "BLANK IMAGE"},
                                    {"DRVEMU/MODE", "NORMAL"}, {"CURRENT_FOLDER/LASTACCESS_FOLDER_PATH", ""},
                                    {"SETTING/VERSION", "1.05"}};
-        for (auto it = expected.begin(); it != expected.end(); ++it)
-            QCOMPARE(stored(it.key()).toStringList(), it.value().toStringList());
+        for (auto it = expected.begin(); it != expected.end(); ++it) {
+            const QVariant value = stored(it.key());
+            if (QtCompat::IsStringList(it.value()))
+                QCOMPARE(value.toStringList(), it.value().toStringList());
+            else
+                QCOMPARE(value.toString(), it.value().toString());
+        }
     }
 
 private:

@@ -8,6 +8,7 @@
 #include "table.h"
 
 #include "mycommon.h"
+#include "qtcompat.h"
 #include "testenv.h"
 
 class TestSettings : public QObject
@@ -69,7 +70,7 @@ private slots:
         : type == "bool" ? c()->SetSettingBool(key, value.toBool())
                          : c()->SetSettingStringList(key, value.toStringList());
         QSettings other(path, QSettings::IniFormat);
-        other.setIniCodec("UTF-8");
+        QtCompat::UseUtf8(other);
         if (type == "list")
             QCOMPARE(other.value(key).toStringList(), value.toStringList());
         else

@@ -1,6 +1,7 @@
 #include <optional>
 
 #include "driveinfo.h"
+#include "qtcompat.h"
 #include "drivelisting.h"
 #include "fixtures.h"
 
@@ -185,7 +186,7 @@ private:
     QString stored(int drive) const
     {
         QSettings file(m_env->settingsPath(), QSettings::IniFormat);
-        file.setIniCodec("UTF-8");
+        QtCompat::UseUtf8(file);
         return file.value(QStringLiteral("LASTINSERT_FDIMAGE/DRIVE%1").arg(drive)).toString();
     }
 
