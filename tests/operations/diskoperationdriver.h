@@ -46,10 +46,8 @@ public:
     // A busy dialog may come and go between two polls.
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show) {
-            if (auto* busy = qobject_cast<QProgressDialog*>(watched))
-                seen << "busy:" + busy->labelText();
-        }
+        if (auto* busy = qobject_cast<QProgressDialog*>(watched); busy && event->type() == QEvent::Show)
+            seen << "busy:" + busy->labelText();
         return false;
     }
 
