@@ -55,14 +55,6 @@ private slots:
         QCOMPARE(spy.count(), 0);
     }
 
-    // A tool that falls silent is ended; what it printed before is kept.
-    void silentToolIsEndedWithPartialOutput()
-    {
-        m_env->writeScript("hang", "printf 'partial'\nexec sleep 300");
-        c()->SetCommandSilenceLimit(300);
-        QCOMPARE(c()->Command("hang", {}), QByteArray("partial"));
-    }
-
     void linuxCommandRunsProgramWithArguments()
     {
         c()->LinuxCommand("pkill drvemu");

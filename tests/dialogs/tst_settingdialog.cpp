@@ -22,7 +22,7 @@ private slots:
         KESTAconSettings& record = MyCommon::getInstance()->Settings();
         record.m_currentFolderPolicy = 2;
         record.m_specifiedFolder = "/some where";
-        record.m_x68kOption = true;
+        record.m_x68kOption = true, record.m_motorSignal = false;
         {
             SettingDialog dialog(m_window.get());
             auto* field = dialog.findChild<QLineEdit*>("LEDT_SET_SPECIFIED_FOLDER");
@@ -30,24 +30,17 @@ private slots:
             QVERIFY(dialog.findChild<QCheckBox*>("CHK_SET_USE_X68OPT")->isChecked());
             QCOMPARE(field->text(), QString("/some where"));
             QVERIFY(field->isEnabled());
-            dialog.findChild<QRadioButton*>("RDO_SET_MODE_EXPERT")->click();
-            dialog.findChild<QRadioButton*>("RDO_SET_APPL_FOLDER")->click();
+            for (const char* name : {"RDO_SET_MODE_EXPERT", "RDO_SET_APPL_FOLDER"})
+                dialog.findChild<QAbstractButton*>(name)->click();
             QVERIFY(!field->isEnabled() && !dialog.findChild<QPushButton*>("BTN_SET_SPECIFIED_BROWSE")->isEnabled());
             field->setText("/my images");
-            dialog.findChild<QRadioButton*>("RDO_SET_FOLLOW_KESTA")->click();
-            dialog.findChild<QRadioButton*>("RDO_SET_STARTUP_AUTOSTART")->click();
-            dialog.findChild<QCheckBox*>("CHK_SET_USE_X68OPT")->setChecked(false);
-            dialog.findChild<QCheckBox*>("CHK_SET_USE_MOTOR")->setChecked(true);
-            dialog.findChild<QPushButton*>("BTN_SET_OK")->click();
+            for (const char* name : {"RDO_SET_FOLLOW_KESTA", "RDO_SET_STARTUP_AUTOSTART", "CHK_SET_USE_X68OPT", "CHK_SET_USE_MOTOR", "BTN_SET_OK"})
+                dialog.findChild<QAbstractButton*>(name)->click(); // the check boxes toggle
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
         }
-        const QVariantMap expected{{"MODE/NO", 1},
-                                   {"CURRENT_FOLDER/NO", 1},
-                                   {"CURRENT_FOLDER/SPECIFIED_FOLDER_PATH", "/my images"},
-                                   {"OVERWRITE/OVERWRITE", false},
-                                   {"STARTUP/STARTUP", true},
-                                   {"DRVEMU/X68KOPT", false},
-                                   {"DRVEMU/MTRSIGNAL", true}};
+        const QVariantMap expected{{"MODE/NO", 1}, {"CURRENT_FOLDER/NO", 1}, {"CURRENT_FOLDER/SPECIFIED_FOLDER_PATH", "/my images"},
+                                   {"OVERWRITE/OVERWRITE", false}, {"STARTUP/STARTUP", true},
+                                   {"DRVEMU/X68KOPT", false}, {"DRVEMU/MTRSIGNAL", true}};
         for (auto it = expected.begin(); it != expected.end(); ++it)
             QCOMPARE(stored(it.key()).toString(), it.value().toString());
         QCOMPARE(record.m_mode, 1);

@@ -14,11 +14,7 @@ private slots:
         m_selector = std::make_unique<FDImageSelector>();
         m_selector->SetRootPath(m_dir->filePath("shown"), false);
     }
-    void cleanup()
-    {
-        m_selector.reset();
-        m_dir.reset();
-    }
+    void cleanup() { m_selector.reset(), m_dir.reset(); }
 
     // NEW FOLDER makes it in the selected folder; DELETE takes only a file,
     // and only after an OK to a question that defaults to Cancel.

@@ -25,39 +25,26 @@ const QString REFUSED = QStringLiteral("warning:Warning./Not a valid file name."
 
 } // namespace
 
-class TestFileNames : public QObject
+class TestFileNames : public WindowFixture
 {
     Q_OBJECT
 private slots:
     void init()
     {
-        m_env = new TestEnv;
+        makeEnv();
         for (const char* tool : {"drvdump", "drvrestore", "drvctl", "hvrconv", "hvrtool"})
             m_env->writeScript(tool, RECORDER);
         QDir().mkpath(m_img = m_env->path("img"));
-        MyCommon::SetApplicationInifilePathForTest(m_env->settingsPath());
-        m_window = new MainWindow;
-        ui = m_window->form();
-        m_window->show();
+        newWindow();
         m_window->CurrentPathChangedAll(m_img, false);
     }
-
-    void cleanup()
-    {
-        ::unlink(m_raw.constData()); // the temporary folder cannot see it
-        delete m_window;
-        MyCommon::getInstance()->UpdateDRVEMU_STATE(0);
-        MyCommon::getInstance()->DeleteSettingInstance();
-        delete m_env;
-    }
+    void cleanup() { ::unlink(m_raw.constData()), closeWindow(); } // the temporary folder cannot see the raw name
 
     void names_data()
     {
-        QTest::addColumn<QString>("tool");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QByteArray>("raw");    // the name on the disk of the file the tool works on
-        QTest::addColumn<QString>("shown");     // how the browser lists it
-        QTest::addColumn<QString>("expected");  // in the tool's log (%1: the folder), or "refused"
+        // raw: the name on the disk of the file the tool works on; shown: as the browser lists it;
+        // expected: in the tool's log (%1: the folder), or "refused"
+        addColumns<QString, QString, QByteArray, QString, QString>("tool", "typed", "raw", "shown", "expected");
         const QByteArray plain("a.HVR"), sjis("\x83\x51\x81\x5b\x83\x80.HVR"), broken("bad\xff\x83.HVR");
         const QString game = QString::fromUtf8("ゲーム.HVR"), bad = QString::fromUtf8(broken); // replacement characters
         for (const char* name : {"x/y", ".", "..", "../escape", "/tmp/abs"})
@@ -77,8 +64,8 @@ private slots:
 
     void names()
     {
-        QFETCH(QString, tool); QFETCH(QString, typed); QFETCH(QByteArray, raw);
-        QFETCH(QString, shown); QFETCH(QString, expected);
+        QFETCH(QString, tool); QFETCH(QByteArray, raw); QFETCH(QString, shown); QFETCH(QString, expected);
+        const QString typed = row<QString>("typed");
         const QByteArray rawPath = m_raw = QFile::encodeName(m_img) + '/' + raw;
         const int fd = ::open(rawPath.constData(), O_CREAT | O_WRONLY, 0644); // Qt cannot name it
         QVERIFY(fd >= 0 && ::write(fd, "disk", 4) == 4 && ::close(fd) == 0);
@@ -88,7 +75,7 @@ private slots:
         FDImageSelector* browser = ui->WDT_EMU_FDIMAGESELECTOR;
         browser->SetRootPath(m_img, true);
         QTRY_VERIFY(selectShown(browser, shown));
-        FDImageSelectorDialog chooser(m_window);
+        FDImageSelectorDialog chooser(m_window.get());
         chooser.SetFullPath(m_img);
         QTRY_VERIFY(selectShown(chooser.Selector(), shown));
         chooser.on_BTN_SELECT_OK_clicked();
@@ -172,9 +159,6 @@ private:
         return false;
     }
 
-    TestEnv* m_env = nullptr;
-    MainWindow* m_window = nullptr;
-    Ui::MainWindow* ui = nullptr;
     QString m_img;
     QByteArray m_raw;
 };

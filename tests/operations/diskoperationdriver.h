@@ -46,10 +46,8 @@ public:
     // A busy dialog may come and go between two polls.
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show) {
-            if (auto* busy = qobject_cast<QProgressDialog*>(watched))
-                seen << "busy:" + busy->labelText();
-        }
+        if (auto* busy = qobject_cast<QProgressDialog*>(watched); busy && event->type() == QEvent::Show)
+            seen << "busy:" + busy->labelText();
         return false;
     }
 
@@ -115,8 +113,7 @@ protected:
     void setUp()
     {
         qputenv("KESTA_SIM_TRACK_MS", "0");
-        for (const char* name : {"KESTA_SIM_WEAK", "KESTA_SIM_BAD", "KESTA_SIM_SILENCE_MS", "KESTA_SIM_SILENCE_AT"})
-            qunsetenv(name);
+        setVars("KESTA_SIM_WEAK KESTA_SIM_BAD KESTA_SIM_SILENCE_MS KESTA_SIM_SILENCE_AT");
         openWindow(true);
         m_folder = m_env->path("images");
         QDir().mkpath(m_folder);
@@ -140,6 +137,13 @@ protected:
             m_window->findChild<MyParameterButton*>(pair.section('=', 0, 0))->setCurrentText(pair.section('=', 1));
     }
     QString imagePath(const QString& name) const { return m_folder + '/' + name + ".HVR"; }
+    // "NAME=value ..." set, a bare "NAME" unset.
+    static void setVars(const QString& pairs)
+    {
+        for (const QString& pair : pairs.split(' ', Qt::SkipEmptyParts))
+            pair.contains('=') ? void(qputenv(qPrintable(pair.section('=', 0, 0)), pair.section('=', 1).toUtf8()))
+                               : void(qunsetenv(qPrintable(pair)));
+    }
 
     QString m_folder;
 };

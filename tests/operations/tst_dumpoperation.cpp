@@ -107,8 +107,8 @@ private slots:
     void refusedStarts()
     {
         QFETCH(QString, state);
-        QFETCH(QString, name);
         QFETCH(QString, slot);
+        const QString name = row<QString>("name");
         for (const char* tool : {"drvdump", "drvrestore", "drvunformat", "drvinfo"})
             m_env->writeRecorder(tool);
         if (state == "no folder")
@@ -155,15 +155,8 @@ private slots:
     {
         QFETCH(QByteArray, weak);
         QFETCH(QByteArray, bad);
-        wrapSimTool("drvdump");
-        qputenv("KESTA_SIM_WEAK", weak);
-        qputenv("KESTA_SIM_BAD", bad);
         ui->EDT_LOG_DISPLAY->setPlainText("earlier");
-        DiskOperationDriver driver;
-        ui->BTN_DUMP->click();
-        qunsetenv("KESTA_SIM_WEAK");
-        qunsetenv("KESTA_SIM_BAD");
-        QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
+        dumpWithBadTracks(bad, weak);
 
         MyGraphicalDumpDisplay* map = ui->WDT_DUMPSTATUS;
         for (int track = 0; track < MyGraphicalDumpDisplay::TRACK_COUNT; ++track) {
@@ -182,8 +175,7 @@ private slots:
         QCOMPARE(trackStatus(imagePath("game"), 40), bad.isEmpty() ? 1 : 3);
 
         if (bad.isEmpty()) { // nothing to re-dump
-            m_env->clearStubLog();
-            driver.seen.clear();
+            DiskOperationDriver driver;
             m_window->on_BTN_REDUMP_clicked();
             QCOMPARE(driver.seen, QStringList{});
             QCOMPARE(m_env->stubLog(), QStringList{});
@@ -238,10 +230,7 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         m_env->writeScript("pkill", QStringLiteral("exec '%1/pkill' \"$@\"").arg(KESTA_STUB_DIR));
-        // The second run falls silent for a minute.
-        qputenv("KESTA_SIM_BAD", "10,11,12,13,14");
-        qputenv("KESTA_SIM_SILENCE_MS", "60000");
-        qputenv("KESTA_SIM_SILENCE_AT", "11");
+        setVars("KESTA_SIM_BAD=10,11,12,13,14 KESTA_SIM_SILENCE_MS=60000 KESTA_SIM_SILENCE_AT=11"); // the second run falls silent
 
         DiskOperationDriver driver;
         bool cancelled = false;
@@ -287,13 +276,13 @@ private slots:
     }
 
 private:
-    void dumpWithBadTracks(const QByteArray& bad)
+    void dumpWithBadTracks(const QByteArray& bad, const QByteArray& weak = {})
     {
         wrapSimTool("drvdump");
-        qputenv("KESTA_SIM_BAD", bad);
+        qputenv("KESTA_SIM_BAD", bad), qputenv("KESTA_SIM_WEAK", weak);
         DiskOperationDriver driver;
         ui->BTN_DUMP->click();
-        qunsetenv("KESTA_SIM_BAD");
+        setVars("KESTA_SIM_BAD KESTA_SIM_WEAK");
         QCOMPARE(driver.seen, CLEAN_DUMP);
         QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
         m_env->clearStubLog();

@@ -13,24 +13,10 @@
 
 namespace {
 
-const QColor kBackground(90, 120, 150);
-
 // A progress report of track as the dump tool prints it.
 QByteArray Report(int track)
 {
     return QString::asprintf("P(T%03d C%02d H%d)\n", track, track / 2, track % 2).toLatin1();
-}
-
-using DrawFunction = void (*)(QPainter*, const QSize&, const QFont&, int, int, const int*);
-
-QImage Draw(DrawFunction draw, const QSize& size, const QFont& font, int mode, int rows,
-            const int* states)
-{
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(kBackground);
-    QPainter painter(&image);
-    draw(&painter, size, font, mode, rows, states);
-    return image;
 }
 
 } // namespace
@@ -226,7 +212,7 @@ private slots:
     // The fast drawing leaves the pixels of the reference drawing.
     void drawingMatchesReference_data()
     {
-        QTest::addColumn<bool>("runs");
+        addColumns<bool>("runs");
         QTest::newRow("every kind of state") << false;
         QTest::newRow("runs of one state beside texts") << true;
     }
@@ -240,8 +226,14 @@ private slots:
         int states[180];
         for (int t = 0; t < 180; ++t)
             states[t] = row<bool>("runs") ? runKinds[t % 23] : kinds[(t * 7) % 9];
-        const QImage reference = Draw(&MyGraphicalDumpDisplay::DrawReference, size, QFont(), 0, 9, states);
-        QVERIFY(Draw(&MyGraphicalDumpDisplay::DrawMap, size, QFont(), 0, 9, states) == reference);
+        QImage images[2]; // the reference drawing, the fast one
+        for (int i = 0; i < 2; ++i) {
+            images[i] = QImage(size, QImage::Format_ARGB32_Premultiplied);
+            images[i].fill(QColor(90, 120, 150));
+            QPainter painter(&images[i]);
+            (i ? MyGraphicalDumpDisplay::DrawMap : MyGraphicalDumpDisplay::DrawReference)(&painter, size, QFont(), 0, 9, states);
+        }
+        QVERIFY(images[0] == images[1]);
     }
 };
 

@@ -1,15 +1,7 @@
-#include <QDir>
-#include <QFile>
-#include <QListView>
-#include <QProcess>
-#include <QtTest>
-
 #include <cmath>
 
 #include "diskoperationdriver.h"
 #include "dumprecord.h"
-#include "fdimageselector.h"
-#include "mygraphicaldumpdisplay.h"
 #include "runoutcome.h"
 #include "ui_mainwindow.h"
 
@@ -22,19 +14,14 @@ private slots:
     void init() { setUp(), ui->LEDT_DUMP_FILENAME->setText("game"); }
     void cleanup()
     {
-        for (const char* name : {"KESTA_SIM_WEAK", "KESTA_SIM_BAD", "KESTA_SIM_EMPTY", "KESTA_SIM_MISSING", "KESTA_SIM_CRASH_AT", "KESTA_SIM_SILENCE_MS", "KESTA_SIM_SILENCE_AT", "KESTA_SIM_PROTECT"})
-            qunsetenv(name);
+        setVars("KESTA_SIM_EMPTY KESTA_SIM_MISSING KESTA_SIM_CRASH_AT KESTA_SIM_PROTECT"); // setUp unsets the rest
         MyCommon::getInstance()->SetCommandSilenceLimit(MyCommon::TIME_COMMAND_SILENCE);
         tearDown();
     }
 
     void runner_data()
     {
-        QTest::addColumn<QString>("script"); // "" leaves the tool missing
-        QTest::addColumn<int>("silenceMs");
-        QTest::addColumn<int>("graceMs");
-        QTest::addColumn<QString>("outcome");
-        QTest::addColumn<QString>("reason");
+        addColumns<QString, int, int, QString, QString>("script", "silenceMs", "graceMs", "outcome", "reason"); // script "": tool missing
         QTest::newRow("last line after escapes") << "printf 'a\\n\\033[1;31mno disk in drive\\033[0m\\n \\n'; echo stderr >&2; exit 1" << 30000 << 30000 << "failed" << "t stopped with status 1: no disk in drive";
         QTest::newRow("missing") << "" << 30000 << 30000 << "not started" << "t is not installed";
         QTest::newRow("silent, ends within its grace") << "echo a; sleep 0.5" << 100 << 60000 << "completed" << "";
@@ -43,15 +30,13 @@ private slots:
 
     void runner()
     {
-        QFETCH(QString, script);
-        QFETCH(int, silenceMs);
-        QFETCH(int, graceMs);
         MyCommon* common = MyCommon::getInstance();
-        if (!script.isEmpty())
-            m_env->writeScript("t", script);
-        common->SetCommandSilenceLimit(silenceMs);
-        common->SetCommandGraceLimit(graceMs);
-        common->Command("t", {});
+        if (!row<QString>("script").isEmpty())
+            m_env->writeScript("t", row<QString>("script"));
+        common->SetCommandSilenceLimit(row<int>("silenceMs"));
+        common->SetCommandGraceLimit(row<int>("graceMs"));
+        // What a tool printed before it failed or fell silent is kept.
+        QVERIFY(common->Command("t", {}).startsWith(row<QString>("script").isEmpty() ? "" : "a\n"));
         QTEST(RunOutcome::Name(common->LastOutcome().kind), "outcome");
         QTEST(common->LastOutcome().Reason(), "reason");
     }
@@ -60,11 +45,8 @@ private slots:
     // re-dump button and the record.
     void run_data()
     {
-        QTest::addColumn<QString>("operation");
-        QTest::addColumn<QString>("vars");
-        QTest::addColumn<QString>("lines"); // "|" between lines, %1 the image line
-        QTest::addColumn<QString>("record"); // "" for none
-        QTest::addColumn<bool>("redump");
+        // lines: "|" between lines, %1 the image line; record "" for none
+        addColumns<QString, QString, QString, QString, bool>("operation", "vars", "lines", "record", "redump");
         const QString silence = "KESTA_SIM_SILENCE_MS=60000 KESTA_SIM_SILENCE_AT=20";
         const QString at20 = "|20 read, 0 retried, 0 failed, 60 not reached|%1", none = "|0 read, 0 retried, 0 failed, 80 not reached";
         QTest::newRow("completed") << "dump" << "" << "Completed.|80 read, 0 retried, 0 failed, 0 not reached|%1" << "completed" << false;
@@ -129,8 +111,7 @@ private slots:
     // A dump's failed tracks can be re-read after a restart, through its record.
     void recordAcrossRestart_data()
     {
-        QTest::addColumn<QByteArray>("from"); // the record's text replaced, "" for all of it
-        QTest::addColumn<QByteArray>("to");   // "" keeps the record
+        addColumns<QByteArray, QByteArray>("from", "to"); // from: the record's text replaced, "" for all of it; to "": kept
         QTest::newRow("kept") << QByteArray() << QByteArray();
         QTest::newRow("cut short") << QByteArray() << QByteArray("{\"record\": \"KESTAcon dump record\", \"version\": 1, \"ima");
         QTest::newRow("foreign") << QByteArray() << QByteArray("{\"name\": \"game\", \"tracks\": [1, 2, 3]}");
@@ -157,9 +138,7 @@ private slots:
         qunsetenv("KESTA_SIM_BAD");
 
         m_window.reset(); // the old window goes before the new one reads the settings
-        m_window = std::make_unique<MainWindow>();
-        ui = m_window->form();
-        m_window->show();
+        newWindow();
         ui->LEDT_DUMP_FILENAME->setText("game");
         driver.browserChoice = image;
         ui->BTN_DUMP_FILESELECT->click();
@@ -183,10 +162,7 @@ private slots:
 
     void imageTools_data()
     {
-        QTest::addColumn<QString>("tool");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("made"); // relative to the image folder
-        QTest::addColumn<bool>("done");
+        addColumns<QString, QString, QString, bool>("tool", "name", "made", "done"); // made: relative to the image folder
         QTest::newRow("convert") << "convert" << "copy" << "copy.HVR" << true;
         QTest::newRow("convert onto an existing name") << "convert" << "b" << "" << false;
         QTest::newRow("make in the entered folder") << "make" << "blank" << "sub/blank.HVR" << true;
@@ -197,7 +173,6 @@ private slots:
     void imageTools()
     {
         QFETCH(QString, tool);
-        QFETCH(QString, name);
         QFETCH(QString, made);
         QFETCH(bool, done);
         QDir(m_folder).mkdir("sub");
@@ -212,7 +187,7 @@ private slots:
 
         QLineEdit* field = tool == "convert" ? ui->LEDT_CONVERT : tool == "make" ? ui->LEDT_MAKE_HVR : ui->LEDT_RENAME;
         ui->BTN_CONVERT_EXT->setCurrentText(".HVR");
-        field->setText(name);
+        field->setText(row<QString>("name"));
         m_window->findChild<QPushButton*>(tool == "convert" ? "BTN_CONVERT" : tool == "make" ? "BTN_MAKE_HVR" : "BTN_RENAME")
             ->click();
         QCOMPARE(field->styleSheet(), done ? MainWindow::TOOL_FIELD_STYLE_DONE : MainWindow::TOOL_FIELD_STYLE_FAILED);
@@ -242,13 +217,6 @@ private slots:
             l << 0.2126 * lin(1) + 0.7152 * lin(2) + 0.0722 * lin(3);
         }
         QVERIFY(l.size() == 2 && (qMax(l[0], l[1]) + 0.05) / (qMin(l[0], l[1]) + 0.05) >= 4.5);
-    }
-
-private:
-    void setVars(const QString& pairs)
-    {
-        for (const QString& pair : pairs.split(' ', Qt::SkipEmptyParts))
-            qputenv(pair.section('=', 0, 0).toUtf8().constData(), pair.section('=', 1).toUtf8());
     }
 };
 

@@ -2,16 +2,6 @@
 #include "drvargs.h"
 #include "ui_mainwindow.h"
 
-namespace {
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
-
 class TestRestoreOperation : public DiskOperationFixture
 {
     Q_OBJECT
@@ -69,9 +59,8 @@ private slots:
         ui->BTN_DUMP_DRIVE->setCurrentText("1");
         ui->LEDT_DUMP_FILENAME->setText("drive1");
         ui->BTN_DUMP->click();
-        const QByteArray original = contents(m_folder + "/drive0.HVR");
-        QVERIFY(original.size() > 512);
-        QVERIFY(original == contents(m_folder + "/drive1.HVR"));
+        const QByteArray original = readFile(m_folder + "/drive0.HVR");
+        QVERIFY(original.size() > 512 && original == readFile(m_folder + "/drive1.HVR"));
     }
 
     void unformat_data()
@@ -88,11 +77,11 @@ private slots:
     {
         QFETCH(QByteArray, bad);
         wrapSimTool("drvunformat");
-        qputenv("KESTA_SIM_BAD", bad);
         setButtons("BTN_UNFORMAT_DRIVE=1 BTN_UNFORMAT_CYLINDERS=" + row<QString>("cylinders"));
+        setVars("KESTA_SIM_BAD=" + bad);
         DiskOperationDriver driver;
         ui->BTN_UNFORMAT->click();
-        qunsetenv("KESTA_SIM_BAD");
+        setVars("KESTA_SIM_BAD");
 
         QCOMPARE(runsOf("drvunformat"), QStringList{row<QString>("run")});
         QCOMPARE(driver.seen, (QStringList{"busy:" + QString::fromUtf8("アンフォーマット中"), "complete guard=0"}));
@@ -117,9 +106,7 @@ private slots:
 
         QCOMPARE(runsOf("drvinfo"), (QStringList{"drvinfo -i 0", "drvinfo -i 1 -p12"}));
         const QString shown = ui->EDT_DRVINFO_DISPLAY->toPlainText();
-        QVERIFY(shown.startsWith("drvinfo: drive 1"));
-        QVERIFY(shown.contains("KESTA SIM 2D"));
-        QVERIFY(!shown.contains("2HD"));
+        QVERIFY(shown.startsWith("drvinfo: drive 1") && shown.contains("KESTA SIM 2D") && !shown.contains("2HD"));
         QVERIFY(!ui->EDT_LOG_DISPLAY->toPlainText().contains("drvinfo"));
         const QString measuring = "busy:" + QString::fromUtf8("計測中");
         QCOMPARE(driver.seen, (QStringList{measuring, "complete guard=0", measuring, "complete guard=0"}));

@@ -21,10 +21,7 @@ ParameterSet* makeSet(const QString& name, const QString& cylinders)
     return set;
 }
 
-MyCommon* common()
-{
-    return MyCommon::getInstance();
-}
+MyCommon* common() { return MyCommon::getInstance(); }
 
 } // namespace
 
@@ -40,11 +37,7 @@ private slots:
         common()->OpenSettingInstance(m_dir->filePath("KESTAcon.ini"));
     }
 
-    void cleanup()
-    {
-        common()->DeleteSettingInstance();
-        m_dir.reset();
-    }
+    void cleanup() { common()->DeleteSettingInstance(), m_dir.reset(); }
 
     // Hand-edited elements: blanks, slashes in the value, no slash or key, a key twice (the later wins).
     void readsOddLists()
@@ -123,7 +116,7 @@ private slots:
     // Slots beyond the saved sets go, or deleted sets would come back; another operation's stay.
     void saveRemovesStaleSlots_data()
     {
-        QTest::addColumn<int>("count");
+        addColumns<int>("count");
         QTest::newRow("empty store") << 0;
         QTest::newRow("three") << 3;
     }

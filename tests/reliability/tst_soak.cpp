@@ -39,11 +39,9 @@ private slots:
 
 namespace {
 
-constexpr int SILENCE_LIMIT_MS = 1500;
+// Warm-up: a fifth of the run and at least WARM_UP_ACTIONS.
+constexpr int SILENCE_LIMIT_MS = 1500, WARM_UP_ACTIONS = 300, DEFAULT_SECONDS = 60;
 constexpr qint64 HEAP_GROWTH_LIMIT_KB = 16 * 1024;
-// Warm-up: a fifth of the run and at least this many actions.
-constexpr int WARM_UP_ACTIONS = 300;
-constexpr int DEFAULT_SECONDS = 60;
 #ifdef __SANITIZE_ADDRESS__
 // The sanitizer's own books grow the resident size: only the heap is bounded.
 constexpr qint64 RSS_GROWTH_LIMIT_KB = 0;
@@ -51,36 +49,27 @@ constexpr qint64 RSS_GROWTH_LIMIT_KB = 0;
 constexpr qint64 RSS_GROWTH_LIMIT_KB = 30 * 1024;
 #endif
 
-qint64 residentKb() // kB, 0 when unknown
+// Resident size (0 when unknown) and heap blocks allocated and not freed, in kB.
+struct Memory { qint64 rss = 0, heap = 0; };
+Memory memoryKb()
 {
+    Memory kb;
 #ifdef __SANITIZE_ADDRESS__
     __sanitizer_purge_allocator(); // empties the quarantine
+    kb.heap = qint64(__sanitizer_get_current_allocated_bytes() / 1024);
 #else
     malloc_trim(0); // hands freed pages back: the size counts what is held
+    const struct mallinfo2 info = mallinfo2();
+    kb.heap = qint64((info.uordblks + info.hblkhd) / 1024);
 #endif
     QFile status(QStringLiteral("/proc/self/status"));
-    const QList<QByteArray> lines = status.open(QIODevice::ReadOnly) ? status.readAll().split('\n') : QList<QByteArray>();
-    for (const QByteArray& line : lines)
+    for (const QByteArray& line : status.open(QIODevice::ReadOnly) ? status.readAll().split('\n') : QList<QByteArray>())
         if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return 0;
+            kb.rss = line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return kb;
 }
 
-qint64 heapKb() // blocks allocated and not freed, kB
-{
-#ifdef __SANITIZE_ADDRESS__
-    return qint64(__sanitizer_get_current_allocated_bytes() / 1024);
-#else
-    const struct mallinfo2 info = mallinfo2();
-    return qint64((info.uordblks + info.hblkhd) / 1024);
-#endif
-}
-
-int soakSeconds()
-{
-    return qEnvironmentVariableIsSet("KESTA_SOAK_SECONDS") ? qMax(1, qEnvironmentVariableIntValue("KESTA_SOAK_SECONDS"))
-                                                           : DEFAULT_SECONDS;
-}
+int soakSeconds() { return qEnvironmentVariableIsSet("KESTA_SOAK_SECONDS") ? qMax(1, qEnvironmentVariableIntValue("KESTA_SOAK_SECONDS")) : DEFAULT_SECONDS; }
 
 QString randomText(QRandomGenerator* random, const QString& chars, int minimum, int maximum)
 {
@@ -126,6 +115,7 @@ private:
     bool coin(int percent) { return int(m_random->bounded(100)) < percent; }
 
     void note(const char* kind) { ++answered, kinds.contains(QLatin1String(kind)) ? void() : void(kinds << QLatin1String(kind)); }
+    void rejectOrClose(QWidget* modal) { qobject_cast<QDialog*>(modal) ? qobject_cast<QDialog*>(modal)->reject() : void(modal->close()); }
 
     // Clicks the dialog's button name when it is there, enabled and yes holds; else rejects.
     static void clickOrReject(QDialog* dialog, const char* name, bool yes = true)
@@ -149,10 +139,8 @@ private:
 
     void answerBusy(QProgressDialog* busy)
     {
-        if (busy != m_busy) {
-            m_busy = busy;
-            m_busyTime.start();
-        }
+        if (busy != m_busy)
+            m_busy = busy, m_busyTime.start();
         if (coin(1) || m_busyTime.elapsed() > 30000) { // now and then, and after long
             note("busy-cancel");
             busy->cancel();
@@ -161,12 +149,11 @@ private:
 
     void answer(QWidget* modal)
     {
-        auto* dialog = qobject_cast<QDialog*>(modal);
         if (auto* busy = qobject_cast<QProgressDialog*>(modal)) {
             answerBusy(busy);
         } else if (m_tries >= 3) {
             note("fallback-reject");
-            dialog ? dialog->reject() : void(modal->close());
+            rejectOrClose(modal);
         } else if (auto* done = qobject_cast<CompleteDialog*>(modal)) {
             note("complete");
             auto* label = done->findChild<QLabel*>(QStringLiteral("LBL_COMPLETE"));
@@ -203,12 +190,10 @@ private:
         } else if (auto* sets = qobject_cast<DumpSettingDialog*>(modal)) {
             note("parameter-sets");
             clickOrReject(sets, "BTN_PARAMETER_SETTING_OK", coin(50));
-        } else if (qobject_cast<ExitDialog*>(modal)) {
-            ++exitDialogs;
-            dialog->reject();
         } else {
-            note(qobject_cast<FDImageSelectorDialog*>(modal) ? "file-chooser" : "other");
-            dialog ? dialog->reject() : void(modal->close());
+            qobject_cast<ExitDialog*>(modal) ? void(++exitDialogs)
+                                             : note(qobject_cast<FDImageSelectorDialog*>(modal) ? "file-chooser" : "other");
+            rejectOrClose(modal);
         }
     }
 
@@ -260,11 +245,10 @@ void TestSoak::soak()
     QVERIFY(env.isValid());
     // STOP's pkill signals only this env's simulator.
     env.writeScript(QStringLiteral("pkill"), QStringLiteral("exec '%1/pkill' \"$@\"").arg(KESTA_STUB_DIR));
-    const QList<QPair<const char*, QByteArray>> pace = {
-        {"KESTA_SIM_TRACK_MS", "0"}, {"KESTA_SIM_PRINT_MS", "50"}, {"KESTA_SIM_SEEK_MS", "200"},
-        {"KESTA_SIM_SEED", QByteArray::number(seed)}};
+    const QByteArray pace[][2] = {{"KESTA_SIM_TRACK_MS", "0"}, {"KESTA_SIM_PRINT_MS", "50"}, {"KESTA_SIM_SEEK_MS", "200"},
+                                  {"KESTA_SIM_SEED", QByteArray::number(seed)}};
     for (const auto& variable : pace)
-        qputenv(variable.first, variable.second);
+        qputenv(variable[0].constData(), variable[1]);
     MyCommon::SetApplicationInifilePathForTest(env.settingsPath());
     MyCommon* common = MyCommon::getInstance();
     common->UpdateDRVEMU_STATE(0), common->SetCommandSilenceLimit(SILENCE_LIMIT_MS);
@@ -299,10 +283,7 @@ void TestSoak::soak()
         const QStringList images = QDir(folder).entryList({QStringLiteral("*.HVR")}, QDir::Files);
         return images.isEmpty() ? QString() : folder + '/' + images.at(random.bounded(images.size()));
     };
-    auto toController = [&]() {
-        window->on_BTN_PAGE1_CHANGE_clicked();
-        window->CurrentPathChangedAll(folder, false);
-    };
+    auto toController = [&]() { window->on_BTN_PAGE1_CHANGE_clicked(), window->CurrentPathChangedAll(folder, false); };
 
     auto clickRandomButton = [&]() {
         // Rename works on files only: right after navigating, the browser's
@@ -341,10 +322,8 @@ void TestSoak::soak()
         ui->LEDT_DUMP_FILENAME->setText("soak_" + randomText(&random, "abcdefghijklmnopqrstuvwxyz0123456789_", 1, 8));
         const QString image = folder + '/' + ui->LEDT_DUMP_FILENAME->text() + ".HVR";
         ++dumpsStarted;
-        if (operate(ui->BTN_DUMP, image))
-            ++succeeded[DUMP];
-        else
-            dumpFailures << (answers.outcome.isEmpty() ? QStringLiteral("no dialog") : answers.outcome + " no image");
+        operate(ui->BTN_DUMP, image) ? void(++succeeded[DUMP])
+                                     : void(dumpFailures << (answers.outcome.isEmpty() ? QStringLiteral("no dialog") : answers.outcome + " no image"));
         if (coin(50)) // as a user would before reading weak tracks again
             ui->BTN_DUMP_RETRY->setCurrentText(QStringLiteral("9"));
         if (ui->BTN_REDUMP->isEnabled() && coin(60) && operate(ui->BTN_REDUMP, image))
@@ -404,7 +383,8 @@ void TestSoak::soak()
     QElapsedTimer clock, actionTime;
     clock.start();
     const qint64 total = qint64(seconds) * 1000;
-    qint64 warmRss = 0, warmHeap = 0, longestAction = 0;
+    Memory warm;
+    qint64 longestAction = 0;
     int actions = 0;
     // At least twice the warm-up, however slow the machine.
     while (clock.elapsed() < total || actions < 2 * WARM_UP_ACTIONS) {
@@ -419,9 +399,9 @@ void TestSoak::soak()
         ++actions;
         keepInside();
         QTest::qWait(random.bounded(0, 30));
-        if (!warmRss && clock.elapsed() >= total / 5 && actions >= WARM_UP_ACTIONS) {
-            warmRss = residentKb(), warmHeap = heapKb();
-            qInfo("soak: warm-up done after %d actions, VmRSS %lld kB, heap %lld kB", actions, warmRss, warmHeap);
+        if (!warm.rss && clock.elapsed() >= total / 5 && actions >= WARM_UP_ACTIONS) {
+            warm = memoryKb();
+            qInfo("soak: warm-up done after %d actions, VmRSS %lld kB, heap %lld kB", actions, warm.rss, warm.heap);
         }
         QVERIFY2(answers.exitDialogs == 0, "the exit dialog showed");
         QVERIFY2(longestAction < 120000, "an action hung");
@@ -431,13 +411,12 @@ void TestSoak::soak()
 
     qInfo("soak: %d actions, %d dialogs answered (%s), longest action %lld ms", actions, answers.answered,
           qPrintable(answers.kinds.join(',')), longestAction);
-    QStringList tally;
+    QStringList tally, none;
     for (int kind = 0; kind < KINDS; ++kind)
-        tally << QStringLiteral("%1 %2").arg(succeeded[kind]).arg(QLatin1String(kindNames[kind]));
+        tally << QStringLiteral("%1 %2").arg(succeeded[kind]).arg(kindNames[kind]), succeeded[kind] ? void() : void(none << kindNames[kind]);
     qInfo("soak: succeeded: %s; %d dumps started, failed: %s", qPrintable(tally.join(", ")), dumpsStarted,
           qPrintable(dumpFailures.join(", ")));
-    for (int kind = 0; kind < KINDS && seconds >= 60; ++kind)
-        QVERIFY2(succeeded[kind] > 0, qPrintable(QStringLiteral("no %1 succeeded").arg(kindNames[kind])));
+    QVERIFY2(seconds < 60 || none.isEmpty(), qPrintable("none succeeded of: " + none.join(", ")));
 
     // The emulator stops; nothing of the simulator stays behind.
     QTRY_VERIFY_WITH_TIMEOUT(!common->isInputGuard(), 30000);
@@ -460,21 +439,19 @@ void TestSoak::soak()
                      qPrintable(QStringLiteral("track %1 state %2").arg(track).arg(state)));
 
     // Memory stayed flat after the warm-up.
-    const qint64 endRss = residentKb(), endHeap = heapKb();
-    qInfo("soak: after warm-up VmRSS %lld kB, heap %lld kB; at the end VmRSS %lld kB, heap %lld kB", warmRss,
-          warmHeap, endRss, endHeap);
-    QVERIFY2(warmRss > 0, qPrintable(QStringLiteral("the run ended in the warm-up (%1 actions)").arg(actions)));
-    QVERIFY2(endHeap - warmHeap < HEAP_GROWTH_LIMIT_KB,
-             qPrintable(QStringLiteral("the heap grew by %1 kB").arg(endHeap - warmHeap)));
-    if (RSS_GROWTH_LIMIT_KB > 0 && warmRss > 0 && endRss > 0)
-        QVERIFY2(endRss - warmRss < RSS_GROWTH_LIMIT_KB,
-                 qPrintable(QStringLiteral("resident memory grew by %1 kB").arg(endRss - warmRss)));
+    const Memory end = memoryKb();
+    qInfo("soak: after warm-up VmRSS %lld kB, heap %lld kB; at the end VmRSS %lld kB, heap %lld kB", warm.rss,
+          warm.heap, end.rss, end.heap);
+    QVERIFY2(warm.rss > 0, qPrintable(QStringLiteral("the run ended in the warm-up (%1 actions)").arg(actions)));
+    QVERIFY2(end.heap - warm.heap < HEAP_GROWTH_LIMIT_KB, qPrintable(QStringLiteral("the heap grew by %1 kB").arg(end.heap - warm.heap)));
+    QVERIFY2(RSS_GROWTH_LIMIT_KB == 0 || end.rss == 0 || end.rss - warm.rss < RSS_GROWTH_LIMIT_KB,
+             qPrintable(QStringLiteral("resident memory grew by %1 kB").arg(end.rss - warm.rss)));
 
     delete window;
     common->SetCommandSilenceLimit(MyCommon::TIME_COMMAND_SILENCE), common->SetInputGuard(false);
     common->UpdateDRVEMU_STATE(0), common->DeleteSettingInstance();
     for (const auto& variable : pace)
-        qunsetenv(variable.first);
+        qunsetenv(variable[0].constData());
 }
 
 int main(int argc, char* argv[])

@@ -9,12 +9,13 @@ class TestToolFaults : public DiskOperationFixture
 {
     Q_OBJECT
     static constexpr int TRACKS = 80; // drive 0, cylinders 0 to 39, two heads
+    const QString ALL_FAULTS = "KESTA_SIM_MISSING KESTA_SIM_CRASH_AT KESTA_SIM_SILENCE_MS KESTA_SIM_SILENCE_AT KESTA_SIM_GARBAGE KESTA_SIM_FLOOD_MB";
 
 private slots:
     void init() { setUp(); }
     void cleanup()
     {
-        setFaults(m_faults, false);
+        setVars(ALL_FAULTS);
         MyCommon::getInstance()->SetCommandSilenceLimit(MyCommon::TIME_COMMAND_SILENCE);
         tearDown();
     }
@@ -33,14 +34,13 @@ private slots:
 
     void faultyDump()
     {
-        QFETCH(QString, faults);
         QFETCH(int, good);
         MyCommon* common = MyCommon::getInstance();
         // Written before the run, and an image of an earlier dump: both must stay.
         common->SetSettingString("CONVERT/MAKEHVR", "written before");
         QVERIFY(writeFile(imagePath("earlier"), "an earlier image"));
         common->SetCommandSilenceLimit(1500);
-        setFaults(faults, true);
+        setVars(row<QString>("faults"));
         dump("game");
         QVERIFY(!m_window->findChild<QProgressDialog*>());
 
@@ -58,7 +58,7 @@ private slots:
         QCOMPARE(readFile(imagePath("earlier")), QByteArray("an earlier image"));
 
         // The window goes on working: a clean dump right after.
-        setFaults(faults, false);
+        setVars(ALL_FAULTS);
         ui->EDT_LOG_DISPLAY->clear();
         dump("again");
         for (int track = 0; track < TRACKS; ++track)
@@ -66,13 +66,6 @@ private slots:
     }
 
 private:
-    void setFaults(const QString& faults, bool on)
-    {
-        for (const QString& pair : faults.split(' ', Qt::SkipEmptyParts))
-            on ? qputenv(qPrintable(pair.section('=', 0, 0)), pair.section('=', 1).toUtf8())
-               : qunsetenv(qPrintable(pair.section('=', 0, 0)));
-        m_faults = on ? faults : QString();
-    }
     // One dump run from the DUMP button: it ends the usual way.
     void dump(const QString& name)
     {
@@ -82,7 +75,6 @@ private:
         QCOMPARE(driver.seen, (QStringList{"busy:" + QString::fromUtf8("ダンプ中"), "complete guard=1"}));
         QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
     }
-    QString m_faults;
 };
 
 QTEST_MAIN(TestToolFaults)

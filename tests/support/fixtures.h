@@ -57,15 +57,10 @@ private:
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             const bool cancelFirst = box->defaultButton() && box->defaultButton() == box->button(QMessageBox::Cancel);
             seen << box->windowTitle() + (cancelFirst ? " [Cancel]" : "");
-            if (QAbstractButton* button = box->button(answer == "ok" ? QMessageBox::Ok : QMessageBox::Cancel))
-                button->click();
-            else
-                box->close();
+            QAbstractButton* button = box->button(answer == "ok" ? QMessageBox::Ok : QMessageBox::Cancel);
+            button ? button->click() : void(box->close());
         } else if (auto* keyboard = qobject_cast<MyKeyboard*>(modal)) {
-            seen << QString("keyboard:%1:%2-%3")
-                        .arg(keyboard->getText())
-                        .arg(keyboard->getMinimumLength())
-                        .arg(keyboard->getMaximumLength());
+            seen << QString("keyboard:%1:%2-%3").arg(keyboard->getText()).arg(keyboard->getMinimumLength()).arg(keyboard->getMaximumLength());
             keyboard->setText(answer.mid(5));
             answer.startsWith("type:") ? keyboard->accept() : keyboard->reject();
         } else if (auto* chooser = qobject_cast<FDImageSelectorDialog*>(modal)) {
@@ -92,11 +87,7 @@ private:
 class WindowFixture : public QObject
 {
 protected:
-    void openWindow(bool withSimulator = false, bool show = true)
-    {
-        makeEnv(withSimulator);
-        newWindow(show);
-    }
+    void openWindow(bool withSimulator = false, bool show = true) { makeEnv(withSimulator), newWindow(show); }
     void makeEnv(bool withSimulator = false)
     {
         m_env = std::make_unique<TestEnv>(withSimulator);
@@ -114,10 +105,8 @@ protected:
     {
         m_window.reset();
         MyCommon* common = MyCommon::getInstance();
-        common->SetInputGuard(false);
-        common->UpdateDRVEMU_STATE(0);
-        common->DeleteSettingInstance();
-        common->Settings().InitializeSettings();
+        common->SetInputGuard(false), common->UpdateDRVEMU_STATE(0);
+        common->DeleteSettingInstance(), common->Settings().InitializeSettings();
         m_env.reset();
     }
     QVariant stored(const QString& key) const { return QSettings(m_env->settingsPath(), QSettings::IniFormat).value(key); }

@@ -6,25 +6,17 @@
 #include <csignal>
 #include <sys/types.h>
 #include <QFile>
-#include <QTextStream>
 
 #include "mycommon.h"
 
 namespace {
-void setEnv(const char* name, const QByteArray& value)
-{
-    if (value.isNull())
-        qunsetenv(name);
-    else
-        qputenv(name, value);
-}
+const char* const OWN_VARIABLES[] = {"PATH", "KESTA_STUB_LOG", "KESTA_SIM_DIR"};
 } // namespace
 
 TestEnv::TestEnv(bool withSimulator)
 {
-    m_oldPath = qgetenv("PATH");
-    m_oldStubLog = qEnvironmentVariableIsSet("KESTA_STUB_LOG") ? qgetenv("KESTA_STUB_LOG") : QByteArray();
-    m_oldSimDir = qEnvironmentVariableIsSet("KESTA_SIM_DIR") ? qgetenv("KESTA_SIM_DIR") : QByteArray();
+    for (int i = 0; i < 3; ++i)
+        m_old[i] = qgetenv(OWN_VARIABLES[i]); // null when unset
     QDir(m_dir.path()).mkpath(QStringLiteral("bin"));
     QDir(m_dir.path()).mkpath(QStringLiteral("sim"));
     for (const char* name : {"pkill", "shutdown", "reboot"})
@@ -42,15 +34,11 @@ TestEnv::TestEnv(bool withSimulator)
 
 TestEnv::~TestEnv()
 {
-    setEnv("PATH", m_oldPath);
-    setEnv("KESTA_STUB_LOG", m_oldStubLog);
-    setEnv("KESTA_SIM_DIR", m_oldSimDir);
+    for (int i = 0; i < 3; ++i)
+        m_old[i].isNull() ? void(qunsetenv(OWN_VARIABLES[i])) : void(qputenv(OWN_VARIABLES[i], m_old[i]));
 }
 
-QString TestEnv::path(const QString& name) const
-{
-    return name.isEmpty() ? m_dir.path() : m_dir.filePath(name);
-}
+QString TestEnv::path(const QString& name) const { return name.isEmpty() ? m_dir.path() : m_dir.filePath(name); }
 
 void TestEnv::openSettings()
 {
@@ -61,10 +49,8 @@ void TestEnv::openSettings()
 void TestEnv::writeScript(const QString& name, const QString& body)
 {
     QFile file(QDir(binDir()).filePath(name));
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    QTextStream out(&file);
-    out << "#!/bin/sh\n" << body << '\n';
-    out.flush();
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write("#!/bin/sh\n" + body.toUtf8() + '\n');
     file.close();
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
                         QFileDevice::ReadGroup | QFileDevice::ExeGroup);
@@ -86,23 +72,15 @@ void TestEnv::linkSimTool(const QString& name)
 QStringList TestEnv::stubLog() const
 {
     QFile file(stubLogPath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QStringList lines = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')) : QStringList();
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
 }
 
-void TestEnv::clearStubLog()
-{
-    QFile::remove(stubLogPath());
-}
+void TestEnv::clearStubLog() { QFile::remove(stubLogPath()); }
 
-QString TestEnv::simBinDir()
-{
-    return QStringLiteral(KESTA_SIM_BIN_DIR);
-}
+QString TestEnv::simBinDir() { return QStringLiteral(KESTA_SIM_BIN_DIR); }
 
 ModalAnswer::ModalAnswer(std::function<void(QWidget*)> answer, int times)
     : m_answer(std::move(answer)), m_times(times)
@@ -119,9 +97,7 @@ ModalAnswer::ModalAnswer(std::function<void(QWidget*)> answer, int times)
 
 bool signalProcess(qint64 pid, int sig)
 {
-    if (pid <= 0)
-        return false;
-    return ::kill(static_cast<pid_t>(pid), sig) == 0;
+    return pid > 0 && ::kill(static_cast<pid_t>(pid), sig) == 0;
 }
 
 void fireTimer(QObject* target, int timerId)

@@ -48,9 +48,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_oldPath;
-    QByteArray m_oldStubLog;
-    QByteArray m_oldSimDir;
+    QByteArray m_old[3]; // PATH, KESTA_STUB_LOG, KESTA_SIM_DIR as they were
 };
 
 // Answers the next modal windows (message boxes, keyboards) from the event
@@ -65,8 +63,7 @@ public:
 private:
     std::function<void(QWidget*)> m_answer;
     QTimer m_poll;
-    int m_times;
-    int m_answered = 0;
+    int m_times, m_answered = 0;
 };
 
 // Sends sig to one process.  Refuses pid 0 and below: kill(0, ...) would hit

@@ -23,12 +23,11 @@ QPushButton* keyFor(const MyKeyboard& keyboard, const QString& token)
 
 bool tapAll(MyKeyboard& keyboard, const QStringList& tokens)
 {
-    for (const QString& token : tokens) {
-        QPushButton* key = keyFor(keyboard, token);
-        if (!key)
+    for (const QString& token : tokens)
+        if (QPushButton* key = keyFor(keyboard, token); key)
+            QTest::mouseClick(key, Qt::LeftButton);
+        else
             return false;
-        QTest::mouseClick(key, Qt::LeftButton);
-    }
     return true;
 }
 
