@@ -324,8 +324,11 @@ void TestSoak::soak()
         ++dumpsStarted;
         operate(ui->BTN_DUMP, image) ? void(++succeeded[DUMP])
                                      : void(dumpFailures << (answers.outcome.isEmpty() ? QStringLiteral("no dialog") : answers.outcome + " no image"));
-        if (coin(50)) // as a user would before reading weak tracks again
+        if (coin(50)) { // as a user would before reading weak tracks again, with the drive seen to
             ui->BTN_DUMP_RETRY->setCurrentText(QStringLiteral("9"));
+            for (const char* fault : {"KESTA_SIM_BAD", "KESTA_SIM_CRASH_AT", "KESTA_SIM_EMPTY", "KESTA_SIM_DISK"})
+                qunsetenv(fault);
+        }
         if (ui->BTN_REDUMP->isEnabled() && coin(60) && operate(ui->BTN_REDUMP, image))
             ++succeeded[REDUMP];
     };
