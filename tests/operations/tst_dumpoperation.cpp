@@ -1,5 +1,6 @@
 #include "diskoperationdriver.h"
 #include "drvargs.h"
+#include "mygraphicaldumpdisplay.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -32,23 +33,36 @@ private slots:
     void arguments_data()
     {
         addColumns<QString, QString, QString>("tool", "panel", "expected");
-        QTest::newRow("dump, all ---") << "dump" << "drive=1" << "-i 1";
+        const QString p = " /home/pi/game.HVR";
+        QTest::newRow("dump, all ---") << "dump" << "drive=1" << "-i 1" + p;
         QTest::newRow("dump, every option, three pins") << "dump"
             << "drive=0 cylinders=80 heads=2 density=high begin=0 end=79 steps=1 format=raw pin1=2 pin2=4 pin3=12 retry=5"
-            << "-i 0 -c 80 -h 2 -d high -b 0 -e 79 -s 1 -f raw -p2 -p4 -p12 -r 5";
-        QTest::newRow("dump, second pin only") << "dump" << "drive=0 format=encode pin2=12 retry=3" << "-i 0 -f encode -p12 -r 3";
-        QTest::newRow("re-dump, retry ---") << "redump" << "drive=0 begin=3" << "-i 0 -t 40";
+            << "-i 0 -c 80 -h 2 -d high -b 0 -e 79 -s 1 -f raw -p2 -p4 -p12 -r 5" + p;
+        QTest::newRow("dump, second pin only") << "dump" << "drive=0 format=encode pin2=12 retry=3" << "-i 0 -f encode -p12 -r 3" + p;
+        QTest::newRow("re-dump, retry ---") << "redump" << "drive=0 begin=3" << "-i 0 -t 40" + p;
+        QTest::newRow("restore, every option") << "restore"
+            << "drive=1 diskNo=0 cylinders=80 heads=2 begin=10 end=12 steps=2 flag=1 pin1=2 pin2=4 pin3=12"
+            << "-i 1 -n 0 -c 80 -h 2 -b 10 -e 12 -s 2 -u 1 -p2 -p4 -p12" + p;
+        QTest::newRow("restore, all ---") << "restore" << "" << p.mid(1);
+        QTest::newRow("unformat, every option") << "unformat" << "drive=1 cylinders=40 heads=2 steps=1 pin1=4 pin3=2"
+                                                << "-i 1 -c 40 -h 2 -s 1 -p4 -p2";
     }
 
     void arguments()
     {
         const auto get = panelValues(row<QString>("panel"));
+        const QString tool = row<QString>("tool"), path = "/home/pi/game.HVR";
         const DrvArgs::DumpPanel d{get("drive"), get("cylinders"), get("heads"), get("density"), get("begin"), get("end"),
                                    get("steps"), get("format"),    get("pin1"),  get("pin2"),    get("pin3"),  get("retry")};
-        const QString path = "/home/pi/game.HVR";
-        const QStringList args = row<QString>("tool") == "dump" ? DrvArgs::Dump(d, path)
-                                                : DrvArgs::ReDumpTrack(DrvArgs::ReDumpBase(d.drive, d.retry), 40, path);
-        QCOMPARE(args.join(' '), row<QString>("expected") + " " + path);
+        const DrvArgs::RestorePanel r{get("drive"), get("diskNo"), get("cylinders"), get("heads"), get("begin"), get("end"),
+                                      get("steps"), get("flag"),   get("pin1"),      get("pin2"),  get("pin3")};
+        const DrvArgs::UnformatPanel u{get("drive"), get("cylinders"), get("heads"), get("steps"), get("pin1"), get("pin2"),
+                                       get("pin3")};
+        const QStringList args = tool == "dump"      ? DrvArgs::Dump(d, path)
+                                 : tool == "redump"  ? DrvArgs::ReDumpTrack(DrvArgs::ReDumpBase(d.drive, d.retry), 40, path)
+                                 : tool == "restore" ? DrvArgs::Restore(r, path)
+                                                     : DrvArgs::Unformat(u);
+        QTEST(args.join(' '), "expected");
     }
 
     // The old image goes or stays by the overwrite policy; the name gets
@@ -66,7 +80,7 @@ private slots:
 
     void dumpRun()
     {
-        QFETCH(QString, name);
+        const QString name = row<QString>("name");
         m_env->writeRecorder("drvdump");
         MyCommon::getInstance()->SetSettingBool("OVERWRITE/OVERWRITE", row<bool>("setting"));
         ui->BTN_DUMP_OVERWRITE->setCurrentText(row<QString>("policy"));
@@ -106,9 +120,7 @@ private slots:
 
     void refusedStarts()
     {
-        QFETCH(QString, state);
-        QFETCH(QString, slot);
-        const QString name = row<QString>("name");
+        const QString state = row<QString>("state"), slot = row<QString>("slot"), name = row<QString>("name");
         for (const char* tool : {"drvdump", "drvrestore", "drvunformat", "drvinfo"})
             m_env->writeRecorder(tool);
         if (state == "no folder")
@@ -144,49 +156,10 @@ private slots:
         QCOMPARE(readFile(imagePath("game")), guard ? QByteArray() : QByteArray("<missing>"));
     }
 
-    void simulatedDump_data()
-    {
-        addColumns<QByteArray, QByteArray>("weak", "bad");
-        QTest::newRow("clean disk") << QByteArray() << QByteArray();
-        QTest::newRow("two weak tracks, one bad") << QByteArray("5:2,17:2") << QByteArray("40");
-    }
-
-    void simulatedDump()
-    {
-        QFETCH(QByteArray, weak);
-        QFETCH(QByteArray, bad);
-        ui->EDT_LOG_DISPLAY->setPlainText("earlier");
-        dumpWithBadTracks(bad, weak);
-
-        MyGraphicalDumpDisplay* map = ui->WDT_DUMPSTATUS;
-        for (int track = 0; track < MyGraphicalDumpDisplay::TRACK_COUNT; ++track) {
-            int expected = track < 80 ? 1 : -1;
-            if (!weak.isEmpty() && (track == 5 || track == 17))
-                expected = 2;
-            if (!bad.isEmpty() && track == 40)
-                expected = MyGraphicalDumpDisplay::STATE_ERROR;
-            QCOMPARE(map->TrackState(track), expected);
-        }
-        QCOMPARE(ui->BTN_REDUMP->isEnabled(), !bad.isEmpty());
-        // The log pane keeps what was there.
-        const QStringList log = ui->EDT_LOG_DISPLAY->toPlainText().split('\n');
-        QCOMPARE(log.first(), QString("earlier"));
-        QVERIFY(log.filter("T079 C39 H1").size() >= 1);
-        QCOMPARE(trackStatus(imagePath("game"), 40), bad.isEmpty() ? 1 : 3);
-
-        if (bad.isEmpty()) { // nothing to re-dump
-            DiskOperationDriver driver;
-            m_window->on_BTN_REDUMP_clicked();
-            QCOMPARE(driver.seen, QStringList{});
-            QCOMPARE(m_env->stubLog(), QStringList{});
-        }
-    }
-
     // A re-dump uses the image and drive of the dump that filled the map.
     void redumpKeepsItsImage_data()
     {
         addColumns<QString, bool, bool>("newName", "newFolder", "newDrive");
-        QTest::newRow("nothing changed") << "game" << false << false;
         QTest::newRow("name changed") << "other" << false << false;
         QTest::newRow("folder changed") << "game" << true << false;
         QTest::newRow("drive changed") << "game" << false << true;
@@ -194,8 +167,8 @@ private slots:
 
     void redumpKeepsItsImage()
     {
-        QFETCH(QString, newName);
-        QFETCH(bool, newFolder);
+        const QString newName = row<QString>("newName");
+        const bool newFolder = row<bool>("newFolder");
         dumpWithBadTracks("40");
         if (QTest::currentTestFailed())
             return;
@@ -275,6 +248,162 @@ private slots:
         QCOMPARE(driver.seen, CLEAN_DUMP);
     }
 
+    // Dump drive 0, restore the image onto drive 1, dump drive 1: same bytes.
+    void restoreAndDumpBack()
+    {
+        for (const char* tool : {"drvdump", "drvrestore"})
+            wrapSimTool(tool);
+        setButtons("BTN_DUMP_CYLINDERS=80 BTN_DUMP_END=79");
+        ui->LEDT_DUMP_FILENAME->setText("drive0");
+        DiskOperationDriver driver;
+        ui->BTN_DUMP->click();
+        QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
+        QVERIFY(!ui->BTN_REDUMP->isEnabled());
+
+        setButtons("BTN_RESTORE_DRIVE=1 BTN_RESTORE_CYLINDERS=80 BTN_RESTORE_END=79");
+        ui->LEDT_RESTORE_FILENAME->setText("drive0.HVR");
+        m_env->clearStubLog();
+        driver.seen.clear();
+        ui->BTN_RESTORE->click();
+        QCOMPARE(runsOf("drvrestore"),
+                 QStringList{"drvrestore -i 1 -n 1 -c 80 -h 2 -b 0 -e 79 -s 1 -u 1 " + m_folder + "/drive0.HVR"});
+        QCOMPARE(driver.seen, (QStringList{"busy:" + QString::fromUtf8("リストア中"), "complete guard=0"}));
+        MyGraphicalDumpDisplay* map = ui->WDT_RESTORESTATUS;
+        QCOMPARE(map->Mode(), 1);
+        QCOMPARE(map->RetryThreshold(), 2);
+        for (int track = 0; track < MyGraphicalDumpDisplay::TRACK_COUNT; ++track)
+            QCOMPARE(map->TrackState(track), track < 160 ? 1 : -1);
+
+        ui->BTN_DUMP_DRIVE->setCurrentText("1");
+        ui->LEDT_DUMP_FILENAME->setText("drive1");
+        ui->BTN_DUMP->click();
+        const QByteArray original = readFile(m_folder + "/drive0.HVR");
+        QVERIFY(original.size() > 512 && original == readFile(m_folder + "/drive1.HVR"));
+    }
+
+    void unformat_data()
+    {
+        // erased: the state of the disk's 80 tracks afterwards
+        addColumns<QString, QByteArray, QString, int, int>("cylinders", "bad", "run", "rows", "erased");
+        QTest::newRow("40 cylinders") << "40" << QByteArray() << "drvunformat -i 1 -c 40 -h 2 -s 1" << 4 << 1;
+        QTest::newRow("first track fails") << "40" << QByteArray("0") << "drvunformat -i 1 -c 40 -h 2 -s 1" << 4 << 1;
+        // No track is a target; the reports of the whole disk raise them to Target.
+        QTest::newRow("cylinders ---") << "---" << QByteArray() << "drvunformat -i 1 -h 2 -s 1" << 0 << 0;
+    }
+
+    void unformat()
+    {
+        const QByteArray bad = row<QByteArray>("bad");
+        wrapSimTool("drvunformat");
+        setButtons("BTN_UNFORMAT_DRIVE=1 BTN_UNFORMAT_CYLINDERS=" + row<QString>("cylinders"));
+        setVars("KESTA_SIM_BAD=" + bad);
+        DiskOperationDriver driver;
+        ui->BTN_UNFORMAT->click();
+        setVars("KESTA_SIM_BAD");
+
+        QCOMPARE(runsOf("drvunformat"), QStringList{row<QString>("run")});
+        QCOMPARE(driver.seen, (QStringList{"busy:" + QString::fromUtf8("アンフォーマット中"), "complete guard=0"}));
+        MyGraphicalDumpDisplay* map = ui->WDT_UNFORMATSTATUS;
+        QCOMPARE(map->Mode(), 2);
+        QTEST(map->Rows(), "rows");
+        for (int track = 0; track < MyGraphicalDumpDisplay::TRACK_COUNT; ++track) {
+            const int expected = track >= 80 ? -1 : (track == 0 && !bad.isEmpty()) ? 255 : row<int>("erased");
+            QCOMPARE(map->TrackState(track), expected);
+        }
+    }
+
+    void drvinfoShowsOnlyTheLastRun()
+    {
+        wrapSimTool("drvinfo");
+        ui->EDT_DRVINFO_DISPLAY->setPlainText("stale");
+        DiskOperationDriver driver;
+        ui->BTN_DRVINFO->click();
+        QVERIFY(ui->EDT_DRVINFO_DISPLAY->toPlainText().contains("KESTA SIM 2HD"));
+        setButtons("BTN_UNFORMAT_DRIVE=1 BTN_UNFORMAT_ASSERT_PIN2=12");
+        ui->BTN_DRVINFO->click();
+
+        QCOMPARE(runsOf("drvinfo"), (QStringList{"drvinfo -i 0", "drvinfo -i 1 -p12"}));
+        const QString shown = ui->EDT_DRVINFO_DISPLAY->toPlainText();
+        QVERIFY(shown.startsWith("drvinfo: drive 1") && shown.contains("KESTA SIM 2D") && !shown.contains("2HD"));
+        QVERIFY(!ui->EDT_LOG_DISPLAY->toPlainText().contains("drvinfo"));
+        const QString measuring = "busy:" + QString::fromUtf8("計測中");
+        QCOMPARE(driver.seen, (QStringList{measuring, "complete guard=0", measuring, "complete guard=0"}));
+    }
+
+    void browse_data()
+    {
+        // choice: "" cancels the browser; name: the name field afterwards; folder: the current folder afterwards
+        addColumns<QString, QString, QString, QString>("button", "choice", "name", "folder");
+        QTest::newRow("dump, file") << "BTN_DUMP_FILESELECT" << "d/a.b.HVR" << "a" << "d";
+        QTest::newRow("dump, folder") << "BTN_DUMP_FILESELECT" << "d" << "kept" << "d";
+        QTest::newRow("dump, cancelled") << "BTN_DUMP_FILESELECT" << "" << "kept" << "images";
+        QTest::newRow("restore, file") << "BTN_RESTORE_FILESELECT" << "d/x.HVR" << "x.HVR" << "d";
+    }
+
+    void browse()
+    {
+        const QString button = row<QString>("button"), choice = row<QString>("choice");
+        QDir(m_env->path()).mkpath("d");
+        for (const char* file : {"d/a.b.HVR", "d/x.HVR"})
+            QFile(m_env->path(file)).open(QIODevice::WriteOnly);
+        const bool dump = button.startsWith("BTN_DUMP");
+        QLineEdit* field = dump ? ui->LEDT_DUMP_FILENAME : ui->LEDT_RESTORE_FILENAME;
+        field->setText("kept");
+
+        DiskOperationDriver driver;
+        driver.browserChoice = choice.isEmpty() ? QString() : m_env->path(choice);
+        m_window->findChild<QPushButton*>(button)->click();
+
+        QCOMPARE(driver.seen, QStringList{"browser"});
+        QTEST(field->text(), "name");
+        // Every place that shows the current folder follows the choice.
+        const QString expected = m_env->path(row<QString>("folder"));
+        QCOMPARE(MyCommon::getInstance()->Settings().m_lastAccessFolder, expected);
+        QCOMPARE(ui->LEDT_DUMP_PATH->text(), expected);
+        QCOMPARE(ui->LEDT_RESTORE_PATH->text(), expected);
+        QCOMPARE(ui->WDT_EMU_FDIMAGESELECTOR->GetShownFolder(), expected);
+    }
+
+    // Against a board that cuts its output anywhere, talks noise and has
+    // worn disks, the map shows what the image holds.
+    void mapEqualsImage_data()
+    {
+        QTest::addColumn<QByteArray>("disk");
+        for (const char* chunk : {"report", "random", "block", "byte"})
+            for (const char* noise : {"0", "1"})
+                for (const char* disk : {"clean", "worn", "damaged"})
+                    QTest::addRow("%s noise=%s %s", chunk, noise, disk) << QByteArray(disk);
+    }
+    void mapEqualsImage()
+    {
+        const QByteArray disk = row<QByteArray>("disk");
+        const QList<QByteArray> knobs = QByteArray(QTest::currentDataTag()).split(' ');
+        qputenv("KESTA_SIM_CHUNK", knobs[0]);
+        qputenv("KESTA_SIM_NOISE", knobs[1].mid(6));
+        qputenv("KESTA_SIM_DISK", disk);
+        ui->BTN_DUMP_RETRY->setCurrentText("3"); // weak tracks that need 3 or 4 tries are given up
+        DiskOperationDriver driver;
+        ui->BTN_DUMP->click();
+
+        QProcess sim; // the image's own account: "TRACK OUTCOME TRIES" per track
+        sim.start(QFileInfo(TestEnv::simBinDir()).path() + "/kesta-sim", {"tracks", imagePath("game")});
+        QVERIFY(sim.waitForFinished(30000) && sim.exitCode() == 0);
+        const QString log = ui->EDT_LOG_DISPLAY->toPlainText();
+        QMap<QByteArray, int> outcomes;
+        for (const QByteArray& line : sim.readAllStandardOutput().split('\n')) {
+            const QList<QByteArray> f = line.split(' ');
+            if (f.size() != 3)
+                continue;
+            const int track = f[0].toInt();
+            const int expected = f[1] == "good" ? 1 : f[1] == "retried" ? f[2].toInt() : f[1] == "unreadable" ? 255 : 0;
+            QVERIFY2(ui->WDT_DUMPSTATUS->TrackState(track) == expected, line.constData());
+            QVERIFY2(log.contains(QString::asprintf("(T%03d C%02d H%d)", track, track / 2, track % 2)), line.constData());
+            ++outcomes[f[1]];
+        }
+        QCOMPARE(outcomes.value("good") + outcomes.value("retried") + outcomes.value("unreadable"), 80);
+        QCOMPARE(outcomes.contains("retried"), disk != "clean");
+        QCOMPARE(outcomes.contains("unreadable"), disk != "clean");
+    }
 private:
     void dumpWithBadTracks(const QByteArray& bad, const QByteArray& weak = {})
     {

@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "mygraphicaldumpdisplay.h"
+#include "trackreportparser.h"
 
 namespace {
 
@@ -17,6 +18,21 @@ namespace {
 QByteArray Report(int track)
 {
     return QString::asprintf("P(T%03d C%02d H%d)\n", track, track / 2, track % 2).toLatin1();
+}
+
+
+// Track numbers of the reports found when stream is fed cut at cuts.
+QList<int> FeedInPieces(const QByteArray& stream, const QList<int>& cuts, int mode)
+{
+    TrackReportParser parser(mode);
+    QList<int> tracks;
+    int from = 0;
+    for (int cut : cuts + QList<int>{int(stream.size())}) {
+        for (const auto& r : parser.Feed(stream.mid(from, cut - from)))
+            tracks.append(r.track);
+        from = cut;
+    }
+    return tracks;
 }
 
 } // namespace
@@ -41,9 +57,7 @@ private slots:
 
     void initialTrackState()
     {
-        QFETCH(int, cylinders);
-        QFETCH(int, firstTarget);
-        QFETCH(int, rows);
+        const int cylinders = row<int>("cylinders"), firstTarget = row<int>("firstTarget");
         MyGraphicalDumpDisplay map;
         map.resize(761, 141);
         map.show();
@@ -51,11 +65,9 @@ private slots:
         QCOMPARE(map.Mode(), 1);
         QCOMPARE(map.RetryThreshold(), 2);
         QCOMPARE(map.Cylinders(), cylinders);
-        QCOMPARE(map.Rows(), rows);
-        for (int t = 0; t < 180; ++t) {
-            const bool target = firstTarget >= 0 && t >= firstTarget && t <= row<int>("lastTarget");
-            QCOMPARE(map.TrackState(t), target ? 0 : -1);
-        }
+        QTEST(map.Rows(), "rows");
+        for (int t = 0; t < 180; ++t)
+            QCOMPARE(map.TrackState(t), firstTarget >= 0 && t >= firstTarget && t <= row<int>("lastTarget") ? 0 : -1);
         map.grab(); // paints without a fault whatever the rows
     }
 
@@ -130,9 +142,8 @@ private slots:
 
     void reportSequences()
     {
-        QFETCH(int, threshold);
-        QFETCH(QByteArray, report);
-        QFETCH(int, track);
+        const int threshold = row<int>("threshold"), track = row<int>("track");
+        const QByteArray report = row<QByteArray>("report");
         MyGraphicalDumpDisplay map;
         map.InitialTrackState(row<int>("mode"), 0, 39, threshold, 40);
         for (int state : row<QList<int>>("states")) {
@@ -140,10 +151,8 @@ private slots:
             QCOMPARE(map.TrackState(track), state);
         }
         // nothing else moved
-        for (int t = 0; t < 180; ++t) {
-            if (t != track)
-                QCOMPARE(map.TrackState(t), t < 80 ? 0 : -1);
-        }
+        for (int t = 0; t < 180; ++t)
+            QCOMPARE(map.TrackState(t), t == track ? map.TrackState(t) : t < 80 ? 0 : -1);
         if (threshold == 1000) {
             for (int i = 0; i < 300; ++i)
                 map.on_dumpCommandOutputs(report);
@@ -164,7 +173,7 @@ private slots:
 
     void chunks()
     {
-        QFETCH(int, cylinders);
+        const int cylinders = row<int>("cylinders");
         MyGraphicalDumpDisplay map, fresh;
         map.InitialTrackState(2, 0, cylinders - 1, 3, cylinders);
         fresh.InitialTrackState(2, 0, cylinders - 1, 3, cylinders);
@@ -234,6 +243,84 @@ private slots:
             (i ? MyGraphicalDumpDisplay::DrawMap : MyGraphicalDumpDisplay::DrawReference)(&painter, size, QFont(), 0, 9, states);
         }
         QVERIFY(images[0] == images[1]);
+    }
+
+    // The report parser beneath the map.
+    void field_data()
+    {
+        addColumns<QString, bool, int, int, int>("field", "ok", "track", "cylinder", "head");
+        QTest::newRow("more after head") << "T159 C79 H1 retry 2" << true << 159 << 79 << 1;
+        QTest::newRow("no number reads 0") << "Txyz Cab Hq" << true << 0 << 0 << 0;
+        QTest::newRow("ten characters") << "T005 C02 H" << false << 0 << 0 << 0;
+        QTest::newRow("trailing blank trimmed") << "T005 C02 H " << false << 0 << 0 << 0;
+        QTest::newRow("lower t") << "t005 C02 H1" << false << 0 << 0 << 0;
+        QTest::newRow("C one place off") << "T005C 02 H1" << false << 0 << 0 << 0;
+    }
+
+    void field()
+    {
+        TrackReportParser::Report r;
+        QTEST(TrackReportParser::ParseField(row<QString>("field"), 0, &r), "ok");
+        if (row<bool>("ok"))
+            QCOMPARE(QList<int>({r.track, r.cylinder, r.head}), QList<int>({row<int>("track"), row<int>("cylinder"), row<int>("head")}));
+    }
+
+    // Fed whole, cut in two at every place and one byte at a time, a stream gives the same reports.
+    void stream_data()
+    {
+        addColumns<QByteArray, int, QList<int>>("stream", "mode", "tracks");
+        QTest::newRow("reports with text around, last unclosed")
+            << QByteArray("Pass 1 (T000 C00 H0) ok\r\nPass 2 (T001 C00 H1) retry\r\nPass 3 (T001 C00 H1)\r\nP(T002 C01 H0")
+            << 0 << QList<int>{0, 1, 1, 2};
+        QTest::newRow("field ends at next (") << QByteArray("(T003 C01 H1(x)") << 0 << QList<int>{3};
+        QTest::newRow("P inside the field splits it") << QByteArray("(T005 CP02 H1)") << 0 << QList<int>{};
+        QTest::newRow("lower-case p does not split") << QByteArray("p(T005 C02 H1)") << 0 << QList<int>{5};
+        QTest::newRow("NUL inside the field") << QByteArray("P(T005 C02 H1\0)", 15) << 0 << QList<int>{5};
+        QTest::newRow("NUL cuts the field short") << QByteArray("P(T005 C02 \0H1)", 15) << 0 << QList<int>{};
+        QTest::newRow("unformat counts from 1") << QByteArray("P(T001 C00 H0)P(T000 C00 H0)") << 2 << QList<int>{0, -1};
+        QTest::newRow("out of range passed on") << QByteArray("P(T999 C99 H1)") << 0 << QList<int>{999};
+        QTest::newRow("blanks before the field") << QByteArray("P(     T004 C02 H0   )P(T006 C03 H0)") << 0
+                                                 << QList<int>{4, 6};
+        QTest::newRow("rejected pieces") << QByteArray("P(t004 C02 H0)P(T005 C02 H)P(T006 C03 H0)") << 0
+                                         << QList<int>{6};
+        // U+3000 where the head belongs is trimmed: the field is too short.
+        QTest::newRow("wide blank for the head") << QByteArray("P(T005 C02 H\xe3\x80\x80)P(T006 C03 H1)") << 0
+                                                 << QList<int>{6};
+        QByteArray escaped;
+        QList<int> all;
+        for (int t = 0; t < 160; all << t++)
+            escaped += QString::asprintf("P\x1b[1A(T%03d C%02d H%d) r%d\r\n", t, t / 2, t % 2, t % 3).toLatin1();
+        QTest::newRow("160 reports behind escapes") << escaped << 0 << all;
+    }
+
+    void stream()
+    {
+        const QByteArray stream = row<QByteArray>("stream");
+        const int mode = row<int>("mode");
+        const QList<int> tracks = row<QList<int>>("tracks");
+        QCOMPARE(FeedInPieces(stream, {}, mode), tracks);
+        QList<int> everyByte;
+        for (int i = 1; i < stream.size(); ++i)
+            everyByte << i;
+        QCOMPARE(FeedInPieces(stream, everyByte, mode), tracks);
+        for (int cut = 0; cut <= stream.size(); ++cut) {
+            const QList<int> got = FeedInPieces(stream, {cut}, mode);
+            if (got != tracks)
+                QFAIL(qPrintable(QString("cut at %1: %2 reports").arg(cut).arg(got.size())));
+        }
+    }
+
+    void resetDropsUnfinishedPiece()
+    {
+        TrackReportParser parser;
+        QVERIFY(parser.Feed("P(T005 C0").isEmpty());
+        QVERIFY(parser.HasUnfinishedField());
+        parser.Reset();
+        QVERIFY(!parser.HasUnfinishedField());
+        QVERIFY(parser.Feed("2 H1)").isEmpty());
+        const auto reports = parser.Feed("P(T006 C03 H0)");
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(reports.first().track, 6);
     }
 };
 

@@ -45,30 +45,29 @@ private slots:
     // re-dump button and the record.
     void run_data()
     {
-        // lines: "|" between lines, %1 the image line; record "" for none
-        addColumns<QString, QString, QString, QString, bool>("operation", "vars", "lines", "record", "redump");
+        // lines: "|" between lines, %1 the image line; record "" for none; map: "TRACK=STATE ..." where a
+        // dump of 80 tracks differs from all read, "-" unchecked
+        addColumns<QString, QString, QString, QString, bool, QString>("operation", "vars", "lines", "record", "redump", "map");
         const QString silence = "KESTA_SIM_SILENCE_MS=60000 KESTA_SIM_SILENCE_AT=20";
         const QString at20 = "|20 read, 0 retried, 0 failed, 60 not reached|%1", none = "|0 read, 0 retried, 0 failed, 80 not reached";
-        QTest::newRow("completed") << "dump" << "" << "Completed.|80 read, 0 retried, 0 failed, 0 not reached|%1" << "completed" << false;
+        QTest::newRow("completed") << "dump" << "" << "Completed.|80 read, 0 retried, 0 failed, 0 not reached|%1" << "completed" << false << "";
         QTest::newRow("retried, failed") << "dump" << "KESTA_SIM_WEAK=5:2 KESTA_SIM_BAD=40"
-            << "Failed.|drvdump stopped with status 3: done, 79 tracks ok, 1 failed|78 read, 1 retried, 1 failed, 0 not reached|%1" << "failed" << true;
-        QTest::newRow("empty drive") << "dump" << "KESTA_SIM_EMPTY=0" << "Failed.|drvdump stopped with status 1: drive 0: no disk in drive" + none << "failed" << false;
-        QTest::newRow("missing") << "dump" << "KESTA_SIM_MISSING=drvdump" << "Failed.|drvdump is not installed" + none << "not started" << false;
+            << "Failed.|drvdump stopped with status 3: done, 79 tracks ok, 1 failed|78 read, 1 retried, 1 failed, 0 not reached|%1" << "failed" << true << "5=2 40=255";
+        QTest::newRow("empty drive") << "dump" << "KESTA_SIM_EMPTY=0" << "Failed.|drvdump stopped with status 1: drive 0: no disk in drive" + none << "failed" << false << "-";
+        QTest::newRow("missing") << "dump" << "KESTA_SIM_MISSING=drvdump" << "Failed.|drvdump is not installed" + none << "not started" << false << "-";
         QTest::newRow("crashed") << "dump" << "KESTA_SIM_CRASH_AT=10"
-            << "Failed.|drvdump was killed by signal 9|10 read, 0 retried, 0 failed, 70 not reached|%1" << "crashed" << true;
-        QTest::newRow("silent") << "dump" << silence << "Failed.|drvdump was silent for 2 s and was stopped" + at20 << "silent" << true;
-        QTest::newRow("cancelled") << "cancel" << silence << "Cancelled." + at20 << "cancelled" << true;
+            << "Failed.|drvdump was killed by signal 9|10 read, 0 retried, 0 failed, 70 not reached|%1" << "crashed" << true << "-";
+        QTest::newRow("silent") << "dump" << silence << "Failed.|drvdump was silent for 2 s and was stopped" + at20 << "silent" << true << "-";
+        QTest::newRow("cancelled") << "cancel" << silence << "Cancelled." + at20 << "cancelled" << true << "-";
         QTest::newRow("restore, protected") << "restore" << "KESTA_SIM_PROTECT=0"
-            << "Failed.|drvrestore stopped with status 1: drive 0: disk is write protected" + none << "" << false;
-        QTest::newRow("restore") << "restore" << "" << "Completed.|80 read, 0 retried, 0 failed, 0 not reached" << "" << false;
+            << "Failed.|drvrestore stopped with status 1: drive 0: disk is write protected" + none << "" << false << "-";
+        QTest::newRow("restore") << "restore" << "" << "Completed.|80 read, 0 retried, 0 failed, 0 not reached" << "" << false << "-";
     }
 
     void run()
     {
-        QFETCH(QString, operation);
-        QFETCH(QString, vars);
-        QFETCH(QString, lines);
-        QFETCH(QString, record);
+        const QString operation = row<QString>("operation"), vars = row<QString>("vars"), lines = row<QString>("lines");
+        const QString record = row<QString>("record"), map = row<QString>("map");
         const QString image = imagePath("game");
         if (operation == "restore") {
             QCOMPARE(QProcess::execute(TestEnv::simBinDir() + "/hvrtool", {"-c", "-t", "2HD", image}), 0);
@@ -76,6 +75,7 @@ private slots:
             ui->LEDT_RESTORE_FILENAME->setText("game.HVR");
         }
         setVars(vars);
+        ui->EDT_LOG_DISPLAY->setPlainText("earlier");
         if (vars.contains("SILENCE") && operation != "cancel")
             MyCommon::getInstance()->SetCommandSilenceLimit(2000);
         DiskOperationDriver driver;
@@ -97,6 +97,23 @@ private slots:
         const QString shown = image + " (" + QLocale::c().formattedDataSize(QFileInfo(image).size()) + ")";
         QCOMPARE(m_window->LastCompletion(), (lines.contains("%1") ? lines.arg(shown) : lines).split('|'));
         QTEST(ui->BTN_REDUMP->isEnabled(), "redump");
+        if (map != "-") { // the map and the image hold each track's outcome; the log pane keeps what was there
+            const auto state = panelValues(map);
+            for (int track = 0; track < MyGraphicalDumpDisplay::TRACK_COUNT; ++track) {
+                const QString given = state(qPrintable(QString::number(track)));
+                QCOMPARE(ui->WDT_DUMPSTATUS->TrackState(track), given != MyCommon::NOT_GIVEN ? given.toInt() : track < 80 ? 1 : -1);
+            }
+            QCOMPARE(trackStatus(image, 40), map.contains("40=") ? 3 : 1);
+            const QStringList log = ui->EDT_LOG_DISPLAY->toPlainText().split('\n');
+            QVERIFY(log.first() == "earlier" && !log.filter("T079 C39 H1").isEmpty());
+        }
+        if (map == "") { // nothing to re-dump
+            driver.seen.clear();
+            wrapSimTool("drvdump");
+            m_window->on_BTN_REDUMP_clicked();
+            QCOMPARE(driver.seen, QStringList{});
+            QCOMPARE(m_env->stubLog(), QStringList{});
+        }
         DumpRecord kept;
         QCOMPARE(DumpRecord::Read(image, &kept, nullptr), !record.isEmpty());
         if (record.isEmpty())
@@ -121,8 +138,7 @@ private slots:
 
     void recordAcrossRestart()
     {
-        QFETCH(QByteArray, from);
-        QFETCH(QByteArray, to);
+        const QByteArray from = row<QByteArray>("from"), to = row<QByteArray>("to");
         wrapSimTool("drvdump");
         setVars("KESTA_SIM_BAD=40");
         DiskOperationDriver driver;
@@ -172,9 +188,8 @@ private slots:
 
     void imageTools()
     {
-        QFETCH(QString, tool);
-        QFETCH(QString, made);
-        QFETCH(bool, done);
+        const QString tool = row<QString>("tool"), made = row<QString>("made");
+        const bool done = row<bool>("done");
         QDir(m_folder).mkdir("sub");
         for (const QString& path : {imagePath("a"), imagePath("b"), m_folder + "/sub/old.HVR"})
             QCOMPARE(QProcess::execute(TestEnv::simBinDir() + "/hvrtool", {"-c", path}), 0);
