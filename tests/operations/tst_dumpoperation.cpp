@@ -248,68 +248,59 @@ private slots:
         QCOMPARE(driver.seen, CLEAN_DUMP);
     }
 
-    // Dump drive 0, restore the image onto drive 1, dump drive 1: same bytes.
-    void restoreAndDumpBack()
+    // Restore and unformat: the tool's run, the dialogs and the map of the
+    // disk's tracks; a restored image reads back byte for byte.
+    void writes_data()
     {
-        for (const char* tool : {"drvdump", "drvrestore"})
+        // rows -1: unchecked; state: the disk's tracks afterwards (the first at 255 when it fails)
+        addColumns<QString, QString, QByteArray, QString, int, int, int>("tool", "buttons", "bad", "run", "rows", "tracks", "state");
+        QTest::newRow("restore drive 0's dump onto drive 1") << "restore" << "BTN_RESTORE_DRIVE=1 BTN_RESTORE_CYLINDERS=80 BTN_RESTORE_END=79"
+            << QByteArray() << "drvrestore -i 1 -n 1 -c 80 -h 2 -b 0 -e 79 -s 1 -u 1 %1/drive0.HVR" << -1 << 160 << 1;
+        const QString unformat40 = "BTN_UNFORMAT_DRIVE=1 BTN_UNFORMAT_CYLINDERS=40", run40 = "drvunformat -i 1 -c 40 -h 2 -s 1";
+        QTest::newRow("unformat 40 cylinders") << "unformat" << unformat40 << QByteArray() << run40 << 4 << 80 << 1;
+        QTest::newRow("unformat, first track fails") << "unformat" << unformat40 << QByteArray("0") << run40 << 4 << 80 << 1;
+        // No track is a target; the reports of the whole disk raise them to Target.
+        QTest::newRow("unformat, cylinders ---") << "unformat" << "BTN_UNFORMAT_DRIVE=1 BTN_UNFORMAT_CYLINDERS=---"
+                                                 << QByteArray() << "drvunformat -i 1 -h 2 -s 1" << 0 << 80 << 0;
+    }
+
+    void writes()
+    {
+        const bool restore = row<QString>("tool") == "restore";
+        const QByteArray bad = row<QByteArray>("bad");
+        for (const char* tool : {"drvdump", "drvrestore", "drvunformat"})
             wrapSimTool(tool);
-        setButtons("BTN_DUMP_CYLINDERS=80 BTN_DUMP_END=79");
-        ui->LEDT_DUMP_FILENAME->setText("drive0");
         DiskOperationDriver driver;
-        ui->BTN_DUMP->click();
-        QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
-        QVERIFY(!ui->BTN_REDUMP->isEnabled());
+        if (restore) { // what drive 0 holds, to restore
+            setButtons("BTN_DUMP_CYLINDERS=80 BTN_DUMP_END=79");
+            ui->LEDT_DUMP_FILENAME->setText("drive0");
+            ui->BTN_DUMP->click();
+            QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
+            QVERIFY(!ui->BTN_REDUMP->isEnabled());
+            ui->LEDT_RESTORE_FILENAME->setText("drive0.HVR");
+            m_env->clearStubLog();
+            driver.seen.clear();
+        }
+        setButtons(row<QString>("buttons"));
+        setVars("KESTA_SIM_BAD=" + bad);
+        (restore ? ui->BTN_RESTORE : ui->BTN_UNFORMAT)->click();
+        setVars("KESTA_SIM_BAD");
 
-        setButtons("BTN_RESTORE_DRIVE=1 BTN_RESTORE_CYLINDERS=80 BTN_RESTORE_END=79");
-        ui->LEDT_RESTORE_FILENAME->setText("drive0.HVR");
-        m_env->clearStubLog();
-        driver.seen.clear();
-        ui->BTN_RESTORE->click();
-        QCOMPARE(runsOf("drvrestore"),
-                 QStringList{"drvrestore -i 1 -n 1 -c 80 -h 2 -b 0 -e 79 -s 1 -u 1 " + m_folder + "/drive0.HVR"});
-        QCOMPARE(driver.seen, (QStringList{"busy:" + QString::fromUtf8("リストア中"), "complete guard=0"}));
-        MyGraphicalDumpDisplay* map = ui->WDT_RESTORESTATUS;
-        QCOMPARE(map->Mode(), 1);
-        QCOMPARE(map->RetryThreshold(), 2);
+        QCOMPARE(runsOf(restore ? "drvrestore" : "drvunformat"), QStringList{QString(row<QString>("run")).replace("%1", m_folder)});
+        QCOMPARE(driver.seen, (QStringList{"busy:" + QString::fromUtf8(restore ? "リストア中" : "アンフォーマット中"), "complete guard=0"}));
+        MyGraphicalDumpDisplay* map = restore ? ui->WDT_RESTORESTATUS : ui->WDT_UNFORMATSTATUS;
+        QCOMPARE(map->Mode(), restore ? 1 : 2);
+        QVERIFY(!restore || map->RetryThreshold() == 2);
+        QVERIFY(row<int>("rows") < 0 || map->Rows() == row<int>("rows"));
         for (int track = 0; track < MyGraphicalDumpDisplay::TRACK_COUNT; ++track)
-            QCOMPARE(map->TrackState(track), track < 160 ? 1 : -1);
-
+            QCOMPARE(map->TrackState(track), track >= row<int>("tracks") ? -1 : track == 0 && !bad.isEmpty() ? 255 : row<int>("state"));
+        if (!restore)
+            return;
         ui->BTN_DUMP_DRIVE->setCurrentText("1");
         ui->LEDT_DUMP_FILENAME->setText("drive1");
         ui->BTN_DUMP->click();
         const QByteArray original = readFile(m_folder + "/drive0.HVR");
         QVERIFY(original.size() > 512 && original == readFile(m_folder + "/drive1.HVR"));
-    }
-
-    void unformat_data()
-    {
-        // erased: the state of the disk's 80 tracks afterwards
-        addColumns<QString, QByteArray, QString, int, int>("cylinders", "bad", "run", "rows", "erased");
-        QTest::newRow("40 cylinders") << "40" << QByteArray() << "drvunformat -i 1 -c 40 -h 2 -s 1" << 4 << 1;
-        QTest::newRow("first track fails") << "40" << QByteArray("0") << "drvunformat -i 1 -c 40 -h 2 -s 1" << 4 << 1;
-        // No track is a target; the reports of the whole disk raise them to Target.
-        QTest::newRow("cylinders ---") << "---" << QByteArray() << "drvunformat -i 1 -h 2 -s 1" << 0 << 0;
-    }
-
-    void unformat()
-    {
-        const QByteArray bad = row<QByteArray>("bad");
-        wrapSimTool("drvunformat");
-        setButtons("BTN_UNFORMAT_DRIVE=1 BTN_UNFORMAT_CYLINDERS=" + row<QString>("cylinders"));
-        setVars("KESTA_SIM_BAD=" + bad);
-        DiskOperationDriver driver;
-        ui->BTN_UNFORMAT->click();
-        setVars("KESTA_SIM_BAD");
-
-        QCOMPARE(runsOf("drvunformat"), QStringList{row<QString>("run")});
-        QCOMPARE(driver.seen, (QStringList{"busy:" + QString::fromUtf8("アンフォーマット中"), "complete guard=0"}));
-        MyGraphicalDumpDisplay* map = ui->WDT_UNFORMATSTATUS;
-        QCOMPARE(map->Mode(), 2);
-        QTEST(map->Rows(), "rows");
-        for (int track = 0; track < MyGraphicalDumpDisplay::TRACK_COUNT; ++track) {
-            const int expected = track >= 80 ? -1 : (track == 0 && !bad.isEmpty()) ? 255 : row<int>("erased");
-            QCOMPARE(map->TrackState(track), expected);
-        }
     }
 
     void drvinfoShowsOnlyTheLastRun()
