@@ -168,6 +168,7 @@ private slots:
     // A re-dump reads the failed tracks of the dump that filled the map into
     // its image on its drive, also after a restart through the dump's record;
     // a record cut short, foreign, out of range or another image's is ignored.
+    // Cancel during a silent run ends it through pkill and runs no further track.
     void redump_data()
     {
         // change: made after the dump; from: the record's text replaced, "" for all of it; to "": kept
@@ -175,6 +176,7 @@ private slots:
         QTest::newRow("name changed") << "name" << QByteArray() << QByteArray();
         QTest::newRow("folder changed") << "folder" << QByteArray() << QByteArray();
         QTest::newRow("drive changed") << "drive" << QByteArray() << QByteArray();
+        QTest::newRow("cancelled in the second of five runs") << "cancel" << QByteArray() << QByteArray();
         QTest::newRow("restart") << "restart" << QByteArray() << QByteArray();
         QTest::newRow("restart, record cut short") << "restart" << QByteArray()
                                                    << QByteArray("{\"record\": \"KESTAcon dump record\", \"version\": 1, \"ima");
@@ -187,11 +189,22 @@ private slots:
     {
         const QString change = row<QString>("change");
         const QByteArray from = row<QByteArray>("from"), to = row<QByteArray>("to");
-        dumpWithBadTracks("40");
+        const bool cancel = change == "cancel";
+        dumpWithBadTracks(cancel ? "10,11,12,13,14" : "40");
         if (QTest::currentTestFailed())
             return;
         const QString image = imagePath("game"), elsewhere = m_env->path("elsewhere");
         DiskOperationDriver driver;
+        bool cancelled = false;
+        if (cancel) {
+            m_env->writeScript("pkill", QStringLiteral("exec '%1/pkill' \"$@\"").arg(KESTA_STUB_DIR));
+            setVars("KESTA_SIM_BAD=10,11,12,13,14 KESTA_SIM_SILENCE_MS=60000 KESTA_SIM_SILENCE_AT=11"); // the second run falls silent
+            driver.onBusy = [&](QProgressDialog* busy) {
+                const bool running = !QDir(m_env->simDir() + "/pids").entryList({"drvdump.*"}, QDir::Files).isEmpty();
+                if (!cancelled && runsOf("drvdump").size() == 2 && running)
+                    cancelled = true, busy->findChild<QPushButton*>()->click();
+            };
+        }
         if (change == "restart") {
             QFile file(DumpRecord::PathFor(image));
             QVERIFY(file.open(QIODevice::ReadWrite));
@@ -220,8 +233,17 @@ private slots:
             ui->BTN_DUMP_DRIVE->setCurrentText("1");
 
         ui->BTN_REDUMP->click();
-        QCOMPARE(runsOf("drvdump"), QStringList{"drvdump -i 0 -r 3 -t 40 " + image});
+        const QString run = "drvdump -i 0 -r 3 -t ";
+        QCOMPARE(runsOf("drvdump"), (cancel ? QStringList{run + "10 " + image, run + "11 " + image} : QStringList{run + "40 " + image}));
         QVERIFY(isRedump(driver.seen));
+        if (cancel) {
+            QVERIFY(cancelled);
+            QCOMPARE(runsOf("pkill"), (QStringList{"pkill drvdump", "pkill drvrestore", "pkill drvunformat"}));
+            QVERIFY(ui->BTN_REDUMP->isEnabled());
+            QVERIFY(DiskOperationDriver::logged("void MainWindow::on_ProgressCanceled()"));
+            QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
+            return;
+        }
         QCOMPARE(m_window->LastCompletion().first(), QString("Completed."));
         QCOMPARE(ui->WDT_DUMPSTATUS->TrackState(40), 1);
         QCOMPARE(ui->WDT_DUMPSTATUS->TrackState(39), 1);
@@ -234,36 +256,6 @@ private slots:
         QVERIFY(DumpRecord::Read(image, &record, nullptr));
         QCOMPARE(record.outcome, QString("completed"));
         QCOMPARE(record.tracks[40], 1);
-    }
-
-    // Cancel during a silent run ends it through pkill and runs no further track.
-    void cancelSilentRedumpInFiveRuns()
-    {
-        dumpWithBadTracks("10,11,12,13,14");
-        if (QTest::currentTestFailed())
-            return;
-        m_env->writeScript("pkill", QStringLiteral("exec '%1/pkill' \"$@\"").arg(KESTA_STUB_DIR));
-        setVars("KESTA_SIM_BAD=10,11,12,13,14 KESTA_SIM_SILENCE_MS=60000 KESTA_SIM_SILENCE_AT=11"); // the second run falls silent
-
-        DiskOperationDriver driver;
-        bool cancelled = false;
-        driver.onBusy = [&](QProgressDialog* busy) {
-            const bool running = !QDir(m_env->simDir() + "/pids").entryList({"drvdump.*"}, QDir::Files).isEmpty();
-            if (!cancelled && runsOf("drvdump").size() == 2 && running) {
-                cancelled = true;
-                busy->findChild<QPushButton*>()->click();
-            }
-        };
-        ui->BTN_REDUMP->click();
-
-        QVERIFY(cancelled);
-        QCOMPARE(runsOf("drvdump"), (QStringList{"drvdump -i 0 -r 3 -t 10 " + imagePath("game"),
-                                                 "drvdump -i 0 -r 3 -t 11 " + imagePath("game")}));
-        QCOMPARE(runsOf("pkill"), (QStringList{"pkill drvdump", "pkill drvrestore", "pkill drvunformat"}));
-        QVERIFY(isRedump(driver.seen));
-        QVERIFY(ui->BTN_REDUMP->isEnabled());
-        QVERIFY(DiskOperationDriver::logged("void MainWindow::on_ProgressCanceled()"));
-        QTRY_VERIFY(!MyCommon::getInstance()->isInputGuard());
     }
 
     // Taps queued while the tool writes or while "Completed." shows are refused.

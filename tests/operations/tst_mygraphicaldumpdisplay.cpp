@@ -285,19 +285,6 @@ private slots:
                 QFAIL(qPrintable(QString("cut at %1: %2 reports").arg(cut).arg(got.size())));
         }
     }
-
-    void resetDropsUnfinishedPiece()
-    {
-        TrackReportParser parser;
-        QVERIFY(parser.Feed("P(T005 C0").isEmpty());
-        QVERIFY(parser.HasUnfinishedField());
-        parser.Reset();
-        QVERIFY(!parser.HasUnfinishedField());
-        QVERIFY(parser.Feed("2 H1)").isEmpty());
-        const auto reports = parser.Feed("P(T006 C03 H0)");
-        QCOMPARE(reports.size(), 1);
-        QCOMPARE(reports.first().track, 6);
-    }
 };
 
 QTEST_MAIN(TestMyGraphicalDumpDisplay)
