@@ -245,17 +245,14 @@ private slots:
             return;
         }
         QCOMPARE(m_window->LastCompletion().first(), QString("Completed."));
-        QCOMPARE(ui->WDT_DUMPSTATUS->TrackState(40), 1);
-        QCOMPARE(ui->WDT_DUMPSTATUS->TrackState(39), 1);
+        QVERIFY(ui->WDT_DUMPSTATUS->TrackState(40) == 1 && ui->WDT_DUMPSTATUS->TrackState(39) == 1);
         QVERIFY(!ui->BTN_REDUMP->isEnabled());
         QCOMPARE(DiskOperationDriver::logged("has changed since the dump"), change == "name" || change == "folder");
         QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{"game.HVR"});
         QVERIFY(!QFile::exists(elsewhere + "/game.HVR"));
         QCOMPARE(trackStatus(image, 40), 1);
         DumpRecord record;
-        QVERIFY(DumpRecord::Read(image, &record, nullptr));
-        QCOMPARE(record.outcome, QString("completed"));
-        QCOMPARE(record.tracks[40], 1);
+        QVERIFY(DumpRecord::Read(image, &record, nullptr) && record.outcome == "completed" && record.tracks[40] == 1);
     }
 
     // Taps queued while the tool writes or while "Completed." shows are refused.
@@ -380,11 +377,9 @@ private slots:
         QCOMPARE(driver.seen, QStringList{"browser"});
         QTEST(field->text(), "name");
         // Every place that shows the current folder follows the choice.
-        const QString expected = m_env->path(row<QString>("folder"));
-        QCOMPARE(MyCommon::getInstance()->Settings().m_lastAccessFolder, expected);
-        QCOMPARE(ui->LEDT_DUMP_PATH->text(), expected);
-        QCOMPARE(ui->LEDT_RESTORE_PATH->text(), expected);
-        QCOMPARE(ui->WDT_EMU_FDIMAGESELECTOR->GetShownFolder(), expected);
+        const QString e = m_env->path(row<QString>("folder"));
+        QCOMPARE((QStringList{MyCommon::getInstance()->Settings().m_lastAccessFolder, ui->LEDT_DUMP_PATH->text(),
+                              ui->LEDT_RESTORE_PATH->text(), ui->WDT_EMU_FDIMAGESELECTOR->GetShownFolder()}), (QStringList{e, e, e, e}));
     }
 
     // Against a board that cuts its output anywhere, talks noise and has
@@ -401,9 +396,7 @@ private slots:
     {
         const QByteArray disk = row<QByteArray>("disk");
         const QList<QByteArray> knobs = QByteArray(QTest::currentDataTag()).split(' ');
-        qputenv("KESTA_SIM_CHUNK", knobs[0]);
-        qputenv("KESTA_SIM_NOISE", knobs[1].mid(6));
-        qputenv("KESTA_SIM_DISK", disk);
+        setVars("KESTA_SIM_CHUNK=" + knobs[0] + " KESTA_SIM_NOISE=" + knobs[1].mid(6) + " KESTA_SIM_DISK=" + disk);
         ui->BTN_DUMP_RETRY->setCurrentText("3"); // weak tracks that need 3 or 4 tries are given up
         DiskOperationDriver driver;
         ui->BTN_DUMP->click();
