@@ -8,6 +8,7 @@
 
 #include "mycommon.h"
 #include "testenv.h"
+#include "userinputblocker.h"
 
 // The blocking runs (Execute, LinuxCommand) end a tool that does not finish,
 // tell the user which one it was and give input back; a run that lasts shows
@@ -85,14 +86,24 @@ void TestBlockingRuns::busyBox()
 {
     TestEnv env;
     const QString stop = env.path("stop");
-    env.writeScript("hvrconv", QString("while [ ! -e '%1' ]; do sleep 0.05; done").arg(stop));
+    env.writeScript("hvrconv", QString("while [ ! -e '%1' ]; do sleep 0.05; done\ntouch '%1.ended'").arg(stop));
+    struct Counter : QObject {
+        int seen = 0;
+        bool event(QEvent* e) override
+        {
+            seen += UserInputBlocker::IsUserInput(e->type());
+            return QObject::event(e);
+        }
+    } counter;
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
     QStringList seen;
-    QTimer look; // ends the tool once the box is up
+    QTimer look; // once the box is up: a key press is tried, then the tool ends
     connect(&look, &QTimer::timeout, [&]() {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             auto* box = qobject_cast<QProgressDialog*>(widget);
             if (box && box->isVisible() && seen.isEmpty()) {
                 seen << box->labelText() << QString::number(box->findChildren<QPushButton*>().size());
+                QCoreApplication::sendEvent(&counter, &press);
                 QFile(stop).open(QIODevice::WriteOnly);
             }
         }
@@ -102,7 +113,11 @@ void TestBlockingRuns::busyBox()
     common()->Execute("hvrconv", {});
     common()->SetBlockingRunLimitForTest(-1);
     QVERIFY(common()->LastBlockingRunFinished());
+    QVERIFY(QFile::exists(stop + ".ended")); // the run waited for the end
     QCOMPARE(seen, QStringList({"hvrconv is running.", "0"}));
+    QCOMPARE(counter.seen, 0); // dropped during the run
+    QCoreApplication::sendEvent(&counter, &press);
+    QCOMPARE(counter.seen, 1);
     for (QWidget* widget : QApplication::topLevelWidgets())
         QVERIFY(!qobject_cast<QProgressDialog*>(widget) || !widget->isVisible());
 }

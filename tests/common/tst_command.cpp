@@ -1,12 +1,10 @@
 #include <QFile>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QtTest>
 #include <memory>
 
 #include "mycommon.h"
 #include "testenv.h"
-#include "userinputblocker.h"
 
 class TestCommand : public QObject
 {
@@ -53,39 +51,6 @@ private slots:
         spy.clear();
         QCOMPARE(c()->CommandQuiet("noisy", {}), result);
         QCOMPARE(spy.count(), 0);
-    }
-
-    void linuxCommandRunsProgramWithArguments()
-    {
-        c()->LinuxCommand("pkill drvemu");
-        c()->LinuxCommand("shutdown -h now");
-        QCOMPARE(m_env->stubLog(), (QStringList{"pkill drvemu", "shutdown -h now"}));
-    }
-
-    void executeWaitsForTheEndAndDropsInput()
-    {
-        // The tool ends only once a key press has been tried (file "go").
-        m_env->writeScript("slow", "while [ ! -e \"$1/go\" ]; do sleep 0.01; done\ntouch \"$1/ended\"");
-        struct Counter : QObject {
-            int seen = 0;
-            bool event(QEvent* e) override
-            {
-                if (UserInputBlocker::IsUserInput(e->type()))
-                    ++seen;
-                return QObject::event(e);
-            }
-        } counter;
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
-        QTimer::singleShot(0, this, [&]() {
-            QCoreApplication::sendEvent(&counter, &press);
-            QFile(m_env->path("go")).open(QIODevice::WriteOnly);
-        });
-        c()->Execute("slow", {m_env->path()});
-        QVERIFY(QFile::exists(m_env->path("ended")));
-        QCOMPARE(counter.seen, 0);
-        // After the run, input reaches its target again.
-        QCoreApplication::sendEvent(&counter, &press);
-        QCOMPARE(counter.seen, 1);
     }
 
     // A drvctl that hangs gives no version instead of holding the start-up.

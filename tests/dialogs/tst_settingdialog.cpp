@@ -14,7 +14,7 @@ private slots:
         QDir().mkpath(m_folder);
         MyCommon::getInstance()->Settings().m_lastAccessFolder = m_folder;
     }
-    void cleanup() { closeWindow(); }
+    void cleanup() { closeWindow(), MarkManage::getInstance()->AllClear(); }
 
     // The dialog shows the record; OK writes every key, CANCEL none.
     void okAndCancel()
@@ -56,21 +56,48 @@ private slots:
         QCOMPARE(record.m_mode, 1);
     }
 
+    // INITIALIZE asks first; OK clears the sets, the marks and the choices, CANCEL changes nothing.
     void initializeAsks_data()
     {
-        addColumns<QString, int>("answer", "setsLeft");
-        QTest::newRow("ok") << "ok" << 0;
-        QTest::newRow("cancel") << "cancel" << 1;
+        addColumns<QString>("answer");
+        QTest::newRow("ok") << "ok";
+        QTest::newRow("cancel") << "cancel";
     }
 
     void initializeAsks()
     {
-        addDumpSet("mine");
+        const bool ok = row<QString>("answer") == "ok";
+        m_window.reset();
+        {
+            QSettings file(m_env->settingsPath(), QSettings::IniFormat);
+            const QVariantMap values{{"SETTING/VERSION", "1.05"}, {"FOLDER_MARK/0", m_folder}, {"DUMP/0", setText("d")},
+                                     {"RESTORE/0", setText("r")}, {"UNFORMAT/0", setText("u")}, {"CONVERT/EXT", ".D88"},
+                                     {"CONVERT/FORMAT", "raw"}, {"CONVERT/MAKEHVR", "MY DISK"}, {"DRVEMU/MODE", "HALFSTEP"},
+                                     {"CURRENT_FOLDER/LASTACCESS_FOLDER_PATH", m_folder}};
+            for (auto it = values.begin(); it != values.end(); ++it)
+                file.setValue(it.key(), it.value());
+        }
+        newWindow();
+        ui->BTN_RESTORE_DISKNO->setCurrentText("3");
+        const QByteArray before = readFile(m_env->settingsPath());
         SettingDialog dialog(m_window.get(), m_window.get());
         Answers answers({row<QString>("answer")});
         dialog.findChild<QPushButton*>("BTN_SET_INITIALIZE")->click();
         QCOMPARE(answers.seen, QStringList{"Confirmation. [Cancel]"});
-        QTEST(dumpSets(), "setsLeft");
+        QCOMPARE(dumpSets(), ok ? 0 : 1);
+        QCOMPARE(MarkManage::getInstance()->Count(), ok ? 0 : 1);
+        QCOMPARE(MyCommon::getInstance()->Settings().m_lastAccessFolder, ok ? QString() : m_folder);
+        if (!ok) {
+            QCOMPARE(readFile(m_env->settingsPath()), before);
+            return;
+        }
+        const QVariantMap expected{{"DUMP/0", QVariant()}, {"RESTORE/0", QVariant()}, {"UNFORMAT/0", setText("u")},
+                                   {"FOLDER_MARK/0", m_folder}, {"RESTORE/DISKNO", "3"}, {"CONVERT/EXT", ".D88"},
+                                   {"CONVERT/FORMAT", "encode"}, {"CONVERT/MAKEHVR", "BLANK IMAGE"},
+                                   {"DRVEMU/MODE", "NORMAL"}, {"CURRENT_FOLDER/LASTACCESS_FOLDER_PATH", ""},
+                                   {"SETTING/VERSION", "1.05"}};
+        for (auto it = expected.begin(); it != expected.end(); ++it)
+            QCOMPARE(stored(it.key()).toStringList().join('|'), it.value().toStringList().join('|'));
     }
 
     void backupAndRestore()
@@ -121,6 +148,13 @@ private slots:
     }
 
 private:
+    static QStringList setText(const QString& name)
+    {
+        ParameterSet set;
+        set.SetName(name);
+        set.SetValue(MyCommon::KEY_DRIVES, "1");
+        return ParameterManage::SlotTextForm(&set);
+    }
     int dumpSets() const { return ui->WDT_DUMP_PARAMETER_SELECTOR->getParameterManage()->Count(); }
     void addDumpSet(const QString& name)
     {

@@ -126,7 +126,7 @@ void TestSettingsFaults::startUp_data()
     QTest::addColumn<int>("limit");          // size limit, 0: the real one
     QTest::addColumn<QString>("notice");     // start of what the user is told, "" nothing
     QTest::addColumn<QString>("aside");      // the copy kept of the file, "" none
-    QTest::addColumn<QString>("mode");       // emulator mode shown
+    QTest::addColumn<QString>("mode");       // emulator mode shown; "MODE|HALFSTEP|VERSION": as stored at start-up
     QTest::addColumn<int>("sets");           // named dump sets loaded
     QTest::addColumn<int>("marks");
     QTest::addColumn<bool>("saves");     // writes reach the file
@@ -135,7 +135,13 @@ void TestSettingsFaults::startUp_data()
                             "[DRVEMU]\nMODE=HALFSTEP\n[DUMP]\n0=name/A, DRIVES/0\n32=name/X, DRIVES/0\n40=name/Y\n";
     const QString cannot = "Settings cannot be saved.\n%PATH%\n";
     const bool root = ::geteuid() == 0; // root writes a read-only file anyway
-    QTest::newRow("absent") << QByteArray() << 0 << "" << "" << "NORMAL" << 0 << 0 << true << false;
+    QTest::newRow("absent") << QByteArray() << 0 << "" << "" << "NORMAL|absent|1.05" << 0 << 0 << true << false;
+    QTest::newRow("1.04, half step") << QByteArray("[SETTING]\nVERSION=1.04\n[DRVEMU]\nHALFSTEP=true\n") << 0 << ""
+                                     << "" << "HALFSTEP|absent|1.05" << 0 << 0 << true << false;
+    QTest::newRow("1.04, no half step") << QByteArray("[SETTING]\nVERSION=1.04\n[DRVEMU]\nHALFSTEP=false\n") << 0
+                                        << "" << "" << "NORMAL|absent|1.05" << 0 << 0 << true << false;
+    QTest::newRow("1.05 untouched") << QByteArray("[SETTING]\nVERSION=1.05\n[DRVEMU]\nHALFSTEP=true\nMODE=PC-9821\n")
+                                    << 0 << "" << "" << "PC-9821|true|1.05" << 0 << 0 << true << false;
     QTest::newRow("empty") << QByteArray("") << 0 << "" << "" << "NORMAL" << 0 << 0 << true << false;
     QTest::newRow("current") << good << 0 << "" << "" << "HALFSTEP" << 1 << 0 << true << true;
     QTest::newRow("read-only") << good << 0 << (root ? "" : cannot) << "" << "HALFSTEP" << 1 << 0 << root << true;
@@ -199,7 +205,10 @@ void TestSettingsFaults::startUp()
     {
         MainWindow window;
         Ui::MainWindow* ui = window.form();
-        QCOMPARE(ui->BTN_DRVEMU_MODE->currentText(), mode);
+        QCOMPARE(ui->BTN_DRVEMU_MODE->currentText(), mode.section('|', 0, 0));
+        if (mode.contains('|')) // an old file is upgraded, a current one kept
+            QCOMPARE(storedValue(path, "DRVEMU/MODE") + '|' + storedValue(path, "DRVEMU/HALFSTEP") + '|' +
+                         storedValue(path, "SETTING/VERSION"), mode);
         QCOMPARE(ui->WDT_DUMP_PARAMETER_SELECTOR->getParameterManage()->Count(), sets);
         QCOMPARE(MarkManage::getInstance()->Count(), marks);
         QCOMPARE(common()->GetSettingString("CONVERT/EXT"), QString(".DIM"));
