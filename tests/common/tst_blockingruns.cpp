@@ -5,22 +5,11 @@
 #include <QtTest>
 
 #include <csignal>
+#include <memory>
 
 #include "mycommon.h"
 #include "testenv.h"
 #include "userinputblocker.h"
-
-// The blocking runs (Execute, LinuxCommand) end a tool that does not finish,
-// tell the user which one it was and give input back; a run that lasts shows
-// a busy box with the tool's name.
-class TestBlockingRuns : public QObject
-{
-    Q_OBJECT
-private slots:
-    void bounded_data();
-    void bounded();
-    void busyBox();
-};
 
 namespace {
 MyCommon* common()
@@ -28,6 +17,77 @@ MyCommon* common()
     return MyCommon::getInstance();
 }
 } // namespace
+
+// The runs of tools: output handed on as it comes, standard error left out;
+// the blocking runs (Execute, LinuxCommand) end a tool that does not finish,
+// tell the user which one it was and give input back; a run that lasts shows
+// a busy box with the tool's name.
+class TestBlockingRuns : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { m_env = std::make_unique<TestEnv>(); }
+    void cleanup()
+    {
+        MyCommon::getInstance()->SetCommandSilenceLimit(MyCommon::TIME_COMMAND_SILENCE);
+        MyCommon::getInstance()->SetVersionQueryLimit(3000);
+        m_env.reset();
+    }
+    void bounded_data();
+    void bounded();
+    void busyBox();
+    void burstsGiveOneEmissionEach()
+    {
+        // Each burst waits until the previous one was handed on.
+        m_env->writeScript("bursty", QStringLiteral("printf 'first '\n"
+                                                    "while [ ! -e \"$1/go1\" ]; do sleep 0.01; done\n"
+                                                    "printf 'second '\n"
+                                                    "while [ ! -e \"$1/go2\" ]; do sleep 0.01; done\n"
+                                                    "printf 'third'\n"));
+        QList<QByteArray> chunks;
+        auto connection = connect(common(), &MyCommon::commandOutputs, this, [&](const QByteArray& chunk) {
+            chunks.append(chunk);
+            QFile(m_env->path(QString("go%1").arg(chunks.size()))).open(QIODevice::WriteOnly);
+        });
+        const QByteArray result = common()->Command("bursty", {m_env->path()});
+        disconnect(connection);
+        QCOMPARE(chunks, (QList<QByteArray>{"first ", "second ", "third"}));
+        QCOMPARE(result, QByteArray("first second third"));
+    }
+
+    void standardErrorIsNotRead()
+    {
+        m_env->writeScript("noisy", "echo out1; echo err1 >&2; echo out2; echo err2 >&2");
+        QSignalSpy spy(common(), &MyCommon::commandOutputs);
+        const QByteArray result = common()->Command("noisy", {});
+        QCOMPARE(result, QByteArray("out1\nout2\n"));
+        QByteArray emitted;
+        for (const auto& args : spy)
+            emitted += args.at(0).toByteArray();
+        QCOMPARE(emitted, result);
+        // The quiet run reads the same and tells nobody.
+        spy.clear();
+        QCOMPARE(common()->CommandQuiet("noisy", {}), result);
+        QCOMPARE(spy.count(), 0);
+    }
+
+    // A drvctl that hangs gives no version instead of holding the start-up.
+    void versionQueryIsBounded()
+    {
+        m_env->writeScript("drvctl", "exec sleep 300");
+        common()->SetVersionQueryLimit(300);
+        QCOMPARE(common()->Get_DRVEMU_Version(), QString());
+        m_env->writeScript("drvctl", "echo 'v1.2 (sim)'; echo usage");
+        common()->SetVersionQueryLimit(30000);
+        QCOMPARE(common()->Get_DRVEMU_Version(), QString("v1.2 "));
+        m_env->writeScript("drvctl", "echo 'v1.3'; echo usage"); // no remark
+        QCOMPARE(common()->Get_DRVEMU_Version(), QString("v1.3"));
+    }
+
+private:
+    std::unique_ptr<TestEnv> m_env;
+};
+
 
 void TestBlockingRuns::bounded_data()
 {
@@ -51,13 +111,12 @@ void TestBlockingRuns::bounded()
     QFETCH(QString, body);
     QFETCH(int, realLimit);
     QFETCH(bool, finishes);
-    TestEnv env;
     QStringList parts = commandLine.split(' ');
     const bool execute = parts.first() == "x";
     if (execute)
         parts.removeFirst();
     const QString tool = parts.takeFirst();
-    env.writeScript(tool, body);
+    m_env->writeScript(tool, body);
     QCOMPARE(common()->BlockingRunLimit(tool), realLimit);
     common()->SetBlockingRunLimitForTest(300);
     QSignalSpy told(common(), &MyCommon::userNotice);
@@ -72,7 +131,7 @@ void TestBlockingRuns::bounded()
     if (!finishes)
         QCOMPARE(told.at(0).at(1).toString(), tool + " did not finish within 0.3 s and was stopped.");
     // The tool is gone (and reaped), not left running behind the program.
-    QFile pidFile(env.stubLogPath() + ".pid");
+    QFile pidFile(m_env->stubLogPath() + ".pid");
     QVERIFY(pidFile.open(QIODevice::ReadOnly));
     QVERIFY(!signalProcess(pidFile.readAll().trimmed().toLongLong(), 0));
     // Input is taken again.
@@ -84,9 +143,8 @@ void TestBlockingRuns::bounded()
 
 void TestBlockingRuns::busyBox()
 {
-    TestEnv env;
-    const QString stop = env.path("stop");
-    env.writeScript("hvrconv", QString("while [ ! -e '%1' ]; do sleep 0.05; done\ntouch '%1.ended'").arg(stop));
+    const QString stop = m_env->path("stop");
+    m_env->writeScript("hvrconv", QString("while [ ! -e '%1' ]; do sleep 0.05; done\ntouch '%1.ended'").arg(stop));
     struct Counter : QObject {
         int seen = 0;
         bool event(QEvent* e) override
