@@ -254,39 +254,36 @@ void TestSettingsFaults::startUp_data()
                             "[DRVEMU]\nMODE=HALFSTEP\n[DUMP]\n0=name/A, DRIVES/0\n32=name/X, DRIVES/0\n40=name/Y\n";
     const QString cannot = "Settings cannot be saved.\n%PATH%\n";
     const bool root = ::geteuid() == 0; // root writes a read-only file anyway
-    QTest::newRow("absent") << QByteArray() << 0 << "" << "" << "NORMAL|absent|1.05" << 0 << 0 << true << false;
-    QTest::newRow("1.04, half step") << QByteArray("[SETTING]\nVERSION=1.04\n[DRVEMU]\nHALFSTEP=true\n") << 0 << ""
-                                     << "" << "HALFSTEP|absent|1.05" << 0 << 0 << true << false;
-    QTest::newRow("1.04, no half step") << QByteArray("[SETTING]\nVERSION=1.04\n[DRVEMU]\nHALFSTEP=false\n") << 0
-                                        << "" << "" << "NORMAL|absent|1.05" << 0 << 0 << true << false;
-    QTest::newRow("1.05 untouched") << QByteArray("[SETTING]\nVERSION=1.05\n[DRVEMU]\nHALFSTEP=true\nMODE=PC-9821\n")
-                                    << 0 << "" << "" << "PC-9821|true|1.05" << 0 << 0 << true << false;
-    QTest::newRow("empty") << QByteArray("") << 0 << "" << "" << "NORMAL" << 0 << 0 << true << false;
-    QTest::newRow("current") << good << 0 << "" << "" << "HALFSTEP" << 1 << 0 << true << true;
-    QTest::newRow("read-only") << good << 0 << (root ? "" : cannot) << "" << "HALFSTEP" << 1 << 0 << root << true;
-    QTest::newRow("a folder in its place") << QByteArray("<folder>") << 0 << cannot << "" << "NORMAL" << 0 << 0 << false
-                                           << false;
+    const auto add = [](const char* name, const QByteArray& content, const char* mode, int sets, int marks,
+                        bool untouched, const QString& notice = "", const char* aside = "", bool saves = true,
+                        int limit = 0) {
+        QTest::newRow(name) << content << limit << notice << QString(aside) << QString(mode) << sets << marks << saves
+                            << untouched;
+    };
+    add("absent", QByteArray(), "NORMAL|absent|1.05", 0, 0, false);
+    add("1.04, half step", "[SETTING]\nVERSION=1.04\n[DRVEMU]\nHALFSTEP=true\n", "HALFSTEP|absent|1.05", 0, 0, false);
+    add("1.04, no half step", "[SETTING]\nVERSION=1.04\n[DRVEMU]\nHALFSTEP=false\n", "NORMAL|absent|1.05", 0, 0, false);
+    add("1.05 untouched", "[SETTING]\nVERSION=1.05\n[DRVEMU]\nHALFSTEP=true\nMODE=PC-9821\n", "PC-9821|true|1.05", 0, 0,
+        false);
+    add("empty", "", "NORMAL", 0, 0, false);
+    add("current", good, "HALFSTEP", 1, 0, true);
+    add("read-only", good, "HALFSTEP", 1, 0, true, root ? "" : cannot, "", root);
+    add("a folder in its place", "<folder>", "NORMAL", 0, 0, false, cannot, "", false);
     QByteArray noise(4096, '\0');
     QRandomGenerator random(11);
     for (char& c : noise)
         c = char(random.bounded(256));
-    QTest::newRow("random bytes") << noise << 0 << "" << "" << "NORMAL" << 0 << 0 << true << false;
-    QTest::newRow("truncated in a line") << good + "1=name/B, CYLI" << 0 << "" << "" << "HALFSTEP" << 2 << 0 << true
-                                         << true;
-    QTest::newRow("truncated in a key") << good.left(good.indexOf("0=")) + "0=na" << 0 << "" << "" << "HALFSTEP" << 0
-                                        << 0 << true << true;
-    QTest::newRow("hand-edited slots") << QByteArray("[DUMP]\n0=name/A, DRIVES/0\n1=noslash, CYLINDERS/80\n"
-                                                     "2=name/C, , /x, DRIVES, //\n3=name/D\n4=name/E, DRIVES/1\n")
-                                       << 0 << "" << "" << "NORMAL" << 3 << 0 << true << false;
-    QTest::newRow("stray quote") << QByteArray("[SETTING]\nVERSION=1.05\n[CONVERT]\nMAKEHVR=\"BLANK\n") + good.mid(23)
-                                 << 0 << "The settings file is damaged: CURRENT_FOLDER, DRVEMU, DUMP could not"
-                                 << ".damaged" << "NORMAL" << 0 << 0 << true << false;
-    QTest::newRow("too large") << good + "[PAD]\n" + QByteArray(5000, 'p') + "=1\n" << 4096
-                               << "The settings file is too large (5" << ".too-large" << "NORMAL" << 0 << 0 << true
-                               << false;
-    QTest::newRow("relative folders") << QByteArray("[CURRENT_FOLDER]\nNO=2\nLASTACCESS_FOLDER_PATH=-t5\n"
-                                                    "SPECIFIED_FOLDER_PATH=a/b\n[FOLDER_MARK]\n0=rel\n1=%DIR%\n")
-                                      << 0 << "" << "" << "NORMAL" << 0 << 1 << true << false;
+    add("random bytes", noise, "NORMAL", 0, 0, false);
+    add("truncated in a line", good + "1=name/B, CYLI", "HALFSTEP", 2, 0, true);
+    add("truncated in a key", good.left(good.indexOf("0=")) + "0=na", "HALFSTEP", 0, 0, true);
+    add("hand-edited slots", "[DUMP]\n0=name/A, DRIVES/0\n1=noslash, CYLINDERS/80\n2=name/C, , /x, DRIVES, //\n"
+        "3=name/D\n4=name/E, DRIVES/1\n", "NORMAL", 3, 0, false);
+    add("stray quote", QByteArray("[SETTING]\nVERSION=1.05\n[CONVERT]\nMAKEHVR=\"BLANK\n") + good.mid(23), "NORMAL", 0,
+        0, false, "The settings file is damaged: CURRENT_FOLDER, DRVEMU, DUMP could not", ".damaged");
+    add("too large", good + "[PAD]\n" + QByteArray(5000, 'p') + "=1\n", "NORMAL", 0, 0, false,
+        "The settings file is too large (5", ".too-large", true, 4096);
+    add("relative folders", "[CURRENT_FOLDER]\nNO=2\nLASTACCESS_FOLDER_PATH=-t5\nSPECIFIED_FOLDER_PATH=a/b\n"
+        "[FOLDER_MARK]\n0=rel\n1=%DIR%\n", "NORMAL", 0, 1, false);
 }
 
 void TestSettingsFaults::startUp()
