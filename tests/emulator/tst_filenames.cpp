@@ -45,23 +45,37 @@ private slots:
     void names_data()
     {
         // raw: the name on the disk of the file the tool works on; shown: as the browser lists it;
-        // expected: in the tool's log (%1: the folder), or "refused"
-        addColumns<QString, QString, QByteArray, QString, QString>("tool", "typed", "raw", "shown", "expected");
+        // expected: in the tool's log (%1: the folder), or "refused";
+        // choices: convert's extension, disk number, format / make's disk name, type, rpm, protect
+        addColumns<QString, QString, QByteArray, QString, QString, QStringList>("tool", "typed", "raw", "shown",
+                                                                                "expected", "choices");
         const QByteArray plain("a.HVR"), sjis("\x83\x51\x81\x5b\x83\x80.HVR"), broken("bad\xff\x83.HVR");
         const QString game = QString::fromUtf8("ゲーム.HVR"), bad = QString::fromUtf8(broken); // replacement characters
         for (const char* name : {"x/y", ".", "..", "../escape", "/tmp/abs"})
             for (const char* tool : {"dump", "convert", "make", "rename"})
-                QTest::addRow("%s %s", tool, name) << tool << name << plain << "a.HVR" << "refused";
-        QTest::newRow("insert refused") << "insert" << "" << QByteArray("a|b.HVR") << "a|b.HVR" << "drvctl [-i] [0]";
+                QTest::addRow("%s %s", tool, name) << tool << name << plain << "a.HVR" << "refused" << QStringList();
+        QTest::newRow("convert to HVR") << "convert" << "b2" << plain << "a.HVR"
+                                        << "hvrconv [-i] [=disk] [-n] [3] [-o] [%1/b2.HVR] [-f] [raw]"
+                                        << QStringList{".HVR", "3", "raw"};
+        QTest::newRow("convert to D88, no -f") << "convert" << "b2" << plain << "a.HVR"
+                                               << "hvrconv [-i] [=disk] [-n] [1] [-o] [%1/b2.D88] [encode]"
+                                               << QStringList{".D88", "1", "encode"};
+        QTest::newRow("make HVR") << "make" << "blank1" << plain << "a.HVR"
+                                  << "hvrtool [-c] [-t] [2HD] [-r] [360] [-n] ['BLANK IMAGE'] [-p] [off] [%1/blank1.HVR]"
+                                  << QStringList{"BLANK IMAGE", "2HD", "360", "off"};
+        QTest::newRow("make HVR, empty disk name") << "make" << "blank1" << plain << "a.HVR"
+                                                   << "hvrtool [-c] [-t] [2D] [-r] [300] [-n] [''] [-p] [on] [%1/blank1.HVR]"
+                                                   << QStringList{"", "2D", "300", "on"};
+        QTest::newRow("insert refused") << "insert" << "" << QByteArray("a|b.HVR") << "a|b.HVR" << "drvctl [-i] [0]" << QStringList();
         QTest::newRow("convert sjis") << "convert" << "b2" << sjis << game
-                                      << "hvrconv [-i] [=disk] [-n] [1] [-o] [%1/b2.HVR] [-f]";
-        QTest::newRow("convert broken") << "convert" << "b2" << broken << bad << "hvrconv [-i] [=disk] [-n] [1] [-o] [%1/b2.";
-        QTest::newRow("make beside sjis") << "make" << "n1" << sjis << game << "[%1/n1.HVR]";
-        QTest::newRow("rename sjis") << "rename" << "c.HVR" << sjis << game << "";
-        QTest::newRow("rename broken") << "rename" << "c.HVR" << broken << bad << "";
-        QTest::newRow("delete sjis") << "delete" << "" << sjis << game << "";
-        QTest::newRow("insert sjis") << "insert" << "" << sjis << game << "drvctl [-i] [0] [-c] [insert] [=disk]";
-        QTest::newRow("restore sjis") << "restore" << "" << sjis << game << "[=disk]";
+                                      << "hvrconv [-i] [=disk] [-n] [1] [-o] [%1/b2.HVR] [-f]" << QStringList();
+        QTest::newRow("convert broken") << "convert" << "b2" << broken << bad << "hvrconv [-i] [=disk] [-n] [1] [-o] [%1/b2." << QStringList();
+        QTest::newRow("make beside sjis") << "make" << "n1" << sjis << game << "[%1/n1.HVR]" << QStringList();
+        QTest::newRow("rename sjis") << "rename" << "c.HVR" << sjis << game << "" << QStringList();
+        QTest::newRow("rename broken") << "rename" << "c.HVR" << broken << bad << "" << QStringList();
+        QTest::newRow("delete sjis") << "delete" << "" << sjis << game << "" << QStringList();
+        QTest::newRow("insert sjis") << "insert" << "" << sjis << game << "drvctl [-i] [0] [-c] [insert] [=disk]" << QStringList();
+        QTest::newRow("restore sjis") << "restore" << "" << sjis << game << "[=disk]" << QStringList();
     }
 
     void names()
@@ -92,11 +106,28 @@ private slots:
             ui->BTN_DUMP->click();
         } else if (tool == "convert" || tool == "make" || tool == "rename") {
             MyLineEdit* field = tool == "convert" ? ui->LEDT_CONVERT : tool == "make" ? ui->LEDT_MAKE_HVR : ui->LEDT_RENAME;
-            ui->BTN_CONVERT_EXT->setCurrentText(".HVR");
+            QPushButton* run = tool == "convert" ? ui->BTN_CONVERT : tool == "make" ? ui->BTN_MAKE_HVR : ui->BTN_RENAME;
+            const QStringList choices = row<QStringList>("choices");
+            if (tool == "make" && !choices.isEmpty()) {
+                ui->LEDT_MAKE_HVR_DISKNAME->setText(choices[0]);
+                ui->BTN_MAKE_HVR_TYPE->setCurrentText(choices[1]);
+                ui->BTN_MAKE_HVR_RPM->setCurrentText(choices[2]);
+                ui->BTN_MAKE_HVR_PROTECT->setCurrentText(choices[3]);
+            } else if (tool == "convert") {
+                ui->BTN_CONVERT_EXT->setCurrentText(choices.value(0, ".HVR"));
+                if (!choices.isEmpty())
+                    ui->BTN_CONVERT_DISKNO->setCurrentText(choices[1]), ui->BTN_CONVERT_FORMAT->setCurrentText(choices[2]);
+            }
+            QVERIFY(!run->isEnabled()); // no name, no run
             field->setText(typed);
-            (tool == "convert" ? ui->BTN_CONVERT : tool == "make" ? ui->BTN_MAKE_HVR : ui->BTN_RENAME)->click();
+            run->click();
             // The recording tools make no file, so only a rename can turn done.
             QCOMPARE(field->styleSheet() == MainWindow::TOOL_FIELD_STYLE_DONE, expected != "refused" && tool == "rename");
+            if (!choices.isEmpty()) { // failed, until the name is edited
+                QCOMPARE(field->styleSheet(), MainWindow::TOOL_FIELD_STYLE_FAILED);
+                field->setText(typed + "x");
+                QCOMPARE(field->styleSheet(), MainWindow::TOOL_FIELD_STYLE_EDITED);
+            }
         } else if (tool == "delete") {
             browser->on_BTN_WDG_DELETE_clicked();
         } else if (tool == "insert") {
@@ -129,52 +160,6 @@ private slots:
         // A new file re-sorts the list under a selected entry; a file gone leaves it.
         QVERIFY(QFile(m_img + "/z.HVR").open(QIODevice::WriteOnly));
         QTRY_VERIFY(selectShown(browser, "z.HVR") && selectShown(browser, shown) == !expected.isEmpty());
-    }
-
-    void tools_data()
-    {
-        // choices: extension, disk number, format / disk name, type, rpm, protect; expected: %1 is the image folder
-        addColumns<QString, QString, QStringList, QString>("tool", "name", "choices", "expected");
-        QTest::newRow("convert to HVR") << "convert" << "b2" << QStringList{".HVR", "3", "raw"}
-                                        << "hvrconv [-i] [=image a] [-n] [3] [-o] [%1/b2.HVR] [-f] [raw]";
-        QTest::newRow("convert to D88, no -f") << "convert" << "b2" << QStringList{".D88", "1", "encode"}
-                                               << "hvrconv [-i] [=image a] [-n] [1] [-o] [%1/b2.D88] [encode]";
-        QTest::newRow("make HVR") << "make" << "blank1" << QStringList{"BLANK IMAGE", "2HD", "360", "off"}
-                                  << "hvrtool [-c] [-t] [2HD] [-r] [360] [-n] ['BLANK IMAGE'] [-p] [off] [%1/blank1.HVR]";
-        QTest::newRow("make HVR, empty disk name") << "make" << "blank1" << QStringList{"", "2D", "300", "on"}
-                                                   << "hvrtool [-c] [-t] [2D] [-r] [300] [-n] [''] [-p] [on] [%1/blank1.HVR]";
-    }
-
-    void tools()
-    {
-        twoImages();
-        QFETCH(QString, name);
-        QFETCH(QStringList, choices);
-        const bool convert = row<QString>("tool") == "convert";
-        MyLineEdit* field = convert ? ui->LEDT_CONVERT : ui->LEDT_MAKE_HVR;
-        QPushButton* run = convert ? ui->BTN_CONVERT : ui->BTN_MAKE_HVR;
-        QVERIFY(!run->isEnabled());
-        field->setText(name);
-        QVERIFY(run->isEnabled());
-        if (convert) {
-            ui->BTN_CONVERT_EXT->setCurrentText(choices[0]);
-            ui->BTN_CONVERT_DISKNO->setCurrentText(choices[1]);
-            ui->BTN_CONVERT_FORMAT->setCurrentText(choices[2]);
-        } else {
-            ui->LEDT_MAKE_HVR_DISKNAME->setText(choices[0]);
-            ui->BTN_MAKE_HVR_TYPE->setCurrentText(choices[1]);
-            ui->BTN_MAKE_HVR_RPM->setCurrentText(choices[2]);
-            ui->BTN_MAKE_HVR_PROTECT->setCurrentText(choices[3]);
-        }
-        m_env->clearStubLog();
-        run->click();
-        QStringList log = m_env->stubLog();
-        log.removeAll("drvctl [-l]"); // not the poll
-        QCOMPARE(log, QStringList{row<QString>("expected").arg(m_img)});
-        // The recorder makes no file: not done.
-        QCOMPARE(field->styleSheet(), MainWindow::TOOL_FIELD_STYLE_FAILED);
-        field->setText(name + "x");
-        QCOMPARE(field->styleSheet(), MainWindow::TOOL_FIELD_STYLE_EDITED);
     }
 
     void rename_data()
