@@ -192,48 +192,41 @@ private slots:
         QVERIFY(!QFile::exists(m_env->path("c.HVR")));
     }
 
-    void drops_data()
+    // A file dropped on a name field, or a name typed on the screen keyboard (only for a field on the shown page)
+    void nameFields_data()
     {
-        addColumns<QString, QString, QString>("field", "path", "text");
-        QTest::newRow("convert") << "LEDT_CONVERT" << "/img/game.old.D88" << "game";
-        QTest::newRow("rename") << "LEDT_RENAME" << "/img/game.old.D88" << "game.old.D88";
-        QTest::newRow("make, no folder") << "LEDT_MAKE_HVR" << "plain.x" << "plain";
+        addColumns<QString, int, QString, QString>("field", "page", "input", "text"); // input: "drop:PATH" | typed
+        QTest::newRow("drop on convert") << "LEDT_CONVERT" << 0 << "drop:/img/game.old.D88" << "game";
+        QTest::newRow("drop on rename") << "LEDT_RENAME" << 0 << "drop:/img/game.old.D88" << "game.old.D88";
+        QTest::newRow("drop on make, no folder") << "LEDT_MAKE_HVR" << 0 << "drop:plain.x" << "plain";
+        QTest::newRow("convert on its page") << "LEDT_CONVERT" << 0 << "TYPED NAME" << "TYPED NAME";
+        QTest::newRow("convert elsewhere") << "LEDT_CONVERT" << 2 << "TYPED NAME" << "";
+        QTest::newRow("disk name anywhere") << "LEDT_MAKE_HVR_DISKNAME" << 0 << "TYPED NAME" << "TYPED NAME";
     }
 
-    void drops()
+    void nameFields()
     {
         twoImages();
         QFETCH(QString, field);
-        auto* edit = m_window->findChild<MyLineEdit*>(field);
-        emit edit->fileDroped(row<QString>("path"));
-        QTEST(edit->text(), "text");
-        const QMap<QString, QPushButton*> buttons = {
-            {"LEDT_CONVERT", ui->BTN_CONVERT}, {"LEDT_RENAME", ui->BTN_RENAME}, {"LEDT_MAKE_HVR", ui->BTN_MAKE_HVR}};
-        QVERIFY(buttons[field]->isEnabled());
-    }
-
-    void keyboardOnVisiblePage_data()
-    {
-        addColumns<QString, int, int>("field", "page", "opened");
-        QTest::newRow("convert on its page") << "LEDT_CONVERT" << 0 << 1;
-        QTest::newRow("convert elsewhere") << "LEDT_CONVERT" << 2 << 0;
-        QTest::newRow("disk name anywhere") << "LEDT_MAKE_HVR_DISKNAME" << 0 << 1;
-    }
-
-    void keyboardOnVisiblePage()
-    {
-        QFETCH(QString, field);
         QFETCH(int, page);
-        QFETCH(int, opened);
+        QFETCH(QString, input);
+        QFETCH(QString, text);
         ui->TAB_FILEOPERATION->setCurrentIndex(page);
         m_window->on_TAB_FILEOPERATION_currentChanged(page);
-        Answers answers({"type:TYPED NAME"});
         auto* edit = m_window->findChild<MyLineEdit*>(field);
-        emit edit->focused(true);
-        QCOMPARE(answers.seen.size(), opened);
-        QCOMPARE(edit->text() == "TYPED NAME", opened == 1);
-        if (field == "LEDT_MAKE_HVR_DISKNAME") // the disk name typed on the screen keyboard is saved
-            QCOMPARE(stored("CONVERT/MAKEHVR").toString(), QString("TYPED NAME"));
+        Answers answers({"type:" + input});
+        if (input.startsWith("drop:"))
+            emit edit->fileDroped(input.mid(5));
+        else
+            emit edit->focused(true);
+        QCOMPARE(answers.seen.size(), input.startsWith("drop:") || text.isEmpty() ? 0 : 1);
+        QCOMPARE(edit->text(), text);
+        const QMap<QString, QPushButton*> buttons = {
+            {"LEDT_CONVERT", ui->BTN_CONVERT}, {"LEDT_RENAME", ui->BTN_RENAME}, {"LEDT_MAKE_HVR", ui->BTN_MAKE_HVR}};
+        if (buttons.contains(field))
+            QCOMPARE(buttons[field]->isEnabled(), !text.isEmpty());
+        else // the disk name typed on the screen keyboard is saved
+            QCOMPARE(stored("CONVERT/MAKEHVR").toString(), text);
     }
 
     void longListingLine()
