@@ -29,7 +29,6 @@ private slots:
     void init() { m_env = std::make_unique<TestEnv>(); }
     void cleanup()
     {
-        MyCommon::getInstance()->SetCommandSilenceLimit(MyCommon::TIME_COMMAND_SILENCE);
         MyCommon::getInstance()->SetVersionQueryLimit(3000);
         m_env.reset();
     }
@@ -39,11 +38,8 @@ private slots:
     void burstsGiveOneEmissionEach()
     {
         // Each burst waits until the previous one was handed on.
-        m_env->writeScript("bursty", QStringLiteral("printf 'first '\n"
-                                                    "while [ ! -e \"$1/go1\" ]; do sleep 0.01; done\n"
-                                                    "printf 'second '\n"
-                                                    "while [ ! -e \"$1/go2\" ]; do sleep 0.01; done\n"
-                                                    "printf 'third'\n"));
+        m_env->writeScript("bursty", "n=0; for w in 'first ' 'second ' third; do [ $n = 0 ] || while [ ! -e \"$1/go$n\" ];"
+                                     " do sleep 0.01; done; printf '%s' \"$w\"; n=$((n+1)); done");
         QList<QByteArray> chunks;
         auto connection = connect(common(), &MyCommon::commandOutputs, this, [&](const QByteArray& chunk) {
             chunks.append(chunk);

@@ -123,6 +123,8 @@ private slots:
             run->click();
             // The recording tools make no file, so only a rename can turn done.
             QCOMPARE(field->styleSheet() == MainWindow::TOOL_FIELD_STYLE_DONE, expected != "refused" && tool == "rename");
+            if (tool == "rename" && expected == "refused") // a name out of the folder fails
+                QCOMPARE(field->styleSheet(), MainWindow::TOOL_FIELD_STYLE_FAILED);
             if (!choices.isEmpty()) { // failed, until the name is edited
                 QCOMPARE(field->styleSheet(), MainWindow::TOOL_FIELD_STYLE_FAILED);
                 field->setText(typed + "x");
@@ -167,8 +169,6 @@ private slots:
         addColumns<QString, bool, bool>("newName", "enabled", "renamed");
         QTest::newRow("free name") << "c.HVR" << true << true;
         QTest::newRow("existing file") << "b.HVR" << true << false;
-        QTest::newRow("out of the folder") << "../c.HVR" << true << false;
-        QTest::newRow("the folder above") << ".." << true << false;
         QTest::newRow("empty") << "" << false << false;
         QTest::newRow("the selected name") << "a.HVR" << false << false;
     }
