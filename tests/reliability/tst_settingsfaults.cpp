@@ -68,14 +68,10 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, type);
         const QString path = m_env->settingsPath();
+        QFile file(path);
+        QVERIFY(fileText.isNull() || (file.open(QIODevice::WriteOnly) && file.write(fileText.toUtf8()) > 0));
+        file.close();
         m_env->openSettings();
-        if (!fileText.isNull()) {
-            c()->DeleteSettingInstance();
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(fileText.toUtf8()) > 0);
-            file.close();
-            c()->OpenSettingInstance(path);
-        }
         const quint64 writes = c()->SettingWriteCount();
         const QVariant value = type == "string" ? QVariant(c()->GetSettingString(key))
                              : type == "int"    ? QVariant(c()->GetSettingInt(key))
@@ -121,10 +117,8 @@ private slots:
         QDir(base).mkpath("d/x");
         QFile(base + "/x/y/file.HVR").open(QIODevice::WriteOnly);
         QFile(base + "/d/x/d").open(QIODevice::WriteOnly);
-        if (relative.isEmpty())
-            QCOMPARE(MyCommon::GetFolderPath(QString()), QString());
-        else
-            QCOMPARE(MyCommon::GetFolderPath(base + "/" + relative), base + "/" + row<QString>("expected"));
+        const auto full = [&](const QString& name) { return name.isEmpty() ? QString() : base + "/" + name; };
+        QCOMPARE(MyCommon::GetFolderPath(full(relative)), full(row<QString>("expected")));
     }
 
     void folderPolicy_data()
