@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "mycommon.h"
+#include "table.h"
 #include "testenv.h"
 #include "userinputblocker.h"
 
@@ -92,16 +93,14 @@ void TestBlockingRuns::bounded_data()
 void TestBlockingRuns::bounded()
 {
     QFETCH(QString, commandLine);
-    QFETCH(QString, body);
-    QFETCH(int, realLimit);
     QFETCH(bool, finishes);
     QStringList parts = commandLine.split(' ');
     const bool execute = parts.first() == "x";
     if (execute)
         parts.removeFirst();
     const QString tool = parts.takeFirst();
-    m_env->writeScript(tool, body);
-    QCOMPARE(common()->BlockingRunLimit(tool), realLimit);
+    m_env->writeScript(tool, row<QString>("body"));
+    QCOMPARE(common()->BlockingRunLimit(tool), row<int>("realLimit"));
     common()->SetBlockingRunLimitForTest(300);
     QSignalSpy told(common(), &MyCommon::userNotice);
     if (execute)
@@ -131,11 +130,7 @@ void TestBlockingRuns::busyBox()
     m_env->writeScript("hvrconv", QString("while [ ! -e '%1' ]; do sleep 0.05; done\ntouch '%1.ended'").arg(stop));
     struct Counter : QObject {
         int seen = 0;
-        bool event(QEvent* e) override
-        {
-            seen += UserInputBlocker::IsUserInput(e->type());
-            return QObject::event(e);
-        }
+        bool event(QEvent* e) override { seen += UserInputBlocker::IsUserInput(e->type()); return QObject::event(e); }
     } counter;
     QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
     QStringList seen;

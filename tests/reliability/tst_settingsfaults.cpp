@@ -283,18 +283,14 @@ void TestSettingsFaults::startUp_data()
 void TestSettingsFaults::startUp()
 {
     QFETCH(QByteArray, content);
-    QFETCH(int, limit);
     QFETCH(QString, notice);
     QFETCH(QString, aside);
     QFETCH(QString, mode);
-    QFETCH(int, sets);
-    QFETCH(int, marks);
     QFETCH(bool, saves);
-    QFETCH(bool, untouched);
     TestEnv& env = *m_env;
     const QString path = env.settingsPath();
     MyCommon::SetApplicationInifilePathForTest(path);
-    MyCommon::SetSettingsSizeLimitForTest(limit ? limit : MyCommon::SETTINGS_SIZE_LIMIT);
+    MyCommon::SetSettingsSizeLimitForTest(row<int>("limit") ? row<int>("limit") : MyCommon::SETTINGS_SIZE_LIMIT);
     content.replace("%DIR%", env.path().toUtf8());
     notice.replace("%PATH%", path);
     if (content == "<folder>") {
@@ -319,12 +315,12 @@ void TestSettingsFaults::startUp()
         if (mode.contains('|')) // an old file is upgraded, a current one kept
             QCOMPARE(storedValue(path, "DRVEMU/MODE") + '|' + storedValue(path, "DRVEMU/HALFSTEP") + '|' +
                          storedValue(path, "SETTING/VERSION"), mode);
-        QCOMPARE(ui->WDT_DUMP_PARAMETER_SELECTOR->getParameterManage()->Count(), sets);
-        QCOMPARE(MarkManage::getInstance()->Count(), marks);
+        QCOMPARE(ui->WDT_DUMP_PARAMETER_SELECTOR->getParameterManage()->Count(), row<int>("sets"));
+        QCOMPARE(MarkManage::getInstance()->Count(), row<int>("marks"));
         QCOMPARE(common()->GetSettingString("CONVERT/EXT"), QString(".DIM"));
         if (!aside.isEmpty())
             QCOMPARE(bytesOf(path + aside), content);
-        if (untouched)
+        if (row<bool>("untouched"))
             QCOMPARE(bytesOf(path), content);
         // Never a relative folder: the start folder instead.
         QVERIFY(QDir::isAbsolutePath(common()->Settings().m_lastAccessFolder) ||
