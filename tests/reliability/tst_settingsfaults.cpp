@@ -302,10 +302,8 @@ void TestSettingsFaults::startUp()
             QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     }
     QSignalSpy told(common(), &MyCommon::userNotice);
-    if (QTest::currentDataTag() == QLatin1String("relative folders")) {
-        for (int i = 0; i < 3; ++i)
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("not an absolute folder"));
-    }
+    for (int i = 0; QTest::currentDataTag() == QLatin1String("relative folders") && i < 3; ++i)
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("not an absolute folder"));
     if (!g_previousHandler)
         g_previousHandler = qInstallMessageHandler(countFailedWrites);
     {
