@@ -82,9 +82,7 @@ private slots:
         ui->BTN_RESTORE_DISKNO->setCurrentText("3");
         const QByteArray before = readFile(m_env->settingsPath());
         SettingDialog dialog(m_window.get(), m_window.get());
-        Answers answers({row<QString>("answer")});
-        dialog.findChild<QPushButton*>("BTN_SET_INITIALIZE")->click();
-        QCOMPARE(answers.seen, QStringList{"Confirmation. [Cancel]"});
+        QCOMPARE(answered(dialog, "BTN_SET_INITIALIZE", {row<QString>("answer")}), QStringList{"Confirmation. [Cancel]"});
         QCOMPARE(dumpSets(), ok ? 0 : 1);
         QCOMPARE(MarkManage::getInstance()->Count(), ok ? 0 : 1);
         QCOMPARE(MyCommon::getInstance()->Settings().m_lastAccessFolder, ok ? QString() : m_folder);
@@ -109,11 +107,7 @@ private slots:
         addDumpSet("kept");
         const QByteArray saved = readFile(m_env->settingsPath());
         SettingDialog dialog(m_window.get(), m_window.get());
-        {
-            Answers answers({"choose:", "ok"});
-            dialog.findChild<QPushButton*>("BTN_SET_BACKUP")->click();
-            QCOMPARE(answers.seen.value(1), QString("information."));
-        }
+        QCOMPARE(answered(dialog, "BTN_SET_BACKUP", {"choose:", "ok"}).value(1), QString("information."));
         const QStringList backups = QDir(m_folder).entryList({"KESTAcon_*.bak"}, QDir::Files);
         QCOMPARE(backups.size(), 1);
         QVERIFY(QRegularExpression("^KESTAcon_\\d{14}\\.bak$").match(backups.first()).hasMatch());
@@ -129,17 +123,11 @@ private slots:
         QVERIFY(writeFile(m_folder + "/binary", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 18)));
         QVERIFY(writeFile(m_folder + "/other.ini", "[Other]\nkey=1\n"));
         m_env->clearStubLog();
-        for (const QString& bad : {m_folder + "/binary", m_folder + "/other.ini", m_folder + "/folder"}) {
-            Answers answers({"choose:" + bad, "ok"});
-            dialog.findChild<QPushButton*>("BTN_SET_RESTORE")->click();
-            QCOMPARE(answers.seen.value(1), QString("Warning."));
-        }
+        for (const QString& bad : {m_folder + "/binary", m_folder + "/other.ini", m_folder + "/folder"})
+            QCOMPARE(answered(dialog, "BTN_SET_RESTORE", {"choose:" + bad, "ok"}).value(1), QString("Warning."));
         QCOMPARE(m_env->stubLog(), QStringList{});
         QCOMPARE(readFile(m_env->settingsPath()), changed);
-        {
-            Answers answers({"choose:" + backup});
-            dialog.findChild<QPushButton*>("BTN_SET_RESTORE")->click();
-        }
+        answered(dialog, "BTN_SET_RESTORE", {"choose:" + backup});
         QCOMPARE(m_env->stubLog(), QStringList{"cp " + backup + " " + m_env->settingsPath()});
         QCOMPARE(readFile(m_env->settingsPath()), saved);
         QCOMPARE(ui->BTN_CONVERT_EXT->currentText(), QString(".D77"));
@@ -186,6 +174,13 @@ private slots:
     }
 
 private:
+    // Clicks a button of the dialog and answers what comes up
+    static QStringList answered(QDialog& dialog, const char* button, const QStringList& answers)
+    {
+        Answers answering(answers);
+        dialog.findChild<QPushButton*>(button)->click();
+        return answering.seen;
+    }
     static QStringList setText(const QString& name)
     {
         ParameterSet set;

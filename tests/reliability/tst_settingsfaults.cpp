@@ -26,6 +26,90 @@
 #include "testenv.h"
 #include "ui_mainwindow.h"
 
+namespace {
+
+MyCommon* common()
+{
+    return MyCommon::getInstance();
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString storedValue(const QString& path, const QString& key)
+{
+    QSettings file(path, QSettings::IniFormat);
+    return file.value(key, QStringLiteral("absent")).toStringList().join(',');
+}
+
+int g_failedWrites = 0;
+QtMessageHandler g_previousHandler = nullptr;
+void countFailedWrites(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    g_failedWrites += text.contains(QLatin1String("settings write failed"));
+    g_previousHandler(type, context, text);
+}
+
+bool expect(bool ok, const char* what)
+{
+    if (!ok)
+        std::fprintf(stderr, "FAILED: %s\n", what);
+    return ok;
+}
+
+// In a private mount namespace: the settings on a 64 KiB tmpfs, the disk
+// filled, a write refused, then space again; last, a writer killed after the
+// new file is written and before it replaces the old one.
+int fullDisk(const QString& dir)
+{
+    QDir().mkpath(dir);
+    if (::mount("tmpfs", QFile::encodeName(dir).constData(), "tmpfs", 0, "size=64k") != 0) {
+        std::fprintf(stderr, "no tmpfs can be mounted here: %s\n", std::strerror(errno));
+        return 77;
+    }
+    QDir().mkpath(dir + "/tmp");
+    qputenv("TMPDIR", QFile::encodeName(dir + "/tmp")); // the working copy shares the full disk
+    const QString path = dir + "/KESTAcon.ini";
+    common()->OpenSettingInstance(path);
+    for (int i = 0; i < 32; ++i)
+        common()->SetSettingStringList(QString("DUMP/%1").arg(i), {QString("name/%1").arg(i), QString(300, 'x')});
+    const QByteArray before = bytesOf(path);
+    QStringList notices;
+    QObject::connect(common(), &MyCommon::userNotice, [&](const QString&, const QString& text) { notices << text; });
+    QFile fill(dir + "/fill");
+    fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    while (fill.write(QByteArray(1024, 'f')) == 1024) {
+    }
+    common()->SetSettingString("CONVERT/EXT", ".D88");
+    bool ok = expect(before.size() > 10000 && bytesOf(path) == before, "the full disk changed the file");
+    ok &= expect(notices.size() == 1 && notices.value(0).startsWith("Settings cannot be saved.\n" + path + "\n"),
+                 qPrintable("notice: " + notices.join('|')));
+    fill.resize(0);
+    common()->SetSettingString("CONVERT/MAKEHVR", "after");
+    ok &= expect(storedValue(path, "CONVERT/EXT") == ".D88" && storedValue(path, "CONVERT/MAKEHVR") == "after" &&
+                     storedValue(path, "DUMP/31").startsWith("name/31,x"),
+                 "the write after the full disk lost something");
+    const QByteArray saved = bytesOf(path);
+    QProcess killed;
+    killed.start(QCoreApplication::applicationFilePath(), {"--killed-writer", path});
+    ok &= expect(killed.waitForFinished(60000) && killed.exitStatus() == QProcess::CrashExit, "writer not killed");
+    ok &= expect(bytesOf(path) == saved, "the killed writer changed the file");
+    return ok ? 0 : 1;
+}
+
+int killedWriter(const QString& path)
+{
+    common()->OpenSettingInstance(path);
+    MyCommon::SetSettingsCommitHookForTest([] { ::raise(SIGKILL); });
+    common()->SetSettingString("CONVERT/EXT", ".KILLED");
+    return 0;
+}
+
+} // namespace
+
 // The settings store: typed reads and writes, folders and folder policy.
 // The settings file in every shape a user, an old backup, a full disk or a
 // power cut can leave it in.  The window starts on what it can read and
@@ -41,9 +125,133 @@ private slots:
         c()->DeleteSettingInstance();
         m_env.reset();
     }
-    void startUp_data();
-    void startUp();
-    void fullDisk();
+
+    void startUp_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // null: no file; "<folder>": a folder; %DIR%: the test's folder
+        QTest::addColumn<int>("limit");          // size limit, 0: the real one
+        QTest::addColumn<QString>("notice");     // start of what the user is told, "" nothing
+        QTest::addColumn<QString>("aside");      // the copy kept of the file, "" none
+        QTest::addColumn<QString>("mode");       // emulator mode shown; "MODE|HALFSTEP|VERSION": as stored at start-up
+        QTest::addColumn<int>("sets");           // named dump sets loaded
+        QTest::addColumn<int>("marks");
+        QTest::addColumn<bool>("saves");     // writes reach the file
+        QTest::addColumn<bool>("untouched"); // start-up writes nothing
+        const QByteArray good = "[SETTING]\nVERSION=1.05\n[CURRENT_FOLDER]\nLASTACCESS_FOLDER_PATH=%DIR%\n"
+                                "[DRVEMU]\nMODE=HALFSTEP\n[DUMP]\n0=name/A, DRIVES/0\n32=name/X, DRIVES/0\n40=name/Y\n";
+        const QString cannot = "Settings cannot be saved.\n%PATH%\n";
+        const bool root = ::geteuid() == 0; // root writes a read-only file anyway
+        const auto add = [](const char* name, const QByteArray& content, const char* mode, int sets, int marks,
+                            bool untouched, const QString& notice = "", const char* aside = "", bool saves = true,
+                            int limit = 0) {
+            QTest::newRow(name) << content << limit << notice << QString(aside) << QString(mode) << sets << marks << saves
+                                << untouched;
+        };
+        add("absent", QByteArray(), "NORMAL|absent|1.05", 0, 0, false);
+        add("1.04, half step", "[SETTING]\nVERSION=1.04\n[DRVEMU]\nHALFSTEP=true\n", "HALFSTEP|absent|1.05", 0, 0, false);
+        add("1.04, no half step", "[SETTING]\nVERSION=1.04\n[DRVEMU]\nHALFSTEP=false\n", "NORMAL|absent|1.05", 0, 0, false);
+        add("1.05 untouched", "[SETTING]\nVERSION=1.05\n[DRVEMU]\nHALFSTEP=true\nMODE=PC-9821\n", "PC-9821|true|1.05", 0, 0,
+            false);
+        add("empty", "", "NORMAL", 0, 0, false);
+        add("current", good, "HALFSTEP", 1, 0, true);
+        add("read-only", good, "HALFSTEP", 1, 0, true, root ? "" : cannot, "", root);
+        add("a folder in its place", "<folder>", "NORMAL", 0, 0, false, cannot, "", false);
+        QByteArray noise(4096, '\0');
+        QRandomGenerator random(11);
+        for (char& c : noise)
+            c = char(random.bounded(256));
+        add("random bytes", noise, "NORMAL", 0, 0, false);
+        add("truncated in a line", good + "1=name/B, CYLI", "HALFSTEP", 2, 0, true);
+        add("truncated in a key", good.left(good.indexOf("0=")) + "0=na", "HALFSTEP", 0, 0, true);
+        add("hand-edited slots", "[DUMP]\n0=name/A, DRIVES/0\n1=noslash, CYLINDERS/80\n2=name/C, , /x, DRIVES, //\n"
+            "3=name/D\n4=name/E, DRIVES/1\n", "NORMAL", 3, 0, false);
+        add("stray quote", QByteArray("[SETTING]\nVERSION=1.05\n[CONVERT]\nMAKEHVR=\"BLANK\n") + good.mid(23), "NORMAL", 0,
+            0, false, "The settings file is damaged: CURRENT_FOLDER, DRVEMU, DUMP could not", ".damaged");
+        add("too large", good + "[PAD]\n" + QByteArray(5000, 'p') + "=1\n", "NORMAL", 0, 0, false,
+            "The settings file is too large (5", ".too-large", true, 4096);
+        add("relative folders", "[CURRENT_FOLDER]\nNO=2\nLASTACCESS_FOLDER_PATH=-t5\nSPECIFIED_FOLDER_PATH=a/b\n"
+            "[FOLDER_MARK]\n0=rel\n1=%DIR%\n", "NORMAL", 0, 1, false);
+    }
+
+    void startUp()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, notice);
+        QFETCH(QString, aside);
+        QFETCH(QString, mode);
+        QFETCH(bool, saves);
+        TestEnv& env = *m_env;
+        const QString path = env.settingsPath();
+        MyCommon::SetApplicationInifilePathForTest(path);
+        MyCommon::SetSettingsSizeLimitForTest(row<int>("limit") ? row<int>("limit") : MyCommon::SETTINGS_SIZE_LIMIT);
+        content.replace("%DIR%", env.path().toUtf8());
+        notice.replace("%PATH%", path);
+        if (content == "<folder>") {
+            QVERIFY(QDir().mkpath(path));
+        } else if (!content.isNull()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+            if (QTest::currentDataTag() == QLatin1String("read-only"))
+                QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        }
+        QSignalSpy told(common(), &MyCommon::userNotice);
+        for (int i = 0; QTest::currentDataTag() == QLatin1String("relative folders") && i < 3; ++i)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("not an absolute folder"));
+        if (!g_previousHandler)
+            g_previousHandler = qInstallMessageHandler(countFailedWrites);
+        {
+            MainWindow window;
+            Ui::MainWindow* ui = window.form();
+            QCOMPARE(ui->BTN_DRVEMU_MODE->currentText(), mode.section('|', 0, 0));
+            if (mode.contains('|')) // an old file is upgraded, a current one kept
+                QCOMPARE(storedValue(path, "DRVEMU/MODE") + '|' + storedValue(path, "DRVEMU/HALFSTEP") + '|' +
+                             storedValue(path, "SETTING/VERSION"), mode);
+            QCOMPARE(ui->WDT_DUMP_PARAMETER_SELECTOR->getParameterManage()->Count(), row<int>("sets"));
+            QCOMPARE(MarkManage::getInstance()->Count(), row<int>("marks"));
+            QCOMPARE(common()->GetSettingString("CONVERT/EXT"), QString(".DIM"));
+            if (!aside.isEmpty())
+                QCOMPARE(bytesOf(path + aside), content);
+            if (row<bool>("untouched"))
+                QCOMPARE(bytesOf(path), content);
+            // Never a relative folder: the start folder instead.
+            QVERIFY(QDir::isAbsolutePath(common()->Settings().m_lastAccessFolder) ||
+                    common()->Settings().m_lastAccessFolder.isEmpty());
+            QVERIFY(common()->Settings().m_specifiedFolder != "a/b");
+            g_failedWrites = 0;
+            common()->SetSettingString("CONVERT/EXT", ".D88");
+            common()->SetSettingString("CONVERT/EXT", ".D77");
+            window.on_settingsChanged_Dump();
+            QVERIFY(saves ? g_failedWrites == 0 : g_failedWrites >= 2); // every one logged
+            QCOMPARE(told.count(), notice.isEmpty() ? 0 : 1); // told once
+            if (!notice.isEmpty()) {
+                QVERIFY2(told.at(0).at(1).toString().startsWith(notice), qPrintable(told.at(0).at(1).toString()));
+                QTRY_VERIFY(window.findChild<QMessageBox*>() && window.findChild<QMessageBox*>()->isVisible());
+            }
+            QCOMPARE(storedValue(path, "CONVERT/EXT"), QString(saves ? ".D77" : "absent"));
+            if (saves) // slots beyond the 32 kept are gone
+                QCOMPARE(storedValue(path, "DUMP/32") + storedValue(path, "DUMP/40"), QString("absentabsent"));
+        }
+        MyCommon::SetSettingsSizeLimitForTest(MyCommon::SETTINGS_SIZE_LIMIT);
+        common()->DeleteSettingInstance();
+        MarkManage::getInstance()->AllClear();
+    }
+
+    void fullDisk()
+    {
+        const QString unshare = QStandardPaths::findExecutable("unshare");
+        if (::geteuid() != 0 || unshare.isEmpty())
+            QSKIP("a private tmpfs needs root and unshare");
+        TestEnv& env = *m_env;
+        QProcess helper;
+        helper.setProcessChannelMode(QProcess::MergedChannels);
+        helper.start(unshare, {"--mount", "--propagation", "private", QCoreApplication::applicationFilePath(),
+                               "--full-disk", env.path("disk")});
+        QVERIFY(helper.waitForFinished(120000));
+        const QByteArray output = helper.readAll();
+        if (helper.exitCode() == 77)
+            QSKIP(output.constData());
+        QVERIFY2(helper.exitStatus() == QProcess::NormalExit && helper.exitCode() == 0, output.constData());
+    }
 
     // What the file holds reads back typed without a write, and a write of it reaches the file at once.
     void readAndWrite_data()
@@ -148,217 +356,6 @@ private:
     std::unique_ptr<TestEnv> m_env;
     MyCommon* c() { return MyCommon::getInstance(); }
 };
-
-namespace {
-
-MyCommon* common()
-{
-    return MyCommon::getInstance();
-}
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString storedValue(const QString& path, const QString& key)
-{
-    QSettings file(path, QSettings::IniFormat);
-    return file.value(key, QStringLiteral("absent")).toStringList().join(',');
-}
-
-int g_failedWrites = 0;
-QtMessageHandler g_previousHandler = nullptr;
-void countFailedWrites(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    g_failedWrites += text.contains(QLatin1String("settings write failed"));
-    g_previousHandler(type, context, text);
-}
-
-bool expect(bool ok, const char* what)
-{
-    if (!ok)
-        std::fprintf(stderr, "FAILED: %s\n", what);
-    return ok;
-}
-
-// In a private mount namespace: the settings on a 64 KiB tmpfs, the disk
-// filled, a write refused, then space again; last, a writer killed after the
-// new file is written and before it replaces the old one.
-int fullDisk(const QString& dir)
-{
-    QDir().mkpath(dir);
-    if (::mount("tmpfs", QFile::encodeName(dir).constData(), "tmpfs", 0, "size=64k") != 0) {
-        std::fprintf(stderr, "no tmpfs can be mounted here: %s\n", std::strerror(errno));
-        return 77;
-    }
-    QDir().mkpath(dir + "/tmp");
-    qputenv("TMPDIR", QFile::encodeName(dir + "/tmp")); // the working copy shares the full disk
-    const QString path = dir + "/KESTAcon.ini";
-    common()->OpenSettingInstance(path);
-    for (int i = 0; i < 32; ++i)
-        common()->SetSettingStringList(QString("DUMP/%1").arg(i), {QString("name/%1").arg(i), QString(300, 'x')});
-    const QByteArray before = bytesOf(path);
-    QStringList notices;
-    QObject::connect(common(), &MyCommon::userNotice, [&](const QString&, const QString& text) { notices << text; });
-    QFile fill(dir + "/fill");
-    fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    while (fill.write(QByteArray(1024, 'f')) == 1024) {
-    }
-    common()->SetSettingString("CONVERT/EXT", ".D88");
-    bool ok = expect(before.size() > 10000 && bytesOf(path) == before, "the full disk changed the file");
-    ok &= expect(notices.size() == 1 && notices.value(0).startsWith("Settings cannot be saved.\n" + path + "\n"),
-                 qPrintable("notice: " + notices.join('|')));
-    fill.resize(0);
-    common()->SetSettingString("CONVERT/MAKEHVR", "after");
-    ok &= expect(storedValue(path, "CONVERT/EXT") == ".D88" && storedValue(path, "CONVERT/MAKEHVR") == "after" &&
-                     storedValue(path, "DUMP/31").startsWith("name/31,x"),
-                 "the write after the full disk lost something");
-    const QByteArray saved = bytesOf(path);
-    QProcess killed;
-    killed.start(QCoreApplication::applicationFilePath(), {"--killed-writer", path});
-    ok &= expect(killed.waitForFinished(60000) && killed.exitStatus() == QProcess::CrashExit, "writer not killed");
-    ok &= expect(bytesOf(path) == saved, "the killed writer changed the file");
-    return ok ? 0 : 1;
-}
-
-int killedWriter(const QString& path)
-{
-    common()->OpenSettingInstance(path);
-    MyCommon::SetSettingsCommitHookForTest([] { ::raise(SIGKILL); });
-    common()->SetSettingString("CONVERT/EXT", ".KILLED");
-    return 0;
-}
-
-} // namespace
-
-void TestSettingsFaults::startUp_data()
-{
-    QTest::addColumn<QByteArray>("content"); // null: no file; "<folder>": a folder; %DIR%: the test's folder
-    QTest::addColumn<int>("limit");          // size limit, 0: the real one
-    QTest::addColumn<QString>("notice");     // start of what the user is told, "" nothing
-    QTest::addColumn<QString>("aside");      // the copy kept of the file, "" none
-    QTest::addColumn<QString>("mode");       // emulator mode shown; "MODE|HALFSTEP|VERSION": as stored at start-up
-    QTest::addColumn<int>("sets");           // named dump sets loaded
-    QTest::addColumn<int>("marks");
-    QTest::addColumn<bool>("saves");     // writes reach the file
-    QTest::addColumn<bool>("untouched"); // start-up writes nothing
-    const QByteArray good = "[SETTING]\nVERSION=1.05\n[CURRENT_FOLDER]\nLASTACCESS_FOLDER_PATH=%DIR%\n"
-                            "[DRVEMU]\nMODE=HALFSTEP\n[DUMP]\n0=name/A, DRIVES/0\n32=name/X, DRIVES/0\n40=name/Y\n";
-    const QString cannot = "Settings cannot be saved.\n%PATH%\n";
-    const bool root = ::geteuid() == 0; // root writes a read-only file anyway
-    const auto add = [](const char* name, const QByteArray& content, const char* mode, int sets, int marks,
-                        bool untouched, const QString& notice = "", const char* aside = "", bool saves = true,
-                        int limit = 0) {
-        QTest::newRow(name) << content << limit << notice << QString(aside) << QString(mode) << sets << marks << saves
-                            << untouched;
-    };
-    add("absent", QByteArray(), "NORMAL|absent|1.05", 0, 0, false);
-    add("1.04, half step", "[SETTING]\nVERSION=1.04\n[DRVEMU]\nHALFSTEP=true\n", "HALFSTEP|absent|1.05", 0, 0, false);
-    add("1.04, no half step", "[SETTING]\nVERSION=1.04\n[DRVEMU]\nHALFSTEP=false\n", "NORMAL|absent|1.05", 0, 0, false);
-    add("1.05 untouched", "[SETTING]\nVERSION=1.05\n[DRVEMU]\nHALFSTEP=true\nMODE=PC-9821\n", "PC-9821|true|1.05", 0, 0,
-        false);
-    add("empty", "", "NORMAL", 0, 0, false);
-    add("current", good, "HALFSTEP", 1, 0, true);
-    add("read-only", good, "HALFSTEP", 1, 0, true, root ? "" : cannot, "", root);
-    add("a folder in its place", "<folder>", "NORMAL", 0, 0, false, cannot, "", false);
-    QByteArray noise(4096, '\0');
-    QRandomGenerator random(11);
-    for (char& c : noise)
-        c = char(random.bounded(256));
-    add("random bytes", noise, "NORMAL", 0, 0, false);
-    add("truncated in a line", good + "1=name/B, CYLI", "HALFSTEP", 2, 0, true);
-    add("truncated in a key", good.left(good.indexOf("0=")) + "0=na", "HALFSTEP", 0, 0, true);
-    add("hand-edited slots", "[DUMP]\n0=name/A, DRIVES/0\n1=noslash, CYLINDERS/80\n2=name/C, , /x, DRIVES, //\n"
-        "3=name/D\n4=name/E, DRIVES/1\n", "NORMAL", 3, 0, false);
-    add("stray quote", QByteArray("[SETTING]\nVERSION=1.05\n[CONVERT]\nMAKEHVR=\"BLANK\n") + good.mid(23), "NORMAL", 0,
-        0, false, "The settings file is damaged: CURRENT_FOLDER, DRVEMU, DUMP could not", ".damaged");
-    add("too large", good + "[PAD]\n" + QByteArray(5000, 'p') + "=1\n", "NORMAL", 0, 0, false,
-        "The settings file is too large (5", ".too-large", true, 4096);
-    add("relative folders", "[CURRENT_FOLDER]\nNO=2\nLASTACCESS_FOLDER_PATH=-t5\nSPECIFIED_FOLDER_PATH=a/b\n"
-        "[FOLDER_MARK]\n0=rel\n1=%DIR%\n", "NORMAL", 0, 1, false);
-}
-
-void TestSettingsFaults::startUp()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QString, notice);
-    QFETCH(QString, aside);
-    QFETCH(QString, mode);
-    QFETCH(bool, saves);
-    TestEnv& env = *m_env;
-    const QString path = env.settingsPath();
-    MyCommon::SetApplicationInifilePathForTest(path);
-    MyCommon::SetSettingsSizeLimitForTest(row<int>("limit") ? row<int>("limit") : MyCommon::SETTINGS_SIZE_LIMIT);
-    content.replace("%DIR%", env.path().toUtf8());
-    notice.replace("%PATH%", path);
-    if (content == "<folder>") {
-        QVERIFY(QDir().mkpath(path));
-    } else if (!content.isNull()) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-        if (QTest::currentDataTag() == QLatin1String("read-only"))
-            QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    }
-    QSignalSpy told(common(), &MyCommon::userNotice);
-    for (int i = 0; QTest::currentDataTag() == QLatin1String("relative folders") && i < 3; ++i)
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("not an absolute folder"));
-    if (!g_previousHandler)
-        g_previousHandler = qInstallMessageHandler(countFailedWrites);
-    {
-        MainWindow window;
-        Ui::MainWindow* ui = window.form();
-        QCOMPARE(ui->BTN_DRVEMU_MODE->currentText(), mode.section('|', 0, 0));
-        if (mode.contains('|')) // an old file is upgraded, a current one kept
-            QCOMPARE(storedValue(path, "DRVEMU/MODE") + '|' + storedValue(path, "DRVEMU/HALFSTEP") + '|' +
-                         storedValue(path, "SETTING/VERSION"), mode);
-        QCOMPARE(ui->WDT_DUMP_PARAMETER_SELECTOR->getParameterManage()->Count(), row<int>("sets"));
-        QCOMPARE(MarkManage::getInstance()->Count(), row<int>("marks"));
-        QCOMPARE(common()->GetSettingString("CONVERT/EXT"), QString(".DIM"));
-        if (!aside.isEmpty())
-            QCOMPARE(bytesOf(path + aside), content);
-        if (row<bool>("untouched"))
-            QCOMPARE(bytesOf(path), content);
-        // Never a relative folder: the start folder instead.
-        QVERIFY(QDir::isAbsolutePath(common()->Settings().m_lastAccessFolder) ||
-                common()->Settings().m_lastAccessFolder.isEmpty());
-        QVERIFY(common()->Settings().m_specifiedFolder != "a/b");
-        g_failedWrites = 0;
-        common()->SetSettingString("CONVERT/EXT", ".D88");
-        common()->SetSettingString("CONVERT/EXT", ".D77");
-        window.on_settingsChanged_Dump();
-        QVERIFY(saves ? g_failedWrites == 0 : g_failedWrites >= 2); // every one logged
-        QCOMPARE(told.count(), notice.isEmpty() ? 0 : 1); // told once
-        if (!notice.isEmpty()) {
-            QVERIFY2(told.at(0).at(1).toString().startsWith(notice), qPrintable(told.at(0).at(1).toString()));
-            QTRY_VERIFY(window.findChild<QMessageBox*>() && window.findChild<QMessageBox*>()->isVisible());
-        }
-        QCOMPARE(storedValue(path, "CONVERT/EXT"), QString(saves ? ".D77" : "absent"));
-        if (saves) // slots beyond the 32 kept are gone
-            QCOMPARE(storedValue(path, "DUMP/32") + storedValue(path, "DUMP/40"), QString("absentabsent"));
-    }
-    MyCommon::SetSettingsSizeLimitForTest(MyCommon::SETTINGS_SIZE_LIMIT);
-    common()->DeleteSettingInstance();
-    MarkManage::getInstance()->AllClear();
-}
-
-void TestSettingsFaults::fullDisk()
-{
-    const QString unshare = QStandardPaths::findExecutable("unshare");
-    if (::geteuid() != 0 || unshare.isEmpty())
-        QSKIP("a private tmpfs needs root and unshare");
-    TestEnv& env = *m_env;
-    QProcess helper;
-    helper.setProcessChannelMode(QProcess::MergedChannels);
-    helper.start(unshare, {"--mount", "--propagation", "private", QCoreApplication::applicationFilePath(),
-                           "--full-disk", env.path("disk")});
-    QVERIFY(helper.waitForFinished(120000));
-    const QByteArray output = helper.readAll();
-    if (helper.exitCode() == 77)
-        QSKIP(output.constData());
-    QVERIFY2(helper.exitStatus() == QProcess::NormalExit && helper.exitCode() == 0, output.constData());
-}
 
 int main(int argc, char** argv)
 {
