@@ -42,9 +42,8 @@ private slots:
     {
         QFETCH(QString, before);
         QTextEdit edit;
-        if (!before.isEmpty())
-            for (const QString& line : before.split('\n'))
-                edit.append(line);
+        if (!before.isEmpty()) // one paragraph
+            edit.append(before);
         for (QByteArray chunk : row<QByteArrayList>("chunks"))
             MyCommon::getInstance()->LogAppend(&edit, &chunk);
         QTEST(edit.toPlainText(), "expected");

@@ -171,8 +171,7 @@ private slots:
     void rename()
     {
         twoImages();
-        QFETCH(bool, enabled);
-        QFETCH(bool, renamed);
+        QFETCH(bool, enabled); QFETCH(bool, renamed);
         ui->LEDT_RENAME->setText("seed");
         ui->LEDT_RENAME->setText(row<QString>("newName"));
         QCOMPARE(ui->BTN_RENAME->isEnabled(), enabled);
@@ -202,10 +201,7 @@ private slots:
     void nameFields()
     {
         twoImages();
-        QFETCH(QString, field);
-        QFETCH(int, page);
-        QFETCH(QString, input);
-        QFETCH(QString, text);
+        QFETCH(QString, field); QFETCH(int, page); QFETCH(QString, input); QFETCH(QString, text);
         ui->TAB_FILEOPERATION->setCurrentIndex(page);
         m_window->on_TAB_FILEOPERATION_currentChanged(page);
         auto* edit = m_window->findChild<MyLineEdit*>(field);
