@@ -6,6 +6,7 @@ class TestSettingDialog : public WindowFixture
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
     void init()
     {
         openWindow();
@@ -14,7 +15,7 @@ private slots:
         QDir().mkpath(m_folder);
         MyCommon::getInstance()->Settings().m_lastAccessFolder = m_folder;
     }
-    void cleanup() { closeWindow(); }
+    void cleanup() { closeWindow(), MarkManage::getInstance()->AllClear(); }
 
     // The dialog shows the record; OK writes every key, CANCEL none.
     void okAndCancel()
@@ -56,21 +57,46 @@ private slots:
         QCOMPARE(record.m_mode, 1);
     }
 
+    // INITIALIZE asks first; OK clears the sets, the marks and the choices, CANCEL changes nothing.
     void initializeAsks_data()
     {
-        addColumns<QString, int>("answer", "setsLeft");
-        QTest::newRow("ok") << "ok" << 0;
-        QTest::newRow("cancel") << "cancel" << 1;
+        addColumns<QString>("answer");
+        QTest::newRow("ok") << "ok";
+        QTest::newRow("cancel") << "cancel";
     }
 
     void initializeAsks()
     {
-        addDumpSet("mine");
+        const bool ok = row<QString>("answer") == "ok";
+        m_window.reset();
+        {
+            QSettings file(m_env->settingsPath(), QSettings::IniFormat);
+            const QVariantMap values{{"SETTING/VERSION", "1.05"}, {"FOLDER_MARK/0", m_folder}, {"DUMP/0", setText("d")},
+                                     {"RESTORE/0", setText("r")}, {"UNFORMAT/0", setText("u")}, {"CONVERT/EXT", ".D88"},
+                                     {"CONVERT/FORMAT", "raw"}, {"CONVERT/MAKEHVR", "MY DISK"}, {"DRVEMU/MODE", "HALFSTEP"},
+                                     {"CURRENT_FOLDER/LASTACCESS_FOLDER_PATH", m_folder}};
+            for (auto it = values.begin(); it != values.end(); ++it)
+                file.setValue(it.key(), it.value());
+        }
+        newWindow();
+        ui->BTN_RESTORE_DISKNO->setCurrentText("3");
+        const QByteArray before = readFile(m_env->settingsPath());
         SettingDialog dialog(m_window.get(), m_window.get());
-        Answers answers({row<QString>("answer")});
-        dialog.findChild<QPushButton*>("BTN_SET_INITIALIZE")->click();
-        QCOMPARE(answers.seen, QStringList{"Confirmation. [Cancel]"});
-        QTEST(dumpSets(), "setsLeft");
+        QCOMPARE(answered(dialog, "BTN_SET_INITIALIZE", {row<QString>("answer")}), QStringList{"Confirmation. [Cancel]"});
+        QCOMPARE(dumpSets(), ok ? 0 : 1);
+        QCOMPARE(MarkManage::getInstance()->Count(), ok ? 0 : 1);
+        QCOMPARE(MyCommon::getInstance()->Settings().m_lastAccessFolder, ok ? QString() : m_folder);
+        if (!ok) {
+            QCOMPARE(readFile(m_env->settingsPath()), before);
+            return;
+        }
+        const QVariantMap expected{{"DUMP/0", QVariant()}, {"RESTORE/0", QVariant()}, {"UNFORMAT/0", setText("u")},
+                                   {"FOLDER_MARK/0", m_folder}, {"RESTORE/DISKNO", "3"}, {"CONVERT/EXT", ".D88"},
+                                   {"CONVERT/FORMAT", "encode"}, {"CONVERT/MAKEHVR", "BLANK IMAGE"},
+                                   {"DRVEMU/MODE", "NORMAL"}, {"CURRENT_FOLDER/LASTACCESS_FOLDER_PATH", ""},
+                                   {"SETTING/VERSION", "1.05"}};
+        for (auto it = expected.begin(); it != expected.end(); ++it)
+            QCOMPARE(stored(it.key()).toStringList().join('|'), it.value().toStringList().join('|'));
     }
 
     void backupAndRestore()
@@ -81,11 +107,7 @@ private slots:
         addDumpSet("kept");
         const QByteArray saved = readFile(m_env->settingsPath());
         SettingDialog dialog(m_window.get(), m_window.get());
-        {
-            Answers answers({"choose:", "ok"});
-            dialog.findChild<QPushButton*>("BTN_SET_BACKUP")->click();
-            QCOMPARE(answers.seen.value(1), QString("information."));
-        }
+        QCOMPARE(answered(dialog, "BTN_SET_BACKUP", {"choose:", "ok"}).value(1), QString("information."));
         const QStringList backups = QDir(m_folder).entryList({"KESTAcon_*.bak"}, QDir::Files);
         QCOMPARE(backups.size(), 1);
         QVERIFY(QRegularExpression("^KESTAcon_\\d{14}\\.bak$").match(backups.first()).hasMatch());
@@ -101,17 +123,11 @@ private slots:
         QVERIFY(writeFile(m_folder + "/binary", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 18)));
         QVERIFY(writeFile(m_folder + "/other.ini", "[Other]\nkey=1\n"));
         m_env->clearStubLog();
-        for (const QString& bad : {m_folder + "/binary", m_folder + "/other.ini", m_folder + "/folder"}) {
-            Answers answers({"choose:" + bad, "ok"});
-            dialog.findChild<QPushButton*>("BTN_SET_RESTORE")->click();
-            QCOMPARE(answers.seen.value(1), QString("Warning."));
-        }
+        for (const QString& bad : {m_folder + "/binary", m_folder + "/other.ini", m_folder + "/folder"})
+            QCOMPARE(answered(dialog, "BTN_SET_RESTORE", {"choose:" + bad, "ok"}).value(1), QString("Warning."));
         QCOMPARE(m_env->stubLog(), QStringList{});
         QCOMPARE(readFile(m_env->settingsPath()), changed);
-        {
-            Answers answers({"choose:" + backup});
-            dialog.findChild<QPushButton*>("BTN_SET_RESTORE")->click();
-        }
+        answered(dialog, "BTN_SET_RESTORE", {"choose:" + backup});
         QCOMPARE(m_env->stubLog(), QStringList{"cp " + backup + " " + m_env->settingsPath()});
         QCOMPARE(readFile(m_env->settingsPath()), saved);
         QCOMPARE(ui->BTN_CONVERT_EXT->currentText(), QString(".D77"));
@@ -120,7 +136,58 @@ private slots:
         QVERIFY(dialog.findChild<QRadioButton*>("RDO_SET_MODE_EXPERT")->isChecked());
     }
 
+    // EXIT on either page: the choice in the exit dialog and what runs for it.
+    void exitPaths_data()
+    {
+        addColumns<QString, QString, int, bool, QStringList, bool>("exitButton", "choice", "emulator", "guard", "commands", "closed");
+        QTest::newRow("application, emulator stopped")
+            << "BTN_EXIT" << "BTN_APP_EXIT" << 0 << false << QStringList{} << true;
+        QTest::newRow("application, emulator running")
+            << "BTN_EXIT_EMU" << "BTN_APP_EXIT" << 1 << false << QStringList{"pkill drvemu"} << true;
+        QTest::newRow("shutdown, emulator running") << "BTN_EXIT" << "BTN_LINUX_SHUTDOWN" << 1 << false
+                                                    << QStringList{"pkill drvemu", "shutdown -h now"} << true;
+        QTest::newRow("reboot, emulator stopped")
+            << "BTN_EXIT_EMU" << "BTN_LINUX_REBOOT" << 0 << false << QStringList{"reboot"} << true;
+        QTest::newRow("cancel") << "BTN_EXIT" << "BTN_EXIT_CANCEL" << 1 << false << QStringList{} << false;
+        QTest::newRow("input guard") << "BTN_EXIT_EMU" << "BTN_APP_EXIT" << 1 << true << QStringList{} << false;
+    }
+
+    void exitPaths()
+    {
+        QFETCH(int, emulator);
+        QFETCH(bool, guard);
+        QFETCH(bool, closed);
+        m_window.reset();
+        if (emulator == 1) // a poll's listing agrees with the emulator state set below
+            m_env->writeScript("drvctl", "printf '1\\n2\\n3\\n4\\n5\\n'");
+        newWindow();
+        MyCommon::getInstance()->UpdateDRVEMU_STATE(emulator);
+        MyCommon::getInstance()->SetInputGuard(guard);
+        m_env->clearStubLog();
+        Answers answers({row<QString>("choice")});
+        m_window->findChild<QPushButton*>(row<QString>("exitButton"))->click();
+        QTEST(m_env->stubLog().replaceInStrings(QRegularExpression("\\s+$"), ""), "commands");
+        QCOMPARE(answers.seen, guard ? QStringList{} : QStringList{"ExitDialog"});
+        QCOMPARE(m_window->isVisible(), !closed);
+        if (closed)
+            QCOMPARE(m_window->pollTimerId(), -1);
+    }
+
 private:
+    // Clicks a button of the dialog and answers what comes up
+    static QStringList answered(QDialog& dialog, const char* button, const QStringList& answers)
+    {
+        Answers answering(answers);
+        dialog.findChild<QPushButton*>(button)->click();
+        return answering.seen;
+    }
+    static QStringList setText(const QString& name)
+    {
+        ParameterSet set;
+        set.SetName(name);
+        set.SetValue(MyCommon::KEY_DRIVES, "1");
+        return ParameterManage::SlotTextForm(&set);
+    }
     int dumpSets() const { return ui->WDT_DUMP_PARAMETER_SELECTOR->getParameterManage()->Count(); }
     void addDumpSet(const QString& name)
     {

@@ -25,6 +25,8 @@ const QString REFUSED = QStringLiteral("warning:Warning./Not a valid file name."
 
 } // namespace
 
+// The image tools, the browser and the drive panels with every kind of file
+// name, and the fields that name the new file.
 class TestFileNames : public WindowFixture
 {
     Q_OBJECT
@@ -34,7 +36,7 @@ private slots:
         makeEnv();
         for (const char* tool : {"drvdump", "drvrestore", "drvctl", "hvrconv", "hvrtool"})
             m_env->writeScript(tool, RECORDER);
-        QDir().mkpath(m_img = m_env->path("img"));
+        QDir().mkpath(m_img = m_env->path("img dir"));
         newWindow();
         m_window->CurrentPathChangedAll(m_img, false);
     }
@@ -43,23 +45,37 @@ private slots:
     void names_data()
     {
         // raw: the name on the disk of the file the tool works on; shown: as the browser lists it;
-        // expected: in the tool's log (%1: the folder), or "refused"
-        addColumns<QString, QString, QByteArray, QString, QString>("tool", "typed", "raw", "shown", "expected");
+        // expected: in the tool's log (%1: the folder), or "refused";
+        // choices: convert's extension, disk number, format / make's disk name, type, rpm, protect
+        addColumns<QString, QString, QByteArray, QString, QString, QStringList>("tool", "typed", "raw", "shown",
+                                                                                "expected", "choices");
         const QByteArray plain("a.HVR"), sjis("\x83\x51\x81\x5b\x83\x80.HVR"), broken("bad\xff\x83.HVR");
         const QString game = QString::fromUtf8("ゲーム.HVR"), bad = QString::fromUtf8(broken); // replacement characters
         for (const char* name : {"x/y", ".", "..", "../escape", "/tmp/abs"})
             for (const char* tool : {"dump", "convert", "make", "rename"})
-                QTest::addRow("%s %s", tool, name) << tool << name << plain << "a.HVR" << "refused";
-        QTest::newRow("insert refused") << "insert" << "" << QByteArray("a|b.HVR") << "a|b.HVR" << "drvctl [-i] [0]";
+                QTest::addRow("%s %s", tool, name) << tool << name << plain << "a.HVR" << "refused" << QStringList();
+        QTest::newRow("convert to HVR") << "convert" << "b2" << plain << "a.HVR"
+                                        << "hvrconv [-i] [=disk] [-n] [3] [-o] [%1/b2.HVR] [-f] [raw]"
+                                        << QStringList{".HVR", "3", "raw"};
+        QTest::newRow("convert to D88, no -f") << "convert" << "b2" << plain << "a.HVR"
+                                               << "hvrconv [-i] [=disk] [-n] [1] [-o] [%1/b2.D88] [encode]"
+                                               << QStringList{".D88", "1", "encode"};
+        QTest::newRow("make HVR") << "make" << "blank1" << plain << "a.HVR"
+                                  << "hvrtool [-c] [-t] [2HD] [-r] [360] [-n] ['BLANK IMAGE'] [-p] [off] [%1/blank1.HVR]"
+                                  << QStringList{"BLANK IMAGE", "2HD", "360", "off"};
+        QTest::newRow("make HVR, empty disk name") << "make" << "blank1" << plain << "a.HVR"
+                                                   << "hvrtool [-c] [-t] [2D] [-r] [300] [-n] [''] [-p] [on] [%1/blank1.HVR]"
+                                                   << QStringList{"", "2D", "300", "on"};
+        QTest::newRow("insert refused") << "insert" << "" << QByteArray("a|b.HVR") << "a|b.HVR" << "drvctl [-i] [0]" << QStringList();
         QTest::newRow("convert sjis") << "convert" << "b2" << sjis << game
-                                      << "hvrconv [-i] [=disk] [-n] [1] [-o] [%1/b2.HVR] [-f]";
-        QTest::newRow("convert broken") << "convert" << "b2" << broken << bad << "hvrconv [-i] [=disk] [-n] [1] [-o] [%1/b2.";
-        QTest::newRow("make beside sjis") << "make" << "n1" << sjis << game << "[%1/n1.HVR]";
-        QTest::newRow("rename sjis") << "rename" << "c.HVR" << sjis << game << "";
-        QTest::newRow("rename broken") << "rename" << "c.HVR" << broken << bad << "";
-        QTest::newRow("delete sjis") << "delete" << "" << sjis << game << "";
-        QTest::newRow("insert sjis") << "insert" << "" << sjis << game << "drvctl [-i] [0] [-c] [insert] [=disk]";
-        QTest::newRow("restore sjis") << "restore" << "" << sjis << game << "[=disk]";
+                                      << "hvrconv [-i] [=disk] [-n] [1] [-o] [%1/b2.HVR] [-f]" << QStringList();
+        QTest::newRow("convert broken") << "convert" << "b2" << broken << bad << "hvrconv [-i] [=disk] [-n] [1] [-o] [%1/b2." << QStringList();
+        QTest::newRow("make beside sjis") << "make" << "n1" << sjis << game << "[%1/n1.HVR]" << QStringList();
+        QTest::newRow("rename sjis") << "rename" << "c.HVR" << sjis << game << "" << QStringList();
+        QTest::newRow("rename broken") << "rename" << "c.HVR" << broken << bad << "" << QStringList();
+        QTest::newRow("delete sjis") << "delete" << "" << sjis << game << "" << QStringList();
+        QTest::newRow("insert sjis") << "insert" << "" << sjis << game << "drvctl [-i] [0] [-c] [insert] [=disk]" << QStringList();
+        QTest::newRow("restore sjis") << "restore" << "" << sjis << game << "[=disk]" << QStringList();
     }
 
     void names()
@@ -90,11 +106,28 @@ private slots:
             ui->BTN_DUMP->click();
         } else if (tool == "convert" || tool == "make" || tool == "rename") {
             MyLineEdit* field = tool == "convert" ? ui->LEDT_CONVERT : tool == "make" ? ui->LEDT_MAKE_HVR : ui->LEDT_RENAME;
-            ui->BTN_CONVERT_EXT->setCurrentText(".HVR");
+            QPushButton* run = tool == "convert" ? ui->BTN_CONVERT : tool == "make" ? ui->BTN_MAKE_HVR : ui->BTN_RENAME;
+            const QStringList choices = row<QStringList>("choices");
+            if (tool == "make" && !choices.isEmpty()) {
+                ui->LEDT_MAKE_HVR_DISKNAME->setText(choices[0]);
+                ui->BTN_MAKE_HVR_TYPE->setCurrentText(choices[1]);
+                ui->BTN_MAKE_HVR_RPM->setCurrentText(choices[2]);
+                ui->BTN_MAKE_HVR_PROTECT->setCurrentText(choices[3]);
+            } else if (tool == "convert") {
+                ui->BTN_CONVERT_EXT->setCurrentText(choices.value(0, ".HVR"));
+                if (!choices.isEmpty())
+                    ui->BTN_CONVERT_DISKNO->setCurrentText(choices[1]), ui->BTN_CONVERT_FORMAT->setCurrentText(choices[2]);
+            }
+            QVERIFY(!run->isEnabled()); // no name, no run
             field->setText(typed);
-            (tool == "convert" ? ui->BTN_CONVERT : tool == "make" ? ui->BTN_MAKE_HVR : ui->BTN_RENAME)->click();
-            // The recording tools make no file, so only a rename can turn done.
-            QCOMPARE(field->styleSheet() == MainWindow::TOOL_FIELD_STYLE_DONE, expected != "refused" && tool == "rename");
+            run->click();
+            // The recording tools make no file, so only a rename can turn done; a name out of the folder fails.
+            const bool done = expected != "refused" && tool == "rename";
+            QCOMPARE(field->styleSheet() == MainWindow::TOOL_FIELD_STYLE_DONE, done);
+            if (tool == "rename" || !choices.isEmpty())
+                QCOMPARE(field->styleSheet(), done ? MainWindow::TOOL_FIELD_STYLE_DONE : MainWindow::TOOL_FIELD_STYLE_FAILED);
+            field->setText(typed + "x"); // failed, until the name is edited
+            QCOMPARE(field->styleSheet(), MainWindow::TOOL_FIELD_STYLE_EDITED);
         } else if (tool == "delete") {
             browser->on_BTN_WDG_DELETE_clicked();
         } else if (tool == "insert") {
@@ -120,13 +153,71 @@ private slots:
         // The very file was renamed or removed; nothing else was.
         struct stat info;
         QCOMPARE(::lstat(rawPath.constData(), &info) == 0, !expected.isEmpty());
-        if (tool == "rename" && expected.isEmpty()) {
-            QFile renamed(m_img + "/c.HVR");
-            QVERIFY(renamed.open(QIODevice::ReadOnly) && renamed.readAll() == "disk");
-        }
+        QCOMPARE(readFile(m_img + "/c.HVR"), QByteArray(tool == "rename" && expected.isEmpty() ? "disk" : "<missing>"));
         // A new file re-sorts the list under a selected entry; a file gone leaves it.
         QVERIFY(QFile(m_img + "/z.HVR").open(QIODevice::WriteOnly));
         QTRY_VERIFY(selectShown(browser, "z.HVR") && selectShown(browser, shown) == !expected.isEmpty());
+    }
+
+    void rename_data()
+    {
+        addColumns<QString, bool, bool>("newName", "enabled", "renamed");
+        QTest::newRow("free name") << "c.HVR" << true << true;
+        QTest::newRow("existing file") << "b.HVR" << true << false;
+        QTest::newRow("empty") << "" << false << false;
+        QTest::newRow("the selected name") << "a.HVR" << false << false;
+    }
+
+    void rename()
+    {
+        twoImages();
+        QFETCH(bool, enabled); QFETCH(bool, renamed);
+        ui->LEDT_RENAME->setText("seed");
+        ui->LEDT_RENAME->setText(row<QString>("newName"));
+        QCOMPARE(ui->BTN_RENAME->isEnabled(), enabled);
+        ui->BTN_RENAME->click();
+        if (enabled)
+            QCOMPARE(ui->LEDT_RENAME->styleSheet(),
+                     renamed ? MainWindow::TOOL_FIELD_STYLE_DONE : MainWindow::TOOL_FIELD_STYLE_FAILED);
+        QCOMPARE(readFile(m_img + "/a.HVR"), renamed ? QByteArray("<missing>") : QByteArray("image a"));
+        QCOMPARE(readFile(m_img + "/b.HVR"), QByteArray("image b"));
+        QCOMPARE(readFile(m_img + "/c.HVR"), renamed ? QByteArray("image a") : QByteArray("<missing>"));
+        QVERIFY(!QFile::exists(m_img + "/sub/c.HVR"));
+        QVERIFY(!QFile::exists(m_env->path("c.HVR")));
+    }
+
+    // A file dropped on a name field, or a name typed on the screen keyboard (only for a field on the shown page)
+    void nameFields_data()
+    {
+        addColumns<QString, int, QString, QString>("field", "page", "input", "text"); // input: "drop:PATH" | typed
+        QTest::newRow("drop on convert") << "LEDT_CONVERT" << 0 << "drop:/img/game.old.D88" << "game";
+        QTest::newRow("drop on rename") << "LEDT_RENAME" << 0 << "drop:/img/game.old.D88" << "game.old.D88";
+        QTest::newRow("drop on make, no folder") << "LEDT_MAKE_HVR" << 0 << "drop:plain.x" << "plain";
+        QTest::newRow("convert on its page") << "LEDT_CONVERT" << 0 << "TYPED NAME" << "TYPED NAME";
+        QTest::newRow("convert elsewhere") << "LEDT_CONVERT" << 2 << "TYPED NAME" << "";
+        QTest::newRow("disk name anywhere") << "LEDT_MAKE_HVR_DISKNAME" << 0 << "TYPED NAME" << "TYPED NAME";
+    }
+
+    void nameFields()
+    {
+        twoImages();
+        QFETCH(QString, field); QFETCH(int, page); QFETCH(QString, input); QFETCH(QString, text);
+        ui->TAB_FILEOPERATION->setCurrentIndex(page);
+        m_window->on_TAB_FILEOPERATION_currentChanged(page);
+        auto* edit = m_window->findChild<MyLineEdit*>(field);
+        Answers answers({"type:" + input});
+        if (input.startsWith("drop:"))
+            emit edit->fileDroped(input.mid(5));
+        else
+            emit edit->focused(true);
+        QCOMPARE(answers.seen.size(), input.startsWith("drop:") || text.isEmpty() ? 0 : 1);
+        QCOMPARE(edit->text(), text);
+        const QMap<QString, QPushButton*> buttons = {
+            {"LEDT_CONVERT", ui->BTN_CONVERT}, {"LEDT_RENAME", ui->BTN_RENAME}, {"LEDT_MAKE_HVR", ui->BTN_MAKE_HVR}};
+        if (buttons.contains(field))
+            QCOMPARE(buttons[field]->isEnabled(), !text.isEmpty());
+        else // the disk name typed on the screen keyboard is saved
+            QCOMPARE(stored("CONVERT/MAKEHVR").toString(), text);
     }
 
     void longListingLine()
@@ -145,6 +236,16 @@ private slots:
     }
 
 private:
+    // a.HVR and b.HVR beside a folder, a.HVR selected in the browser
+    void twoImages()
+    {
+        QDir().mkpath(m_img + "/sub");
+        QVERIFY(writeFile(m_img + "/a.HVR", "image a") && writeFile(m_img + "/b.HVR", "image b"));
+        FDImageSelector* browser = ui->WDT_EMU_FDIMAGESELECTOR;
+        browser->SetRootPath(m_img, false);
+        browser->findChild<QListView*>("LSV_WDG_FILELISTVEW")->setCurrentIndex(browser->Model()->index(m_img + "/a.HVR"));
+        QCOMPARE(browser->GetCurrentFilePath(), m_img + "/a.HVR");
+    }
     QString panelName() const { return ui->WDT_DRIVEINFO1->findChild<QLabel*>("LBL_FD_FILENAME")->text(); }
     static bool selectShown(FDImageSelector* browser, const QString& shown)
     {
