@@ -1,12 +1,5 @@
-#include <QtTest>
-#include <QtWidgets>
-
-#include "fdimageselectordialog.h"
-#include "mainwindow.h"
-#include "markmanage.h"
-#include "mycommon.h"
+#include "fixtures.h"
 #include "settingdialog.h"
-#include "testenv.h"
 #include "trackreportparser.h"
 #include "ui_mainwindow.h"
 
@@ -21,28 +14,21 @@ static int rowsWith(const QImage& image, const QRect& area, const std::function<
     return rows;
 }
 
-// Faults found by audit, one test each, on one window.
+// Faults found by audit, one test each.
 class TestAuditFixes : public QObject
 {
     Q_OBJECT
     TestEnv m_env;
-    MainWindow* m_window = nullptr;
 
 private slots:
-    void initTestCase()
-    {
-        MyCommon::SetApplicationInifilePathForTest(m_env.settingsPath());
-        m_window = new MainWindow;
-        m_window->show();
-    }
-    void cleanupTestCase() { delete m_window; }
+    void initTestCase() { m_env.openSettings(); }
+    void cleanupTestCase() { MyCommon::getInstance()->DeleteSettingInstance(); }
 
     // Output chunks as the runner hands them over: only a report still open
     // at the end of a chunk reaches into the next one.
     void reportCarry_data()
     {
-        QTest::addColumn<QList<QByteArray>>("chunks");
-        QTest::addColumn<QList<int>>("tracks");
+        addColumns<QList<QByteArray>, QList<int>>("chunks", "tracks");
         QTest::newRow("retry in the next chunk, no P") << QList<QByteArray>{"P(T005 C02 H1) retry\r", "(T005 C02 H1) ok"} << QList<int>{5, 5};
         QTest::newRow("cut before the ), piece goes on") << QList<QByteArray>{"(T003 C01 H1", ")(T004 C02 H0)"} << QList<int>{3};
         QTest::newRow("NUL ends only its chunk") << QList<QByteArray>{QByteArray("P\0(T005 C02 H1)", 15), "(T007 C03 H1)"} << QList<int>{7};
@@ -57,25 +43,6 @@ private slots:
             for (const auto& report : parser.Feed(chunk))
                 tracks << report.track;
         QTEST(tracks, "tracks");
-    }
-
-    // The browser goes to the chosen mark: the second of two with the same
-    // last folder name, and again when the list already shows it.
-    void markList()
-    {
-        FDImageSelector* browser = m_window->form()->WDT_EMU_FDIMAGESELECTOR;
-        for (const char* folder : {"a/x", "b/x"})
-            QVERIFY(QDir().mkpath(m_env.path(folder)) && MarkManage::getInstance()->Add(m_env.path(folder)));
-        browser->SetupMarkFolderList();
-        for (int pick = 0; pick < 2; ++pick) {
-            browser->SetRootPath(m_env.path(), false);
-            ModalAnswer answer([](QWidget* popup) {
-                auto* table = popup->findChild<QTableWidget*>("TBLW_PARAMETER_NAMELIST");
-                emit table->itemClicked(table->item(1, 0));
-            });
-            browser->findChild<MyParameterButton*>("BTN_WDG_MARKLIST")->click();
-            QCOMPARE(browser->GetShownFolder(), m_env.path("b/x"));
-        }
     }
 
     // Map labels hang from the top of their rectangles: on a 40-cylinder map
@@ -95,14 +62,16 @@ private slots:
     // (the fill itself is white in one row at most).
     void titleOutline()
     {
+        MainWindow window;
+        window.show();
         const auto white = [](QColor c) { return qMin(c.red(), qMin(c.green(), c.blue())) >= 250; };
-        QVERIFY(rowsWith(m_window->form()->label->grab().toImage(), QRect(0, 0, 331, 65), white) >= 8);
+        QVERIFY(rowsWith(window.form()->label->grab().toImage(), QRect(0, 0, 331, 65), white) >= 8);
     }
 
     // Browse and Backup of the settings dialog choose in file mode.
     void settingChoosers()
     {
-        SettingDialog dialog(m_window);
+        SettingDialog dialog(nullptr);
         dialog.findChild<QRadioButton*>("RDO_SET_SPECIFIED_FOLDER")->click();
         for (const char* button : {"BTN_SET_SPECIFIED_BROWSE", "BTN_SET_BACKUP"}) {
             QString seen;

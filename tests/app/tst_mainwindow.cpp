@@ -20,7 +20,7 @@ private slots:
 
     void startupChain_data()
     {
-        QTest::addColumn<bool>("autostart");
+        addColumns<bool>("autostart");
         QTest::newRow("no autostart") << false;
         QTest::newRow("autostart") << true;
     }
@@ -74,25 +74,6 @@ private slots:
         QCOMPARE(c()->isDRVEMU_STATE(), 0);
         QVERIFY(ui->BTN_DRVEMU_START->isEnabled() && !ui->BTN_DRVEMU_STOP->isEnabled());
         QVERIFY(!ui->WDT_DRIVEINFO2->isEnabled() && ui->BTN_DRVEMU_MODE->isEnabled());
-    }
-
-    // A poll never overlaps one still running, and its listing never reaches
-    // a running operation's track map.
-    void pollNeverOverlaps()
-    {
-        newWindowWithoutStartup();
-        m_env->writeScript("drvctl", "echo \"drvctl $*\" >> \"$KESTA_STUB_LOG\"\n"
-                                     "while [ ! -e \"$KESTA_SIM_DIR/go\" ]; do sleep 0.01; done\n"
-                                     "printf 'a\\nb\\nc\\nd\\ne\\n'\n");
-        QSignalSpy listings(m_window->poller(), &DrvctlPoller::listingRead);
-        QSignalSpy chunks(c(), &MyCommon::commandOutputs);
-        QVERIFY(m_window->poller()->Poll());
-        QVERIFY(!m_window->poller()->Poll());
-        QFile(m_env->simDir() + "/go").open(QIODevice::WriteOnly);
-        QVERIFY(listings.wait(10000));
-        QCOMPARE(listings.count(), 1);
-        QCOMPARE(m_env->stubLog().filter("drvctl -l").size(), 1);
-        QCOMPARE(chunks.count(), 0);
     }
 
     void logCounterClearAndSave()

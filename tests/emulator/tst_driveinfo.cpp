@@ -107,73 +107,68 @@ private slots:
         QCOMPARE(stored(0), QStringLiteral("EMPTY"));
     }
 
+    // An image reaches the drive set directly or dropped (a stopped emulator
+    // takes no drag); EJECT empties the drive and keeps the path shown.
+    void insert_data()
+    {
+        addColumns<QString, QString>("kind", "file");
+        QTest::newRow("set") << "set" << QString::fromUtf8("my disks/ゲーム é.d88");
+        QTest::newRow("dropped as encoded URL text") << "encoded" << QString::fromUtf8("drop here/ゲーム é #1.hvr");
+        QTest::newRow("dropped as the browser's model drags") << "model" << QString::fromUtf8("drop here/ゲーム é #1.hvr");
+    }
+
     void insert()
     {
-        const int driveNo = 1;
-        const QString relative = QString::fromUtf8("my disks/ゲーム é.d88");
+        QFETCH(QString, kind);
+        const QString path = image(row<QString>("file")), inserted = call({"-i", "1", "-c", "insert", path});
         DriveInfo panel;
-        panel.Set_CSTM_DriveNo(driveNo);
+        panel.Set_CSTM_DriveNo(1);
         // Neither a missing file nor a folder is an image.
         panel.SetFDImage(m_env->path("no such image.hvr"));
         panel.SetFDImage(m_env->path());
         QCOMPARE(m_env->stubLog(), QStringList());
-        const QString path = image(relative);
-        panel.SetFDImage(path);
-        QCOMPARE(m_env->stubLog(), QStringList{call({"-i", QString::number(driveNo), "-c", "insert", path})});
+        if (kind == "set") {
+            panel.SetFDImage(path);
+            QCOMPARE(m_env->stubLog(), QStringList{inserted});
+        } else {
+            // A drop reaches only a panel that took the drag in.
+            const auto sendDrop = [&panel](QMimeData* mime) {
+                QDragEnterEvent enter(QPoint(20, 50), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+                QCoreApplication::sendEvent(&panel, &enter);
+                QDropEvent drop(QPoint(20, 50), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+                if (enter.isAccepted())
+                    QCoreApplication::sendEvent(&panel, &drop);
+                return enter.isAccepted();
+            };
+            // A drag of plain text (the browser's background) is ignored.
+            QMimeData junk;
+            junk.setText(QString::fromUtf8("テキスト文字列"));
+            sendDrop(&junk);
+            MyFileSystmModel model;
+            std::unique_ptr<QMimeData> mime(new QMimeData);
+            if (kind == "model") {
+                model.setRootPath(QFileInfo(path).absolutePath());
+                mime.reset(model.mimeData({model.index(path)}));
+            } else {
+                mime->setText(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + "\r\n");
+            }
+            MyCommon::getInstance()->UpdateDRVEMU_STATE(0);
+            QVERIFY(!sendDrop(mime.get()));
+            MyCommon::getInstance()->UpdateDRVEMU_STATE(1);
+            QVERIFY(sendDrop(mime.get()));
+            QVERIFY(m_env->stubLog().isEmpty()); // the insert waits for the drag to finish
+            QTRY_COMPARE_WITH_TIMEOUT(m_env->stubLog(), QStringList{inserted}, 10000);
+        }
         QCOMPARE(label(panel, "LBL_FDIMAGE_PATH"), path);
         QCOMPARE(label(panel, "LBL_FD_FILENAME"), QFileInfo(path).fileName());
         QCOMPARE(label(panel, "LBL_CYLINDER"), QStringLiteral("007")); // the answer is read as a listing
-        QCOMPARE(stored(driveNo), path);
+        QCOMPARE(stored(1), path);
 
         m_env->clearStubLog();
         panel.findChild<QPushButton*>("pushButton")->click();
-        QCOMPARE(m_env->stubLog(), QStringList{call({"-i", QString::number(driveNo), "-c", "eject"})});
+        QCOMPARE(m_env->stubLog(), QStringList{call({"-i", "1", "-c", "eject"})});
         QCOMPARE(label(panel, "LBL_FD_FILENAME"), QStringLiteral("----NO DISK ----"));
         QCOMPARE(label(panel, "LBL_FDIMAGE_PATH"), path);
-    }
-
-    void drop_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("encoded URL text") << "encoded";
-        QTest::newRow("what the browser's model drags") << "model";
-    }
-
-    void drop()
-    {
-        const QString path = image(QString::fromUtf8("drop here/ゲーム é #1.hvr"));
-        DriveInfo panel;
-        panel.Set_CSTM_DriveNo(1);
-        // A drop reaches only a panel that took the drag in.
-        const auto sendDrop = [&panel](QMimeData* mime) {
-            QDragEnterEvent enter(QPoint(20, 50), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(&panel, &enter);
-            QDropEvent drop(QPoint(20, 50), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
-            if (enter.isAccepted())
-                QCoreApplication::sendEvent(&panel, &drop);
-            return enter.isAccepted();
-        };
-        // A drag of plain text (the browser's background) is ignored.
-        QMimeData junk;
-        junk.setText(QString::fromUtf8("テキスト文字列"));
-        sendDrop(&junk);
-
-        MyFileSystmModel model;
-        std::unique_ptr<QMimeData> mime(new QMimeData);
-        if (row<QString>("kind") == "model") {
-            model.setRootPath(QFileInfo(path).absolutePath());
-            mime.reset(model.mimeData({model.index(path)}));
-        } else {
-            mime->setText(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + "\r\n");
-        }
-        MyCommon::getInstance()->UpdateDRVEMU_STATE(0); // a stopped emulator takes no drag
-        QVERIFY(!sendDrop(mime.get()));
-        MyCommon::getInstance()->UpdateDRVEMU_STATE(1);
-        QVERIFY(sendDrop(mime.get()));
-        // The insert waits for the drag to finish.
-        QVERIFY(m_env->stubLog().isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(m_env->stubLog(), QStringList{call({"-i", "1", "-c", "insert", path})}, 10000);
-        QCOMPARE(label(panel, "LBL_FD_FILENAME"), QFileInfo(path).fileName());
     }
 
 private:

@@ -101,6 +101,24 @@ private slots:
         QCOMPARE(marks->Get(1), makeFolder("B"));
     }
 
+    // The browser goes to the chosen mark: the second of two with the same
+    // last folder name, and again when the list already shows it.
+    void markList()
+    {
+        for (const char* folder : {"a/x", "b/x"})
+            QVERIFY(MarkManage::getInstance()->Add(makeFolder(folder)));
+        m_selector->SetupMarkFolderList();
+        for (int pick = 0; pick < 2; ++pick) {
+            m_selector->SetRootPath(m_dir->path(), false);
+            ModalAnswer answer([](QWidget* popup) {
+                auto* table = popup->findChild<QTableWidget*>("TBLW_PARAMETER_NAMELIST");
+                emit table->itemClicked(table->item(1, 0));
+            });
+            m_selector->findChild<MyParameterButton*>("BTN_WDG_MARKLIST")->click();
+            QCOMPARE(m_selector->GetShownFolder(), m_dir->filePath("b/x"));
+        }
+    }
+
 private:
     QString makeFolder(const QString& relative)
     {
