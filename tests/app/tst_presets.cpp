@@ -58,7 +58,7 @@ private slots:
             }
         }
         MyCommon::getInstance()->SetInputGuard(false);
-        QTEST(registered.count(), "registered");
+        QTEST(int(registered.count()), "registered");
         QCOMPARE(x68k->text(), QString("X68K"));
         QCOMPARE(x68k->styleSheet(), MyPushButton::NORMAL_STYLE);
         QCOMPARE(x68k->holdTimerId(), -1);
