@@ -99,11 +99,9 @@ private slots:
             if (list->selectedItems() == QList<QTableWidgetItem*>{list->item(80, 0)} && current.top() >= 0
                 && current.bottom() <= list->viewport()->height())
                 seen = "current in view";
-            if (row < 0)
-                QTest::mouseClick(dialog->findChild<QPushButton*>("BTN_PARAMETER_SETTING_CANCEL"), Qt::LeftButton);
-            else
-                QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
-                                  list->visualItemRect(list->item(row, 0)).center());
+            auto* cancel = dialog->findChild<QPushButton*>("BTN_PARAMETER_SETTING_CANCEL");
+            QTest::mouseClick(row < 0 ? cancel : list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              row < 0 ? QPoint() : list->visualItemRect(list->item(row, 0)).center());
         });
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(seen, QString("current in view"));

@@ -129,7 +129,10 @@ private slots:
     void dialogEdits()
     {
         QFETCH(QStringList, actions);
-        openDialog(row<QStringList>("sets"));
+        addSets(row<QStringList>("sets"));
+        m_dialog = new DumpSettingDialog(m_selector, 0);
+        m_dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
         QVERIFY(!nameField()->isEnabled());
         QPointer<DumpSettingDialog> dialog = m_dialog;
         QStringList answers;
@@ -185,14 +188,6 @@ private:
             m_selector->getParameterManage()->Insert(set);
         }
         m_selector->SetupParameterList();
-    }
-
-    void openDialog(const QStringList& sets)
-    {
-        addSets(sets);
-        m_dialog = new DumpSettingDialog(m_selector, 0);
-        m_dialog->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
     }
 
     // The store as "name:cylinders"; every set carries its name once.

@@ -71,6 +71,14 @@ private slots:
         QCOMPARE(store.Count(), 32);
         QCOMPARE(store.GetName(29), QString("held"));
         QCOMPARE(store.GetName(30), QString("f"));
+        // A missing slot, or one of a single element, ends the loading.
+        for (int i : {0, 1, 2, 4})
+            common()->SetSettingStringList(ParameterManage::SlotKey("RESTORE/%d", i), {"name/s", "CYLINDERS/40"});
+        common()->SetSettingStringList("UNFORMAT/0", {"name/alone", "HEADS/1"});
+        common()->SetSettingString("UNFORMAT/1", "name/damaged");
+        common()->SetSettingStringList("UNFORMAT/2", {"name/after", "HEADS/1"});
+        QCOMPARE(ParameterManage().LoadFromSettings(ParameterManage::SLOT_RESTORE), 3);
+        QCOMPARE(ParameterManage().LoadFromSettings(ParameterManage::SLOT_UNFORMAT), 1);
     }
 
     void saveLoadRoundTrip_data()
@@ -81,12 +89,18 @@ private slots:
         QTest::newRow("dump, commas, blanks, non-ASCII") << ParameterManage::SLOT_DUMP
                                                          << QStringList{"a, b", " two  blanks ", "日本語", "x"};
         QTest::newRow("two sets share a name") << ParameterManage::SLOT_DUMP << QStringList{"twin", "other", "twin"};
+        QTest::newRow("empty store") << ParameterManage::SLOT_DUMP << QStringList{};
     }
 
     void saveLoadRoundTrip()
     {
         QFETCH(QString, slotFormat);
         QFETCH(QStringList, names);
+        // Slots beyond the saved sets go, or deleted sets would come back; another operation's stay.
+        const QString other = ParameterManage::SlotKey(slotFormat == ParameterManage::SLOT_DUMP ? "RESTORE/%d" : "DUMP/%d", 5);
+        for (int i = 0; i < 32; ++i)
+            common()->SetSettingStringList(ParameterManage::SlotKey(slotFormat, i), {"name/stale", "CYLINDERS/1"});
+        common()->SetSettingStringList(other, {"name/keep", "CYLINDERS/2"});
         ParameterManage store;
         for (int i = 0; i < names.size(); ++i) {
             ParameterSet* set = makeSet(names.at(i), QString::number(40 + i));
@@ -95,6 +109,9 @@ private slots:
             store.Insert(set);
         }
         store.SaveToSettings(slotFormat);
+        for (int i = 0; i < 32; ++i)
+            QCOMPARE(common()->GetSettingInstance()->contains(ParameterManage::SlotKey(slotFormat, i)), i < names.size());
+        QVERIFY(common()->GetSettingInstance()->contains(other));
         // A fresh settings object, as at the next start.
         common()->OpenSettingInstance(m_dir->filePath("KESTAcon.ini"));
         ParameterManage back;
@@ -104,52 +121,13 @@ private slots:
             QCOMPARE(back.GetParametersAt(i)->Value("DENSITY"), "dens/" + QString::number(i));
             QCOMPARE(back.GetParametersAt(i)->Value("EXTRA"), QString("x/y"));
         }
-        ParameterSet src; // by name: the first of that name
-        src.SetName(names.last());
-        src.SetValue("CYLINDERS", "60");
-        back.SetParameters(names.last(), &src);
+        if (names.isEmpty())
+            return;
+        QScopedPointer<ParameterSet> src(makeSet(names.last(), "60")); // by name: the first of that name
+        back.SetParameters(names.last(), src.data());
         QCOMPARE(back.GetParametersAt(names.indexOf(names.last()))->Value("CYLINDERS"), QString("60"));
         QCOMPARE(back.GetParametersAt(names.size() - 1)->Value("CYLINDERS"),
                  QString(names.indexOf(names.last()) < names.size() - 1 ? "42" : "60"));
-    }
-
-    // Slots beyond the saved sets go, or deleted sets would come back; another operation's stay.
-    void saveRemovesStaleSlots_data()
-    {
-        addColumns<int>("count");
-        QTest::newRow("empty store") << 0;
-        QTest::newRow("three") << 3;
-    }
-
-    void saveRemovesStaleSlots()
-    {
-        QFETCH(int, count);
-        for (int i = 0; i < 32; ++i)
-            common()->SetSettingStringList(ParameterManage::SlotKey("DUMP/%d", i), {"name/stale", "CYLINDERS/1"});
-        common()->SetSettingStringList("RESTORE/5", {"name/keep", "CYLINDERS/2"});
-        ParameterManage store;
-        for (int i = 0; i < count; ++i)
-            store.Insert(makeSet("n" + QString::number(i), "40"));
-        store.SaveToSettings(ParameterManage::SLOT_DUMP);
-        for (int i = 0; i < 32; ++i)
-            QCOMPARE(common()->GetSettingInstance()->contains(ParameterManage::SlotKey("DUMP/%d", i)), i < count);
-        QVERIFY(common()->GetSettingInstance()->contains("RESTORE/5"));
-        ParameterManage back;
-        QCOMPARE(back.LoadFromSettings(ParameterManage::SLOT_DUMP), count);
-    }
-
-    // A missing slot, or one of a single element, ends the loading.
-    void loadStopsAtGap()
-    {
-        for (int i : {0, 1, 2, 4})
-            common()->SetSettingStringList(ParameterManage::SlotKey("RESTORE/%d", i), {"name/s", "CYLINDERS/40"});
-        common()->SetSettingStringList("UNFORMAT/0", {"name/alone", "HEADS/1"});
-        common()->SetSettingString("UNFORMAT/1", "name/damaged");
-        common()->SetSettingStringList("UNFORMAT/2", {"name/after", "HEADS/1"});
-        ParameterManage store;
-        QCOMPARE(store.LoadFromSettings(ParameterManage::SLOT_RESTORE), 3);
-        ParameterManage unformat;
-        QCOMPARE(unformat.LoadFromSettings(ParameterManage::SLOT_UNFORMAT), 1);
     }
 
     void apply_data()

@@ -18,10 +18,7 @@ public:
     {
         const QRect rect = visualItemRect(item(row < 0 ? rowCount() - 1 : row, 0));
         const QPoint pos = row < 0 ? QPoint(rect.center().x(), rect.bottom() + 20) : rect.center();
-        QModelIndexList indexes;
-        for (QTableWidgetItem* selected : selectedItems())
-            indexes << indexFromItem(selected);
-        QScopedPointer<QMimeData> data(model()->mimeData(indexes));
+        QScopedPointer<QMimeData> data(model()->mimeData(selectedIndexes()));
         QDropEvent event(pos, Qt::CopyAction | Qt::MoveAction, data.data(), Qt::LeftButton, Qt::NoModifier);
         dropEvent(&event);
         return {event.isAccepted(), event.dropAction()};
