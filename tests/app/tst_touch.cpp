@@ -15,10 +15,9 @@
 #include "touchstyle.h"
 #include "ui_mainwindow.h"
 
-namespace {
 // Shown captions wider or taller than the room their widget draws them in
 // (a label's room is all of it: its size hint counts its margins).
-QStringList clippedCaptions(QWidget* top)
+static QStringList clippedCaptions(QWidget* top)
 {
     QStringList clipped;
     for (QWidget* w : top->findChildren<QWidget*>()) {
@@ -36,8 +35,18 @@ QStringList clippedCaptions(QWidget* top)
     return clipped;
 }
 
-bool exposed(QWidget* w) { return w->show(), QTest::qWaitForWindowExposed(w); }
-} // namespace
+static bool exposed(QWidget* w) { return w->show(), QTest::qWaitForWindowExposed(w); }
+
+// Pixel rows of image that hold a white pixel.
+static int whiteRows(const QImage& image)
+{
+    int rows = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qMin(image.pixelColor(x, y).red(), qMin(image.pixelColor(x, y).green(), image.pixelColor(x, y).blue())) >= 250 && ++rows)
+                break;
+    return rows;
+}
 
 class TestTouch : public QObject
 {
@@ -124,6 +133,27 @@ private slots:
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, QPoint(100, 20));
         QTRY_COMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.getSelectedItemText(), table->itemAt(QPoint(100, 20))->text());
+    }
+
+    // The controller title has a white outline round its gradient glyphs
+    // (the fill itself is white in one row at most).
+    void titleOutline() { QVERIFY(whiteRows(m_window->form()->label->grab().toImage().copy(0, 0, 331, 65)) >= 8); }
+
+    // Browse and Backup of the settings dialog choose in file mode.
+    void settingChoosers()
+    {
+        SettingDialog dialog(m_window.get());
+        dialog.findChild<QRadioButton*>("RDO_SET_SPECIFIED_FOLDER")->click();
+        for (const char* button : {"BTN_SET_SPECIFIED_BROWSE", "BTN_SET_BACKUP"}) {
+            QString seen;
+            ModalAnswer answer([&seen](QWidget* modal) {
+                auto* chooser = qobject_cast<FDImageSelectorDialog*>(modal);
+                seen = chooser->findChild<QLabel*>("LBL_DIALOG_TITLE")->text();
+                chooser->reject();
+            });
+            dialog.findChild<QPushButton*>(button)->click();
+            QCOMPARE(seen, QString("File Select Dialog"));
+        }
     }
 
     void enteredFolderShowsItsTop()
