@@ -35,10 +35,7 @@ private slots:
     {
         QFETCH(QString, selected); QFETCH(QString, changed);
         QStringList expected = tree();
-        if (changed.startsWith('+'))
-            expected << changed.mid(1);
-        else
-            expected.removeOne(changed.mid(1));
+        changed.startsWith('+') ? expected.append(changed.mid(1)) : void(expected.removeOne(changed.mid(1)));
         expected.sort();
         if (!selected.isEmpty()) {
             const QString path = QDir::cleanPath(m_dir->filePath("shown/" + selected));
@@ -54,8 +51,7 @@ private slots:
     // At most ten folder marks, no repeats, no files; a save writes only the changed key.
     void marks()
     {
-        MarkManage* marks = MarkManage::getInstance();
-        MyCommon* common = MyCommon::getInstance();
+        MarkManage* marks = MarkManage::getInstance(); MyCommon* common = MyCommon::getInstance();
         connect(marks, &MarkManage::folderMarkChanged, this, [marks] { marks->SaveToSettings(); });
         QStringList a;
         for (int i = 0; i < 10; ++i) {
