@@ -12,8 +12,7 @@ class TestSimulator : public QObject
     int m_status = 0;
     QByteArray run(const QString& tool, const QStringList& args, const QStringList& env, int* status)
     {
-        QProcess p;
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        QProcess p; QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         for (const QString& pair : env)
             e.insert(pair.section('=', 0, 0), pair.section('=', 1));
         p.setProcessEnvironment(e);
