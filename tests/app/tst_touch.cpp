@@ -1,17 +1,9 @@
-#include <QtTest>
-#include <QtWidgets>
-
+#include "fixtures.h"
 #include "completedialog.h"
 #include "dumpsettingdialog.h"
 #include "exitdialog.h"
-#include "fdimageselectordialog.h"
-#include "mainwindow.h"
-#include "mycommon.h"
-#include "mykeyboard.h"
-#include "myfilesystmmodel.h"
 #include "parameterselectdialog.h"
 #include "settingdialog.h"
-#include "testenv.h"
 #include "touchstyle.h"
 #include "ui_mainwindow.h"
 

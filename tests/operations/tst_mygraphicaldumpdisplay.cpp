@@ -1,13 +1,7 @@
-#include <QImage>
-#include <QPainter>
-#include <QScreen>
-#include <QtTest>
-
-#include "table.h"
+#include "fixtures.h"
 
 #include <climits>
 
-#include "mygraphicaldumpdisplay.h"
 #include "trackreportparser.h"
 
 // A progress report of track as the dump tool prints it.

@@ -4,7 +4,6 @@
 
 #include <QDirIterator>
 #include <QProcess>
-#include <QtTest>
 
 #include "table.h"
 

@@ -1,4 +1,3 @@
-#include <QtTest>
 
 #include "table.h"
 #include "testenv.h"
