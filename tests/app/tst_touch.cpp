@@ -76,8 +76,7 @@ private slots:
         const std::function<QWidget*()> make[] = {
             [] { return new QMessageBox(QMessageBox::Question, "Confirmation.", "?", QMessageBox::Ok | QMessageBox::Cancel); },
             [this] { auto* busy = new QProgressDialog(MyCommon::LABEL_MEASURING, "Cancel", 0, 0, m_window.get());
-                     busy->setStyleSheet(MyCommon::PROGRESS_STYLE);
-                     return busy; },
+                     return busy->setStyleSheet(MyCommon::PROGRESS_STYLE), busy; },
             [this] { return new SettingDialog(m_window.get()); }};
         for (const auto& maker : make) {
             std::unique_ptr<QWidget> top(maker());

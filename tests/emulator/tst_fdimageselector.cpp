@@ -76,12 +76,11 @@ private slots:
     // Loading stops at the first empty key, skips vanished folders and repeats, saves nothing.
     void loadMarks()
     {
-        MyCommon* common = MyCommon::getInstance();
+        MyCommon* common = MyCommon::getInstance(); MarkManage* marks = MarkManage::getInstance();
         const QStringList stored{makeFolder("A"), m_dir->filePath("gone"), makeFolder("A"), makeFolder("B"), "",
                                  makeFolder("C")};
         for (int i = 0; i < stored.size(); ++i)
             common->SetSettingString(MarkManage::SettingKey(i), stored.at(i));
-        MarkManage* marks = MarkManage::getInstance();
         QSignalSpy changed(marks, &MarkManage::folderMarkChanged);
         const quint64 writes = common->SettingWriteCount();
         marks->LoadFromSettings();

@@ -164,8 +164,7 @@ private slots:
     {
         MyGraphicalDumpDisplay map;
         map.resize(761, 141);
-        map.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&map));
+        QVERIFY(QTest::qWaitForWindowExposed((map.show(), &map)));
         map.InitialTrackState(0, 0, 79, 3, 80);
         QByteArray burst;
         for (int t = 0; t < 160; ++t)
