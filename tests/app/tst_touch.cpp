@@ -1,24 +1,15 @@
-#include <QtTest>
-#include <QtWidgets>
-
+#include "fixtures.h"
 #include "completedialog.h"
 #include "dumpsettingdialog.h"
 #include "exitdialog.h"
-#include "fdimageselectordialog.h"
-#include "mainwindow.h"
-#include "mycommon.h"
-#include "mykeyboard.h"
-#include "myfilesystmmodel.h"
 #include "parameterselectdialog.h"
 #include "settingdialog.h"
-#include "testenv.h"
 #include "touchstyle.h"
 #include "ui_mainwindow.h"
 
-namespace {
 // Shown captions wider or taller than the room their widget draws them in
 // (a label's room is all of it: its size hint counts its margins).
-QStringList clippedCaptions(QWidget* top)
+static QStringList clippedCaptions(QWidget* top)
 {
     QStringList clipped;
     for (QWidget* w : top->findChildren<QWidget*>()) {
@@ -36,8 +27,7 @@ QStringList clippedCaptions(QWidget* top)
     return clipped;
 }
 
-bool exposed(QWidget* w) { return w->show(), QTest::qWaitForWindowExposed(w); }
-} // namespace
+static bool exposed(QWidget* w) { return w->show(), QTest::qWaitForWindowExposed(w); }
 
 class TestTouch : public QObject
 {
@@ -86,8 +76,7 @@ private slots:
         const std::function<QWidget*()> make[] = {
             [] { return new QMessageBox(QMessageBox::Question, "Confirmation.", "?", QMessageBox::Ok | QMessageBox::Cancel); },
             [this] { auto* busy = new QProgressDialog(MyCommon::LABEL_MEASURING, "Cancel", 0, 0, m_window.get());
-                     busy->setStyleSheet(MyCommon::PROGRESS_STYLE);
-                     return busy; },
+                     return busy->setStyleSheet(MyCommon::PROGRESS_STYLE), busy; },
             [this] { return new SettingDialog(m_window.get()); }};
         for (const auto& maker : make) {
             std::unique_ptr<QWidget> top(maker());
@@ -124,6 +113,36 @@ private slots:
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, QPoint(100, 20));
         QTRY_COMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.getSelectedItemText(), table->itemAt(QPoint(100, 20))->text());
+    }
+
+    // The controller title has a white outline round its gradient glyphs
+    // (the fill itself is white in one row at most).
+    void titleOutline()
+    {
+        const QImage title = m_window->form()->label->grab().toImage();
+        int rows = 0;
+        for (int y = 0; y < 65; ++y)
+            for (int x = 0; x < 331; ++x)
+                if (QColor c = title.pixelColor(x, y); qMin(c.red(), qMin(c.green(), c.blue())) >= 250 && ++rows)
+                    break;
+        QVERIFY(rows >= 8);
+    }
+
+    // Browse and Backup of the settings dialog choose in file mode.
+    void settingChoosers()
+    {
+        SettingDialog dialog(m_window.get());
+        dialog.findChild<QRadioButton*>("RDO_SET_SPECIFIED_FOLDER")->click();
+        for (const char* button : {"BTN_SET_SPECIFIED_BROWSE", "BTN_SET_BACKUP"}) {
+            QString seen;
+            ModalAnswer answer([&seen](QWidget* modal) {
+                auto* chooser = qobject_cast<FDImageSelectorDialog*>(modal);
+                seen = chooser->findChild<QLabel*>("LBL_DIALOG_TITLE")->text();
+                chooser->reject();
+            });
+            dialog.findChild<QPushButton*>(button)->click();
+            QCOMPARE(seen, QString("File Select Dialog"));
+        }
     }
 
     void enteredFolderShowsItsTop()

@@ -22,12 +22,9 @@ private slots:
     {
         addColumns<QString, QString, QStringList, QStringList, QString>("button", "selected", "answers", "seen", "changed");
         const QString keyboard = "keyboard::0-255";
-        QTest::newRow("folder inside a selected subfolder") << "NEWFOLDER" << "sub" << QStringList{"type:deeper"}
-                                                           << QStringList{keyboard} << "+shown/sub/deeper";
-        QTest::newRow("folder, keyboard closed") << "NEWFOLDER" << "" << QStringList{"close:never"}
-                                                 << QStringList{keyboard} << "";
-        QTest::newRow("folder name climbing out") << "NEWFOLDER" << "" << QStringList{"type:../escaped"}
-                                                  << QStringList{keyboard} << "";
+        QTest::newRow("folder inside a selected subfolder") << "NEWFOLDER" << "sub" << QStringList{"type:deeper"} << QStringList{keyboard} << "+shown/sub/deeper";
+        QTest::newRow("folder, keyboard closed") << "NEWFOLDER" << "" << QStringList{"close:never"} << QStringList{keyboard} << "";
+        QTest::newRow("folder name climbing out") << "NEWFOLDER" << "" << QStringList{"type:../escaped"} << QStringList{keyboard} << "";
         const QStringList question{"Delete confirmation. [Cancel]"};
         QTest::newRow("delete file, OK") << "DELETE" << "a b.hvr" << QStringList{"ok"} << question << "-shown/a b.hvr";
         QTest::newRow("delete file, Cancel") << "DELETE" << "a b.hvr" << QStringList{"cancel"} << question << "";
@@ -36,13 +33,9 @@ private slots:
 
     void buttons()
     {
-        QFETCH(QString, selected);
-        QFETCH(QString, changed);
+        QFETCH(QString, selected); QFETCH(QString, changed);
         QStringList expected = tree();
-        if (changed.startsWith('+'))
-            expected << changed.mid(1);
-        else
-            expected.removeOne(changed.mid(1));
+        changed.startsWith('+') ? expected.append(changed.mid(1)) : void(expected.removeOne(changed.mid(1)));
         expected.sort();
         if (!selected.isEmpty()) {
             const QString path = QDir::cleanPath(m_dir->filePath("shown/" + selected));
@@ -58,15 +51,13 @@ private slots:
     // At most ten folder marks, no repeats, no files; a save writes only the changed key.
     void marks()
     {
-        MarkManage* marks = MarkManage::getInstance();
-        MyCommon* common = MyCommon::getInstance();
+        MarkManage* marks = MarkManage::getInstance(); MyCommon* common = MyCommon::getInstance();
         connect(marks, &MarkManage::folderMarkChanged, this, [marks] { marks->SaveToSettings(); });
         QStringList a;
         for (int i = 0; i < 10; ++i) {
             a << makeFolder(QStringLiteral("A%1").arg(i));
             const quint64 writes = common->SettingWriteCount();
-            QVERIFY(marks->Add(a.last()));
-            QCOMPARE(common->SettingWriteCount(), writes + 1);
+            QVERIFY(marks->Add(a.last()) && common->SettingWriteCount() == writes + 1);
         }
         QSignalSpy changed(marks, &MarkManage::folderMarkChanged);
         for (const QString& path : {a.at(3), m_dir->filePath("shown/a.hvr"), m_dir->filePath("gone"), QString()})
@@ -76,9 +67,8 @@ private slots:
         QVERIFY(marks->Add(makeFolder("B")));
         QVERIFY(marks->Add(a.at(0)));
         disconnect(marks, nullptr, this, nullptr);
-        QCOMPARE(marks->Count(), 10);
+        QVERIFY(marks->Count() == 10 && marks->Get(10).isEmpty());
         QCOMPARE(marks->Get(0), a.at(2));
-        QCOMPARE(marks->Get(10), QString());
         QCOMPARE(common->GetSettingString("FOLDER_MARK/8"), makeFolder("B"));
         QCOMPARE(common->GetSettingString("FOLDER_MARK/9"), a.at(0));
     }
@@ -86,17 +76,15 @@ private slots:
     // Loading stops at the first empty key, skips vanished folders and repeats, saves nothing.
     void loadMarks()
     {
-        MyCommon* common = MyCommon::getInstance();
+        MyCommon* common = MyCommon::getInstance(); MarkManage* marks = MarkManage::getInstance();
         const QStringList stored{makeFolder("A"), m_dir->filePath("gone"), makeFolder("A"), makeFolder("B"), "",
                                  makeFolder("C")};
         for (int i = 0; i < stored.size(); ++i)
             common->SetSettingString(MarkManage::SettingKey(i), stored.at(i));
-        MarkManage* marks = MarkManage::getInstance();
         QSignalSpy changed(marks, &MarkManage::folderMarkChanged);
         const quint64 writes = common->SettingWriteCount();
         marks->LoadFromSettings();
-        QCOMPARE(common->SettingWriteCount(), writes);
-        QCOMPARE(changed.count(), 0);
+        QVERIFY(common->SettingWriteCount() == writes && changed.count() == 0);
         QCOMPARE(marks->Count(), 2);
         QCOMPARE(marks->Get(1), makeFolder("B"));
     }

@@ -1,28 +1,28 @@
-#include <QImage>
-#include <QPainter>
-#include <QScreen>
-#include <QtTest>
+#include "fixtures.h"
 
-#include "table.h"
-
-#include <algorithm>
 #include <climits>
-#include <iterator>
 
-#include "mygraphicaldumpdisplay.h"
 #include "trackreportparser.h"
 
-namespace {
-
 // A progress report of track as the dump tool prints it.
-QByteArray Report(int track)
+static QByteArray Report(int track)
 {
     return QString::asprintf("P(T%03d C%02d H%d)\n", track, track / 2, track % 2).toLatin1();
 }
 
+// Pixel rows of area in image that hold a dark pixel.
+static int darkRows(const QImage& image, const QRect& area)
+{
+    int rows = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixelColor(x, y).lightness() < 100 && ++rows)
+                break;
+    return rows;
+}
 
 // Track numbers of the reports found when stream is fed cut at cuts.
-QList<int> FeedInPieces(const QByteArray& stream, const QList<int>& cuts, int mode)
+static QList<int> FeedInPieces(const QByteArray& stream, const QList<int>& cuts, int mode)
 {
     TrackReportParser parser(mode);
     QList<int> tracks;
@@ -35,7 +35,6 @@ QList<int> FeedInPieces(const QByteArray& stream, const QList<int>& cuts, int mo
     return tracks;
 }
 
-} // namespace
 
 class TestMyGraphicalDumpDisplay : public QObject
 {
@@ -62,33 +61,34 @@ private slots:
         map.resize(761, 141);
         map.show();
         map.InitialTrackState(1, row<int>("begin"), row<int>("end"), 2, cylinders);
-        QCOMPARE(map.Mode(), 1);
-        QCOMPARE(map.RetryThreshold(), 2);
-        QCOMPARE(map.Cylinders(), cylinders);
+        QVERIFY(map.Mode() == 1 && map.RetryThreshold() == 2 && map.Cylinders() == cylinders);
         QTEST(map.Rows(), "rows");
         for (int t = 0; t < 180; ++t)
             QCOMPARE(map.TrackState(t), firstTarget >= 0 && t >= firstTarget && t <= row<int>("lastTarget") ? 0 : -1);
-        map.grab(); // paints without a fault whatever the rows
+        const QImage image = map.grab().toImage(); // paints without a fault whatever the rows
+        // Labels hang from the top of their rectangles: with 30 px rows the column
+        // label +0 shows above the first row and the row label 0 at the top of its row.
+        for (const QRect& band : {QRect(28, 0, 26, 7), QRect(0, 30, 26, 7)})
+            QVERIFY(cylinders != 40 || darkRows(image, band) >= 2);
     }
 
     void specifyTrackState()
     {
         MyGraphicalDumpDisplay map;
         map.InitialTrackState(0, 0, 89, 3, 90);
+        QVector<int> all(180, -7); // every track Target, all offered
+        QVERIFY(map.GetErrorAndTargetTrack(0, all.data()) == 180 && all[179] == 179);
         for (int t = 0; t < 180; ++t)
             map.AnalyzeDrvDumpInfo(Report(t)); // all Complete
         int tracks[] = {-1, 0, 5, 168, 169, 170, 179, 180, 100000, INT_MIN};
         map.SpecifyTrackState(7, 5, int(sizeof tracks / sizeof *tracks), tracks);
-        QCOMPARE(map.RetryThreshold(), 5);
-        QCOMPARE(map.Mode(), 0);
-        QCOMPARE(map.Rows(), 9);
+        QVERIFY(map.RetryThreshold() == 5 && map.Mode() == 0 && map.Rows() == 9);
         for (int t = 0; t < 180; ++t)
             QCOMPARE(map.TrackState(t), (t == 0 || t == 5 || t == 168) ? 0 : 1);
 
         map.SpecifyTrackState(0, 4, 3, nullptr); // no list: only the threshold
         map.SpecifyTrackState(0, 4, -2, tracks);
-        QCOMPARE(map.RetryThreshold(), 4);
-        QCOMPARE(map.TrackState(0), 0);
+        QVERIFY(map.RetryThreshold() == 4 && map.TrackState(0) == 0);
     }
 
     void getErrorAndTargetTrack_data()
@@ -96,12 +96,8 @@ private slots:
         addColumns<QByteArray, QList<int>>("output", "expected");
         // map: cylinders 2 to 4 (tracks 4 to 9), threshold 3
         QTest::newRow("nothing reported") << QByteArray() << QList<int>{4, 5, 6, 7, 8, 9};
-        QTest::newRow("warning is not offered")
-            << Report(4) + Report(4) + Report(5) + Report(6) + Report(7) + Report(8) + Report(9)
-            << QList<int>{};
-        QTest::newRow("error and target")
-            << Report(4) + Report(4) + Report(4) + Report(5) + Report(7) + Report(8) + Report(9)
-            << QList<int>{4, 6};
+        QTest::newRow("warning is not offered") << Report(4) + Report(4) + Report(5) + Report(6) + Report(7) + Report(8) + Report(9) << QList<int>{};
+        QTest::newRow("error and target") << Report(4) + Report(4) + Report(4) + Report(5) + Report(7) + Report(8) + Report(9) << QList<int>{4, 6};
         QTest::newRow("non target reported becomes target") << Report(100) << QList<int>{4, 5, 6, 7, 8, 9, 100};
     }
 
@@ -111,18 +107,10 @@ private slots:
         MyGraphicalDumpDisplay map;
         map.InitialTrackState(0, 2, 4, 3, 40);
         map.on_dumpCommandOutputs(row<QByteArray>("output"));
-        int tracks[180];
-        std::fill(std::begin(tracks), std::end(tracks), -7);
-        const int count = map.GetErrorAndTargetTrack(0, tracks);
-        QCOMPARE(count, expected.size());
-        QCOMPARE(QList<int>(tracks, tracks + count), expected);
-        QCOMPARE(tracks[count], -7);
-        QCOMPARE(map.GetErrorAndTargetTrack(0, nullptr), count);
-
-        MyGraphicalDumpDisplay full;
-        full.InitialTrackState(0, 0, 89, 3, 90); // every track Target
-        QCOMPARE(full.GetErrorAndTargetTrack(0, tracks), 180);
-        QCOMPARE(tracks[179], 179);
+        QVector<int> tracks(180, -7);
+        const int count = map.GetErrorAndTargetTrack(0, tracks.data());
+        QCOMPARE(QList<int>(tracks.begin(), tracks.begin() + count), expected);
+        QVERIFY(tracks[count] == -7 && map.GetErrorAndTargetTrack(0, nullptr) == count);
     }
 
     // Reports move a track up to the threshold and then to Error; reports cut
@@ -133,26 +121,26 @@ private slots:
         addColumns<int, int, int, QByteArrayList, int, QList<int>>("mode", "threshold", "cylinders", "chunks", "track", "states");
         const QByteArray t5 = "Pass ... (T005 C02 H1) ...\r\n", t120 = "P(T120 C60 H0)";
         QTest::newRow("dump threshold 3") << 0 << 3 << 40 << QByteArrayList{t5, t5, t5, t5} << 5 << QList<int>{1, 2, 255, 255};
-        QTest::newRow("unformat threshold 2") << 2 << 2 << 40 << QByteArrayList{"P(T001 C00 H0)", "P(T001 C00 H0)"} << 0
-                                              << QList<int>{1, 255};
-        QTest::newRow("threshold beyond 255 ends at Error") << 0 << 1000 << 40 << QByteArrayList{t5, t5, t5, t5.repeated(300)}
-                                                            << 5 << QList<int>{1, 2, 3, 255};
+        QTest::newRow("unformat threshold 2") << 2 << 2 << 40 << QByteArrayList{"P(T001 C00 H0)", "P(T001 C00 H0)"} << 0 << QList<int>{1, 255};
+        QTest::newRow("threshold beyond 255 ends at Error") << 0 << 1000 << 40 << QByteArrayList{t5, t5, t5, t5.repeated(300)} << 5 << QList<int>{1, 2, 3, 255};
         QTest::newRow("non target") << 0 << 3 << 40 << QByteArrayList{t120, t120, t120, t120} << 120 << QList<int>{0, 1, 2, 255};
         QTest::newRow("cut report, out of range ones") << 2 << 3 << 90 << QByteArrayList{"P(T000 C00 H0)P(T181 C90 H0)P(T-05 C0",
                                                                   "0 H0)P(T006 C0", "2 H1)"} << 5 << QList<int>{0, 0, 1};
-        QTest::newRow("initialised between") << 2 << 3 << 40 << QByteArrayList{"P(T005 C0", "init", "2 H1)"} << 4
-                                             << QList<int>{0, 0, 0};
-        QTest::newRow("specified between") << 2 << 3 << 40 << QByteArrayList{"P(T006 C0", "specify", "3 H0)"} << 5
-                                           << QList<int>{0, 0, 0};
+        QTest::newRow("initialised between") << 2 << 3 << 40 << QByteArrayList{"P(T005 C0", "init", "2 H1)"} << 4 << QList<int>{0, 0, 0};
+        QTest::newRow("specified between") << 2 << 3 << 40 << QByteArrayList{"P(T006 C0", "specify", "3 H0)"} << 5 << QList<int>{0, 0, 0};
+        // Only a report still open at the end of a chunk reaches into the next one.
+        QTest::newRow("retry in the next chunk, no P") << 0 << 3 << 40 << QByteArrayList{"P(T005 C02 H1) retry\r", "(T005 C02 H1) ok"} << 5 << QList<int>{1, 2};
+        QTest::newRow("cut before the ), piece goes on") << 0 << 3 << 40 << QByteArrayList{"(T003 C01 H1", ")(T004 C02 H0)"} << 3 << QList<int>{1, 1};
+        QTest::newRow("NUL ends only its chunk") << 0 << 3 << 40 << QByteArrayList{QByteArray("P\0(T005 C02 H1)", 15), "(T007 C03 H1)"} << 7 << QList<int>{0, 1};
+        QTest::newRow("noise chunks") << 0 << 3 << 40 << QByteArrayList{"\x1b[1;32m[drive 0] (wait)", "(T010 C05 H0)", "\x1b[K\r(T010 C05 H0)"} << 10 << QList<int>{0, 1, 2};
     }
 
     void reports()
     {
-        const int mode = row<int>("mode"), threshold = row<int>("threshold"), cylinders = row<int>("cylinders");
-        const int track = row<int>("track");
+        QFETCH(int, mode); QFETCH(int, threshold); QFETCH(int, cylinders); QFETCH(int, track);
         MyGraphicalDumpDisplay map, fresh;
-        map.InitialTrackState(mode, 0, cylinders - 1, threshold, cylinders);
-        fresh.InitialTrackState(mode, 0, cylinders - 1, threshold, cylinders);
+        for (auto* m : {&map, &fresh})
+            m->InitialTrackState(mode, 0, cylinders - 1, threshold, cylinders);
         int six[] = {6};
         QList<int> states;
         for (const QByteArray& chunk : row<QByteArrayList>("chunks")) {
@@ -176,15 +164,12 @@ private slots:
     {
         MyGraphicalDumpDisplay map;
         map.resize(761, 141);
-        map.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&map));
+        QVERIFY(QTest::qWaitForWindowExposed((map.show(), &map)));
         map.InitialTrackState(0, 0, 79, 3, 80);
         QByteArray burst;
         for (int t = 0; t < 160; ++t)
             burst += Report(t) + (t % 13 == 4 ? Report(t) + Report(t) + Report(t) : QByteArray());
-        const QList<QByteArray> chunks{burst, Report(7) + Report(71) + Report(150), Report(9) + Report(10),
-                                       Report(20) + Report(21) + Report(40)};
-        for (const QByteArray& chunk : chunks) {
+        for (const QByteArray& chunk : {burst, Report(7) + Report(71) + Report(150), Report(9) + Report(10), Report(20) + Report(21) + Report(40)}) {
             const int painted = map.PaintCount();
             map.on_dumpCommandOutputs(chunk);
             QCOMPARE(map.PaintCount(), painted + 1);
@@ -195,30 +180,25 @@ private slots:
     }
 
     // The fast drawing leaves the pixels of the reference drawing.
-    void drawingMatchesReference_data()
-    {
-        addColumns<bool>("runs");
-        QTest::newRow("every kind of state") << false;
-        QTest::newRow("runs of one state beside texts") << true;
-    }
-
     void drawingMatchesReference()
     {
         const QSize size(761, 141);
         const int kinds[] = {-1, 0, 1, 2, 9, 98, 254, 255, 300};
         // Runs cross the middle of a row and row ends, with texts on both sides.
         const int runKinds[] = {1, 1, 1, 1, 0, 0, -1, -1, -1, 2, 1, 1, 255, 0, 0, 0, -1, 1, 1, 1, 1, 1, 1};
-        int states[180];
-        for (int t = 0; t < 180; ++t)
-            states[t] = row<bool>("runs") ? runKinds[t % 23] : kinds[(t * 7) % 9];
-        QImage images[2]; // the reference drawing, the fast one
-        for (int i = 0; i < 2; ++i) {
-            images[i] = QImage(size, QImage::Format_ARGB32_Premultiplied);
-            images[i].fill(QColor(90, 120, 150));
-            QPainter painter(&images[i]);
-            (i ? MyGraphicalDumpDisplay::DrawMap : MyGraphicalDumpDisplay::DrawReference)(&painter, size, QFont(), 0, 9, states);
+        for (bool runs : {false, true}) {
+            int states[180];
+            for (int t = 0; t < 180; ++t)
+                states[t] = runs ? runKinds[t % 23] : kinds[(t * 7) % 9];
+            QImage images[2]; // the reference drawing, the fast one
+            for (int i = 0; i < 2; ++i) {
+                images[i] = QImage(size, QImage::Format_ARGB32_Premultiplied);
+                images[i].fill(QColor(90, 120, 150));
+                QPainter painter(&images[i]);
+                (i ? MyGraphicalDumpDisplay::DrawMap : MyGraphicalDumpDisplay::DrawReference)(&painter, size, QFont(), 0, 9, states);
+            }
+            QVERIFY2(images[0] == images[1], runs ? "runs of one state beside texts" : "every kind of state");
         }
-        QVERIFY(images[0] == images[1]);
     }
 
     // The report parser beneath the map.
@@ -227,10 +207,8 @@ private slots:
         addColumns<QString, bool, int, int, int>("field", "ok", "track", "cylinder", "head");
         QTest::newRow("more after head") << "T159 C79 H1 retry 2" << true << 159 << 79 << 1;
         QTest::newRow("no number reads 0") << "Txyz Cab Hq" << true << 0 << 0 << 0;
-        QTest::newRow("ten characters") << "T005 C02 H" << false << 0 << 0 << 0;
-        QTest::newRow("trailing blank trimmed") << "T005 C02 H " << false << 0 << 0 << 0;
-        QTest::newRow("lower t") << "t005 C02 H1" << false << 0 << 0 << 0;
-        QTest::newRow("C one place off") << "T005C 02 H1" << false << 0 << 0 << 0;
+        for (const char* bad : {"T005 C02 H", "T005 C02 H ", "t005 C02 H1", "T005C 02 H1"}) // short, trimmed short, lower t, C off
+            QTest::newRow(bad) << bad << false << 0 << 0 << 0;
     }
 
     void field()
@@ -255,15 +233,11 @@ private slots:
         QTest::newRow("NUL cuts the field short") << QByteArray("P(T005 C02 \0H1)", 15) << 0 << QList<int>{};
         QTest::newRow("unformat counts from 1") << QByteArray("P(T001 C00 H0)P(T000 C00 H0)") << 2 << QList<int>{0, -1};
         QTest::newRow("out of range passed on") << QByteArray("P(T999 C99 H1)") << 0 << QList<int>{999};
-        QTest::newRow("blanks before the field") << QByteArray("P(     T004 C02 H0   )P(T006 C03 H0)") << 0
-                                                 << QList<int>{4, 6};
-        QTest::newRow("rejected pieces") << QByteArray("P(t004 C02 H0)P(T005 C02 H)P(T006 C03 H0)") << 0
-                                         << QList<int>{6};
+        QTest::newRow("blanks before the field") << QByteArray("P(     T004 C02 H0   )P(T006 C03 H0)") << 0 << QList<int>{4, 6};
+        QTest::newRow("rejected pieces") << QByteArray("P(t004 C02 H0)P(T005 C02 H)P(T006 C03 H0)") << 0 << QList<int>{6};
         // U+3000 where the head belongs is trimmed: the field is too short.
-        QTest::newRow("wide blank for the head") << QByteArray("P(T005 C02 H\xe3\x80\x80)P(T006 C03 H1)") << 0
-                                                 << QList<int>{6};
-        QByteArray escaped;
-        QList<int> all;
+        QTest::newRow("wide blank for the head") << QByteArray("P(T005 C02 H\xe3\x80\x80)P(T006 C03 H1)") << 0 << QList<int>{6};
+        QByteArray escaped; QList<int> all;
         for (int t = 0; t < 160; all << t++)
             escaped += QString::asprintf("P\x1b[1A(T%03d C%02d H%d) r%d\r\n", t, t / 2, t % 2, t % 3).toLatin1();
         QTest::newRow("160 reports behind escapes") << escaped << 0 << all;
@@ -271,19 +245,11 @@ private slots:
 
     void stream()
     {
-        const QByteArray stream = row<QByteArray>("stream");
-        const int mode = row<int>("mode");
-        const QList<int> tracks = row<QList<int>>("tracks");
-        QCOMPARE(FeedInPieces(stream, {}, mode), tracks);
+        QFETCH(QByteArray, stream); QFETCH(int, mode); QFETCH(QList<int>, tracks);
         QList<int> everyByte;
-        for (int i = 1; i < stream.size(); ++i)
-            everyByte << i;
-        QCOMPARE(FeedInPieces(stream, everyByte, mode), tracks);
-        for (int cut = 0; cut <= stream.size(); ++cut) {
-            const QList<int> got = FeedInPieces(stream, {cut}, mode);
-            if (got != tracks)
-                QFAIL(qPrintable(QString("cut at %1: %2 reports").arg(cut).arg(got.size())));
-        }
+        for (int cut = 0; cut <= stream.size(); everyByte << cut++) // cut at every place
+            QVERIFY2(FeedInPieces(stream, {cut}, mode) == tracks, qPrintable(QString("cut at %1").arg(cut)));
+        QCOMPARE(FeedInPieces(stream, everyByte, mode), tracks); // and one byte at a time
     }
 };
 

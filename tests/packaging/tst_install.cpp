@@ -4,7 +4,6 @@
 
 #include <QDirIterator>
 #include <QProcess>
-#include <QtTest>
 
 #include "table.h"
 
@@ -19,10 +18,10 @@ private slots:
             QVERIFY2(dir.cdUp(), "no CMakeCache.txt above the test program");
         m_build = dir.absolutePath();
         QFile cache(m_build + "/CMakeCache.txt");
-        QVERIFY(cache.open(QIODevice::ReadOnly | QIODevice::Text));
-        const QString text = QString::fromUtf8(cache.readAll());
-        m_cmake = QRegularExpression("^CMAKE_COMMAND:[A-Z]+=(.*)$", QRegularExpression::MultilineOption).match(text).captured(1);
-        m_app = QRegularExpression("^KESTA_APP_DIR:[A-Z]+=(.*)$", QRegularExpression::MultilineOption).match(text).captured(1);
+        const QString text = cache.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(cache.readAll()) : QString();
+        const auto entry = [&text](const char* key) {
+            return QRegularExpression(QString("^%1:[A-Z]+=(.*)$").arg(key), QRegularExpression::MultilineOption).match(text).captured(1); };
+        m_cmake = entry("CMAKE_COMMAND"), m_app = entry("KESTA_APP_DIR");
         QVERIFY(!m_cmake.isEmpty() && !m_app.isEmpty());
         if (!QFileInfo(m_build + "/KESTAcon").isExecutable())
             QSKIP("the controller is not built in this build folder");
@@ -33,21 +32,14 @@ private slots:
     {
         // checks: "PATH=CHECK"; @ is the application folder
         addColumns<QString, QStringList>("component", "checks");
-        QTest::newRow("default") << "" << QStringList{
-            "@/KESTAcon=exec", "/usr/bin/kestacon=link:@/KESTAcon",
-            "/usr/share/applications/kestacon.desktop=text:[Desktop Entry]",
-            "/usr/share/applications/kestacon.desktop=text:Exec=kestacon",
-            "/usr/share/applications/kestacon.desktop=text:Icon=kestacon",
-            "/usr/share/icons/hicolor/128x128/apps/kestacon.png=png",
-            "/usr/share/icons/hicolor/scalable/apps/kestacon.svg=file",
-            "/usr/lib/systemd/system/kestacon.service=text:ExecStart=@/KESTAcon",
-            "/usr/lib/systemd/system/kestacon.service=text:Restart=on-failure",
-            "/usr/lib/systemd/system/kestacon.service=text:Environment=QT_QPA_PLATFORM=eglfs",
-            "/usr/lib/systemd/system/kestacon.service=text:User=kestacon",
-            "/etc/default/kestacon=file", "/usr/share/polkit-1/rules.d/50-kestacon.rules=file"};
+        const QString desktop = "/usr/share/applications/kestacon.desktop=text:", unit = "/usr/lib/systemd/system/kestacon.service=text:";
+        QTest::newRow("default") << "" << QStringList{"@/KESTAcon=exec", "/usr/bin/kestacon=link:@/KESTAcon", desktop + "[Desktop Entry]",
+            desktop + "Exec=kestacon", desktop + "Icon=kestacon", "/usr/share/icons/hicolor/128x128/apps/kestacon.png=png",
+            "/usr/share/icons/hicolor/scalable/apps/kestacon.svg=file", unit + "ExecStart=@/KESTAcon", unit + "Restart=on-failure",
+            unit + "Environment=QT_QPA_PLATFORM=eglfs", unit + "User=kestacon", "/etc/default/kestacon=file",
+            "/usr/share/polkit-1/rules.d/50-kestacon.rules=file"};
         // The simulator only, not a second controller.
-        QTest::newRow("demo") << "demo" << QStringList{
-            "@/demo/kesta-sim=exec", "@/demo/bin/drvemu=link:@/demo/kesta-sim", "@/demo/safe-bin/shutdown=exec",
+        QTest::newRow("demo") << "demo" << QStringList{"@/demo/kesta-sim=exec", "@/demo/bin/drvemu=link:@/demo/kesta-sim", "@/demo/safe-bin/shutdown=exec",
             "/usr/bin/kestacon-demo=exec", "@/KESTAcon=absent"};
     }
 
@@ -58,13 +50,12 @@ private slots:
             QSKIP("the simulator is not built in this build folder");
         QTemporaryDir dest;
         QProcess cmake;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DESTDIR", dest.path());
-        cmake.setProcessEnvironment(env);
+        qputenv("DESTDIR", QFile::encodeName(dest.path()));
         cmake.setProcessChannelMode(QProcess::MergedChannels);
         QStringList args{"--install", m_build, "--prefix", "/usr"};
         cmake.start(m_cmake, component.isEmpty() ? args : args + QStringList{"--component", component});
         const bool ended = cmake.waitForFinished(120000);
+        qunsetenv("DESTDIR");
         QVERIFY2(ended && cmake.exitStatus() == QProcess::NormalExit && cmake.exitCode() == 0, cmake.readAll().constData());
         for (QString check : row<QStringList>("checks")) {
             check.replace('@', m_app);
@@ -84,10 +75,8 @@ private slots:
         QDirIterator it(dest.path(), QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
                         QDirIterator::Subdirectories);
         const QStringList simulator{"kesta-sim", "kestacon-demo", "drvdump", "drvemu", "drvctl", "shutdown", "reboot", "demo"};
-        while (it.hasNext()) { // no simulator, no stand-ins by default
-            it.next();
-            QVERIFY2(!simulator.contains(it.fileName()), qPrintable(it.filePath()));
-        }
+        while (it.hasNext()) // no simulator, no stand-ins by default
+            QVERIFY2(!simulator.contains(QFileInfo(it.next()).fileName()), qPrintable(it.filePath()));
     }
 
 private:

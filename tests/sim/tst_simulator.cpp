@@ -1,5 +1,5 @@
-#include <QtTest>
 
+#include "table.h"
 #include "testenv.h"
 
 // The simulated board's hostile knobs: output cut or padded any way carries
@@ -11,8 +11,7 @@ class TestSimulator : public QObject
     int m_status = 0;
     QByteArray run(const QString& tool, const QStringList& args, const QStringList& env, int* status)
     {
-        QProcess p;
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        QProcess p; QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         for (const QString& pair : env)
             e.insert(pair.section('=', 0, 0), pair.section('=', 1));
         p.setProcessEnvironment(e);
@@ -23,9 +22,7 @@ class TestSimulator : public QObject
 private slots:
     void dumpOutput_data()
     {
-        QTest::addColumn<QString>("chunk");
-        QTest::addColumn<QString>("noise");
-        QTest::addColumn<QString>("disk");
+        addColumns<QString, QString, QString>("chunk", "noise", "disk");
         for (const char* chunk : {"random", "block", "byte"})
             for (const char* noise : {"0", "1"})
                 for (const char* disk : {"worn", "damaged"})
@@ -36,8 +33,7 @@ private slots:
         QFETCH(QString, chunk); QFETCH(QString, noise); QFETCH(QString, disk);
         TestEnv env(true);
         const QStringList knobs{"KESTA_SIM_TRACK_MS=0", "KESTA_SIM_SEED=7", "KESTA_SIM_NOISE=" + noise, "KESTA_SIM_DISK=" + disk};
-        const QByteArray whole = run("drvdump", {"-i", "0", "-c", "40", env.path("a.hvr")}, knobs, &m_status);
-        const QByteArray cut = run("drvdump", {"-i", "0", "-c", "40", env.path("b.hvr")}, knobs + QStringList{"KESTA_SIM_CHUNK=" + chunk}, &m_status);
+        const QByteArray whole = run("drvdump", {"-i", "0", "-c", "40", env.path("a.hvr")}, knobs, &m_status), cut = run("drvdump", {"-i", "0", "-c", "40", env.path("b.hvr")}, knobs + QStringList{"KESTA_SIM_CHUNK=" + chunk}, &m_status);
         QCOMPARE(QString::fromLatin1(cut).replace("b.hvr", "a.hvr"), QString::fromLatin1(whole));
         QMap<int, int> reports;
         int total = 0; // every "P(" starts a report: no noise looks like one
@@ -55,9 +51,7 @@ private slots:
     }
     void emulatorKnobs_data()
     {
-        QTest::addColumn<QString>("knob");
-        QTest::addColumn<QList<int>>("statuses"); // of drvctl -l, run four times
-        QTest::addColumn<bool>("dies");
+        addColumns<QString, QList<int>, bool>("knob", "statuses", "dies"); // statuses: of drvctl -l, run four times
         QTest::newRow("every 2nd drvctl fails") << "KESTA_SIM_CTL_FAIL=2" << QList<int>{0, 1, 0, 1} << false;
         QTest::newRow("not up yet") << "KESTA_SIM_EMU_START_MS=600000" << QList<int>{1, 1, 1, 1} << false;
         QTest::newRow("dies by itself") << "KESTA_SIM_EMU_DIE_MS=1" << QList<int>{1, 1, 1, 1} << true;
