@@ -32,7 +32,6 @@
 
 #include "kestalog.h"
 #include "kestaversion.h"
-#include "firstlinereader.h"
 #include "logscanner.h"
 #include "machinepresets.h"
 #include "touchstyle.h"
@@ -986,10 +985,11 @@ QString MyCommon::ParseDRVEMUVersion(const QByteArray& output)
 QString MyCommon::Get_DRVEMU_Version()
 {
     const QString program = SplitCommandLine(DRVCTL_LIST_COMMAND).first();
-    // Bounded: a drvctl that hangs must not hold the first window for long.
+    // Bounded in all: a drvctl that hangs or dribbles must not hold the first
+    // window for long.
     QElapsedTimer clock;
     clock.start();
-    const QByteArray output = ReadFirstLine(program, {}, m_versionLimit);
+    const QByteArray output = RunCaptured(program, {}, m_versionLimit, false, 0, false, m_versionLimit);
     qCDebug(lcTools) << "Get_DRVEMU_Version took" << clock.elapsed() << "ms";
     return ParseDRVEMUVersion(output);
 }
